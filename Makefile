@@ -1,0 +1,43 @@
+# Thin wrapper over CMake: `make run` and `make test` are all a fresh machine needs.
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test bench asan fuzz clean distclean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+# Configure once; CMake re-runs itself when its files change.
+$(BUILD)/CMakeCache.txt:
+	@scripts/install-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD) && ./velvetstaticfog
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake --build $(BUILD) --target run-benchmarks
+
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the tests (clang).
+$(ASAN_BUILD)/CMakeCache.txt:
+	@scripts/install-deps
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVSF_SANITIZE=ON -DVSF_BENCH=OFF
+
+asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
+
+clean:
+	-cmake --build $(BUILD) --target clean
+
+distclean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,15 @@
+# AddressSanitizer + UndefinedBehaviorSanitizer, failing on the first report.
+# float-cast-overflow and the integer checks guard the show's wrap-around
+# arithmetic; unsigned wrap is intended and stays unchecked.
+if(VSF_SANITIZE)
+  set(vsf_sanitize_flags
+    -fsanitize=address,undefined,float-cast-overflow,float-divide-by-zero
+    -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    list(APPEND vsf_sanitize_flags
+      -fsanitize=signed-integer-overflow,shift,integer-divide-by-zero,implicit-integer-truncation)
+  endif()
+  add_compile_options(${vsf_sanitize_flags})
+  add_link_options(${vsf_sanitize_flags})
+  add_compile_definitions(VSF_SANITIZE=1)
+endif()

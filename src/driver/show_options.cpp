@@ -1,0 +1,3 @@
+#include "driver/show_options.h"
+
+ShowOptions showOptions;

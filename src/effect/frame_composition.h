@@ -1,0 +1,19 @@
+#pragma once
+// Draws one frame of bands into a locked 640 x 480 surface: grey rule lines,
+// coloured noise rows and the tinted picture rows. Rows outside the bands are
+// never written.
+
+#include <cstdint>
+
+// Sample counters, set by the frame loop before each frame and advanced once
+// per noise sample; and the colour of the last noise pixel drawn.
+extern std::int32_t frameCursor;
+extern std::int32_t timeCursor;
+extern std::int32_t lastRed;
+extern std::int32_t lastGreen;
+extern std::int32_t lastBlue;
+
+// The composition the show uses.
+void composeFrame(std::uint32_t* pixels);
+// The straight-loop reference the fast one is checked against.
+void composeFramePlain(std::uint32_t* pixels);

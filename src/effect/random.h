@@ -1,0 +1,9 @@
+#pragma once
+// The show's own linear congruential generator (15-bit outputs). It starts at
+// 1 and is never reseeded by the show, so every run draws the same sequence.
+
+#include <cstdint>
+
+extern std::uint32_t randomState;
+
+int nextRandom();

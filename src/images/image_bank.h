@@ -1,0 +1,20 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int imageCount = 79;
+constexpr int imageWidth = 640;
+constexpr int imageHeight = 100;
+constexpr int imageSize = imageWidth * imageHeight;
+
+using Image = std::array<std::uint32_t, imageSize>;
+using ImageBank = std::array<Image, imageCount>;
+
+// Palette indices 0..255 after loading, levels 0..2 after the transform.
+extern ImageBank imageBank;
+
+// Decodes every embedded picture, in table order, through a memory stream.
+void loadImageBank();
+// v becomes (255 - v) mod 3 on unsigned values: white 0, the lettering 1 and 2.
+void applyLevelTransform();
