@@ -1,1 +1,39 @@
-// placeholder
+#include "driver/frame_loop.h"
+
+#include <array>
+#include <cstdint>
+
+#include "driver/show_options.h"
+#include "effect/colour_factors.h"
+#include "effect/frame_composition.h"
+#include "platform/clock.h"
+
+FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM stream,
+                           DWORD startTime) {
+  // Silent until the music delivers its first spectrum; a failed request
+  // leaves the previous one in place.
+  std::array<float, 1024> spectrum{};
+
+  for (;;) {
+    if (console.key()) return FrameLoopExit::keyPending;
+
+    const DWORD elapsed = timeGetTime() - startTime;
+    BASS_ChannelGetData(stream, spectrum.data(), spectrumRequest1024);
+    colourFactors = computeColourFactors(spectrum.data());
+
+    frameCursor = 0;
+    timeCursor = static_cast<std::int32_t>(elapsed * 2000u);
+
+    composeFrame(static_cast<std::uint32_t*>(surface.lock()));
+    surface.unlock();
+    surface.copy(console);
+    console.update();
+
+    while (console.key()) {
+      if (console.read().code() == escapeKey) return FrameLoopExit::escape;
+    }
+
+    if (!showOptions.loop && static_cast<std::int32_t>(elapsed) > static_cast<std::int32_t>(showDuration))
+      return FrameLoopExit::timeLimit;
+  }
+}

@@ -1,1 +1,83 @@
-// placeholder
+#include "driver/show.h"
+
+#include <cstring>
+
+#include "audio/audio_error.h"
+#include "audio/bass.h"
+#include "display/ptc.h"
+#include "driver/frame_loop.h"
+#include "driver/setup_dialog.h"
+#include "driver/show_options.h"
+#include "effect/noise_table.h"
+#include "effect/pixel.h"
+#include "images/image_bank.h"
+#include "platform/clock.h"
+#include "platform/dialog_box.h"
+#include "platform/foreground_window.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr char musicFileName[] = "qx-731_030321_4_tessellated.ogg";
+constexpr char showTitle[] = "velvetstaticfog_1";
+constexpr DWORD outputFrequency = 44100;
+
+// Runs from the opened console to the end of the frame loop. The display
+// objects are declared in creation order so that they go in reverse.
+void playShow(HSTREAM stream) {
+  ptc::Console console;
+  ptc::Format format(pixelBits, redMask, greenMask, blueMask, alphaMask);
+  console.option(showOptions.fullscreen ? "fullscreen output" : "windowed output");
+  console.option("hide cursor");
+  console.open(showTitle, frameWidth, frameHeight, format, 0);
+  ptc::Surface surface(console.width(), console.height(), format);
+
+  applyLevelTransform();
+  fillNoiseTable();
+
+  BASS_Start();
+  BASS_StreamPlay(stream, FALSE, streamLoopFlag);
+  const DWORD startTime = timeGetTime();
+
+  switch (runFrameLoop(console, surface, stream, startTime)) {
+  case FrameLoopExit::escape:
+  case FrameLoopExit::timeLimit:
+    console.close();
+    BASS_Stop();
+    BASS_Free();
+    break;
+  case FrameLoopExit::keyPending:
+    // Left as it is: the display objects go with this scope, audio with the process.
+    break;
+  }
+}
+
+} // namespace
+
+int runShow(HINSTANCE instance) {
+  char musicFile[32];
+  static_assert(sizeof musicFileName == sizeof musicFile);
+  std::memcpy(musicFile, musicFileName, sizeof musicFile);
+
+  loadImageBank();
+
+  if (BASS_GetVersion() != audioLayerVersion) {
+    MessageBoxA(nullptr, "BASS version 1.7 was not loaded", "Incorrect BASS.DLL", MB_OK);
+    return 0;
+  }
+  if (!BASS_Init(-1, outputFrequency, 0, GetForegroundWindow()))
+    showAudioError("Can't initialize digital sound system");
+  const HSTREAM stream = BASS_StreamCreateFile(FALSE, musicFile, 0, 0, 0);
+
+  if (DialogBoxParamA(instance, MAKEINTRESOURCEA(setupDialogId), nullptr, setupDialogProc, 0) == 0)
+    return 1;
+
+  if (!showOptions.sound) BASS_SetVolume(0);
+
+  try {
+    playShow(stream);
+  } catch (const ptc::DynamicError& error) {
+    error.report();
+  }
+  return 0;
+}

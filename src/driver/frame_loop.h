@@ -1,0 +1,17 @@
+#pragma once
+
+#include "audio/bass.h"
+#include "display/ptc.h"
+
+enum class FrameLoopExit {
+  escape,     // Escape read after a frame
+  timeLimit,  // past the running time, without loop
+  keyPending, // a key already waiting at the top of a frame
+};
+
+constexpr int escapeKey = 27;
+constexpr DWORD showDuration = 573000; // ms
+
+// Draws frames back to back until one of the three exits.
+FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM stream,
+                           DWORD startTime);

@@ -1,0 +1,32 @@
+#include "call_log.h"
+
+#include "fake_audio.h"
+#include "fake_display.h"
+#include "fake_platform.h"
+
+namespace fake {
+
+std::vector<std::string>& callLog() {
+  static std::vector<std::string> log;
+  return log;
+}
+
+std::function<void(const std::string& call)>& onRecord() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+void record(std::string call) {
+  callLog().push_back(call);
+  if (onRecord()) onRecord()(call);
+}
+
+void resetAll() {
+  callLog().clear();
+  onRecord() = nullptr;
+  resetDisplay();
+  resetAudio();
+  resetPlatform();
+}
+
+} // namespace fake

@@ -1,0 +1,124 @@
+#include "fake_display.h"
+
+#include <map>
+
+#include "call_log.h"
+#include "display/ptc.h"
+
+namespace fake {
+
+namespace {
+std::map<std::string, int>& callCounts() {
+  static std::map<std::string, int> counts;
+  return counts;
+}
+} // namespace
+
+DisplayState& display() {
+  static DisplayState state;
+  return state;
+}
+
+void resetDisplay() {
+  display() = DisplayState{};
+  callCounts().clear();
+}
+
+// Logs the operation, lets the test act, and throws if the script says so.
+static void operation(const std::string& name) {
+  const int call = ++callCounts()[name];
+  record(name);
+  auto& state = display();
+  if (state.beforeCall) state.beforeCall(name, call);
+  if (name == state.failOn && call == state.failOnCall)
+    throw ptc::DynamicError("scripted failure in " + name);
+}
+
+} // namespace fake
+
+namespace ptc {
+
+struct Console::Impl {
+  bool open = false;
+  int width = 0;
+  int height = 0;
+};
+
+struct Surface::Impl {
+  int width;
+  int height;
+  std::vector<std::uint32_t> pixels;
+};
+
+Console::Console() {
+  fake::operation("Console");
+  impl_ = std::make_unique<Impl>();
+}
+
+Console::~Console() { fake::record("~Console"); }
+
+void Console::option(const std::string& option) {
+  fake::operation("Console.option");
+  fake::display().options.push_back(option);
+}
+
+void Console::open(const std::string& title, int width, int height, const Format&, int) {
+  fake::operation("Console.open");
+  if (width != 640 || height != 480) throw DynamicError("unsupported console size");
+  fake::display().title = title;
+  impl_->open = true;
+  impl_->width = fake::display().reportedWidth;
+  impl_->height = fake::display().reportedHeight;
+}
+
+void Console::close() {
+  fake::operation("Console.close");
+  impl_->open = false;
+}
+
+int Console::width() const { return impl_->width; }
+int Console::height() const { return impl_->height; }
+
+bool Console::key() {
+  fake::operation("Console.key");
+  return !fake::display().keys.empty();
+}
+
+Key Console::read() {
+  fake::operation("Console.read");
+  auto& keys = fake::display().keys;
+  if (keys.empty()) throw DynamicError("read with no key pending would block forever");
+  const int code = keys.front();
+  keys.pop_front();
+  return Key(code);
+}
+
+void Console::update() {
+  fake::operation("Console.update");
+  ++fake::display().updates;
+}
+
+Surface::Surface(int width, int height, const Format&) {
+  fake::operation("Surface");
+  impl_ = std::make_unique<Impl>(Impl{width, height, {}});
+  impl_->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+}
+
+Surface::~Surface() { fake::record("~Surface"); }
+
+int Surface::width() const { return impl_->width; }
+int Surface::height() const { return impl_->height; }
+
+void* Surface::lock() {
+  fake::operation("Surface.lock");
+  return impl_->pixels.data();
+}
+
+void Surface::unlock() { fake::operation("Surface.unlock"); }
+
+void Surface::copy(Console&) {
+  fake::operation("Surface.copy");
+  fake::display().shownPicture = impl_->pixels;
+}
+
+} // namespace ptc

@@ -1,0 +1,46 @@
+#pragma once
+// Scripted window system: message boxes are recorded, the clock replays a
+// script, and the dialog box feeds the procedure scripted commands.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace fake {
+
+struct MessageBoxCall {
+  std::string caption;
+  std::string text;
+};
+
+struct PlatformState {
+  std::vector<MessageBoxCall> messageBoxes;
+
+  // timeGetTime returns the scripted times in order; once they run out it
+  // returns `now` advanced by `step` on every call.
+  std::deque<DWORD> times;
+  DWORD now = 0;
+  DWORD step = 0;
+
+  // DialogBoxParamA: returns -1 when `dialogFails`; otherwise sends
+  // WM_INITDIALOG, then each scripted command as WM_COMMAND (a check box id
+  // toggles that box first, as a click would), stopping once EndDialog runs.
+  bool dialogFails = false;
+  std::vector<int> dialogCommands;
+  INT_PTR dialogResultIfNotEnded = -1;
+
+  // Check box states by id, and the result EndDialog was given.
+  std::map<int, UINT> buttons;
+  std::optional<INT_PTR> endResult;
+  INT_PTR initDialogResult = 0;
+};
+
+PlatformState& platform();
+void resetPlatform();
+
+} // namespace fake
