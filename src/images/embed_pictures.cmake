@@ -1,0 +1,18 @@
+# Turns the committed PCX pictures into C++ byte arrays, in table order.
+# Run as: cmake -DPICTURE_DIR=<dir> -DPICTURE_COUNT=<n> -DOUTPUT=<file> -P embed_pictures.cmake
+set(text "// Generated from src/images/pictures by embed_pictures.cmake; do not edit.\n")
+set(entries "")
+math(EXPR last "${PICTURE_COUNT} - 1")
+foreach(k RANGE ${last})
+  if(k LESS 10)
+    set(name "picture_0${k}")
+  else()
+    set(name "picture_${k}")
+  endif()
+  file(READ "${PICTURE_DIR}/${name}.pcx" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND text "constexpr std::uint8_t ${name}[] = {${bytes}};\n")
+  string(APPEND entries "    {${name}, sizeof ${name}},\n")
+endforeach()
+string(APPEND text "constexpr std::array<PictureEntry, ${PICTURE_COUNT}> embeddedPictures{{\n${entries}}};\n")
+file(WRITE "${OUTPUT}" "${text}")
