@@ -17,3 +17,12 @@ extern std::int32_t lastBlue;
 void composeFrame(std::uint32_t* pixels);
 // The straight-loop reference the fast one is checked against.
 void composeFramePlain(std::uint32_t* pixels);
+
+// Threads the fast composition may use: 1 keeps it on the calling thread, 2
+// (the default on machines with two or more cores) adds one helper thread.
+void setCompositionThreads(int threads);
+
+enum class CompositionKernels { best, portable };
+// The kernels the fast composition runs: the widest the processor supports
+// (the default), or the plain C++ ones.
+void setCompositionKernels(CompositionKernels choice);

@@ -7,3 +7,7 @@
 extern std::uint32_t randomState;
 
 int nextRandom();
+
+// Moves the state on as if nextRandom() had been called `count` times, in
+// logarithmic time; the developer tools use it to reach a given frame.
+void skipRandom(std::uint64_t count);
