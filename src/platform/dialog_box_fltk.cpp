@@ -1,1 +1,305 @@
-// placeholder
+// Modal dialogs from the compiled-in templates, on FLTK:
+// - DialogBoxParamA lays a template out in pixels from its font's metrics,
+//   centres it, and runs it until EndDialog;
+// - clicks, Space, Enter (IDOK) and Escape or a close request (IDCANCEL)
+//   reach the procedure as WM_COMMAND, Tab walks the WS_TABSTOP controls;
+// - CheckDlgButton, IsDlgButtonChecked and EndDialog act on a running dialog.
+#include "platform/dialog_box.h"
+
+#include "platform/dialog_check_box.h"
+#include "platform/dialog_layout.h"
+#include "platform/display_available.h"
+#include "platform/window_decorations_x11.h"
+#include "resources/dialog_template.h"
+#include "resources/program_icon.h"
+
+#include <FL/Enumerations.H>
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr INT_PTR dialogFailed = -1;
+constexpr int systemFontPoints = 8; // used when a template sets no font of its own
+constexpr const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+struct DialogFontChoice {
+  Fl_Font face;
+  int size;
+};
+
+struct RunningDialog;
+
+// Every widget knows its control id and dialog through its user data.
+struct ControlSlot {
+  RunningDialog* dialog;
+  int id;
+  DialogControlKind kind;
+  Fl_Button* widget;
+};
+
+class DialogWindow : public Fl_Double_Window {
+public:
+  DialogWindow(int width, int height, RunningDialog& dialog)
+      : Fl_Double_Window(width, height), dialog_(dialog) {}
+
+  int handle(int event) override;
+
+private:
+  RunningDialog& dialog_;
+};
+
+struct RunningDialog {
+  DLGPROC procedure = nullptr;
+  std::vector<std::unique_ptr<ControlSlot>> controls; // template order
+  std::unique_ptr<DialogWindow> window;               // owns the widgets; goes first
+  INT_PTR result = dialogFailed;
+  bool ended = false;
+};
+
+// Handles are checked against the dialogs actually running, so a stale or
+// foreign handle is refused instead of dereferenced.
+std::vector<RunningDialog*>& runningDialogs() {
+  static std::vector<RunningDialog*> dialogs;
+  return dialogs;
+}
+
+HWND handleOf(RunningDialog& dialog) { return reinterpret_cast<HWND>(&dialog); }
+
+RunningDialog* dialogOf(HWND handle) {
+  for (RunningDialog* dialog : runningDialogs()) {
+    if (handleOf(*dialog) == handle) {
+      return dialog;
+    }
+  }
+  return nullptr;
+}
+
+ControlSlot* controlOf(RunningDialog& dialog, int id) {
+  for (const auto& control : dialog.controls) {
+    if (control->id == id) {
+      return control.get();
+    }
+  }
+  return nullptr;
+}
+
+void sendCommand(RunningDialog& dialog, int controlId) {
+  // The notification code in the high word is BN_CLICKED, 0.
+  const auto wParam = static_cast<WPARAM>(static_cast<std::uint32_t>(controlId) & 0xFFFFu);
+  dialog.procedure(handleOf(dialog), WM_COMMAND, wParam, 0);
+}
+
+void controlClicked(Fl_Widget* /*widget*/, void* data) {
+  auto* slot = static_cast<ControlSlot*>(data);
+  sendCommand(*slot->dialog, slot->id);
+}
+
+// Escape and the window manager's close both arrive here.
+void closeRequested(Fl_Widget* /*widget*/, void* data) {
+  sendCommand(*static_cast<RunningDialog*>(data), IDCANCEL);
+}
+
+int DialogWindow::handle(int event) {
+  if (Fl_Double_Window::handle(event) != 0) {
+    return 1;
+  }
+  if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+    // Enter clicks a focused push button, otherwise it means IDOK.
+    int id = IDOK;
+    for (const auto& control : dialog_.controls) {
+      if (control->kind == DialogControlKind::pushButton && Fl::focus() == control->widget) {
+        id = control->id;
+      }
+    }
+    sendCommand(dialog_, id);
+    return 1;
+  }
+  return 0;
+}
+
+DialogFontChoice fontFor(const DialogTemplate& dialog) {
+  if ((dialog.style & dialog_style::setFont) == 0) {
+    return {FL_HELVETICA, dialogFontPixelSize(systemFontPoints)};
+  }
+  constexpr int boldWeight = 700;
+  Fl_Font face = FL_HELVETICA;
+  if (dialog.font.weight >= boldWeight) {
+    face = dialog.font.italic ? FL_HELVETICA_BOLD_ITALIC : FL_HELVETICA_BOLD;
+  } else if (dialog.font.italic) {
+    face = FL_HELVETICA_ITALIC;
+  }
+  return {face, dialogFontPixelSize(dialog.font.pointSize)};
+}
+
+DialogBaseUnits measureBaseUnits(DialogFontChoice font) {
+  fl_font(font.face, font.size);
+  return baseUnitsFromFontMetrics(fl_width(alphabet), fl_height());
+}
+
+// FLTK wants RGBA bytes; the icon is stored as ARGB words.
+const Fl_RGB_Image& programIconImage() {
+  static const std::vector<unsigned char> rgba = [] {
+    const int side = programIconSize();
+    const std::uint32_t* pixels = programIconPixels();
+    std::vector<unsigned char> bytes;
+    bytes.reserve(static_cast<std::size_t>(side * side * 4));
+    for (int i = 0; i < side * side; ++i) {
+      const std::uint32_t argb = pixels[i];
+      bytes.push_back(static_cast<unsigned char>(argb >> 16));
+      bytes.push_back(static_cast<unsigned char>(argb >> 8));
+      bytes.push_back(static_cast<unsigned char>(argb));
+      bytes.push_back(static_cast<unsigned char>(argb >> 24));
+    }
+    return bytes;
+  }();
+  static const Fl_RGB_Image image(rgba.data(), programIconSize(), programIconSize(), 4);
+  return image;
+}
+
+void buildWindow(RunningDialog& running, const DialogTemplate& dialog) {
+  const DialogFontChoice font = fontFor(dialog);
+  const DialogBaseUnits base = measureBaseUnits(font);
+  const DialogLayout layout = layoutDialog(dialog, base);
+
+  running.window = std::make_unique<DialogWindow>(layout.width, layout.height, running);
+  DialogWindow& window = *running.window;
+  window.copy_label(dialog.caption);
+  window.callback(closeRequested, &running);
+  window.set_modal();
+  window.icon(&programIconImage());
+
+  const bool centred = (dialog.style & dialog_style::center) != 0;
+  int areaX = 0;
+  int areaY = 0;
+  int areaWidth = 0;
+  int areaHeight = 0;
+  Fl::screen_work_area(areaX, areaY, areaWidth, areaHeight, 0);
+  window.position(centred ? centredStart(areaX, areaWidth, layout.width)
+                          : horizontalPixels(dialog.x, base),
+                  centred ? centredStart(areaY, areaHeight, layout.height)
+                          : verticalPixels(dialog.y, base));
+
+  window.begin();
+  for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
+    const DialogControl& control = dialog.controls[i];
+    const PixelRect& rect = layout.controls[i];
+    Fl_Button* widget = nullptr;
+    if (control.kind == DialogControlKind::autoCheckBox) {
+      widget = new DialogCheckBox(rect.x, rect.y, rect.width, rect.height,
+                                  (control.extendedStyle & dialog_style::exRight) != 0,
+                                  (control.style & dialog_style::buttonTop) != 0);
+    } else {
+      widget = new Fl_Button(rect.x, rect.y, rect.width, rect.height);
+      widget->box((control.extendedStyle & dialog_style::exStaticEdge) != 0 ? FL_THIN_UP_BOX
+                                                                             : FL_UP_BOX);
+    }
+    widget->copy_label(control.caption);
+    widget->labelfont(font.face);
+    widget->labelsize(font.size);
+    widget->visible_focus((control.style & dialog_style::tabStop) != 0 ? 1 : 0);
+    auto slot = std::make_unique<ControlSlot>(
+        ControlSlot{&running, control.id, control.kind, widget});
+    widget->callback(controlClicked, slot.get());
+    running.controls.push_back(std::move(slot));
+  }
+  window.end();
+}
+
+void focusFirstTabStop(RunningDialog& running) {
+  for (const auto& control : running.controls) {
+    if (control->widget->visible_focus() != 0) {
+      control->widget->take_focus();
+      return;
+    }
+  }
+}
+
+// Keeps the dialog findable by its handle exactly while it runs.
+class RunningRegistration {
+public:
+  explicit RunningRegistration(RunningDialog& dialog) : dialog_(dialog) {
+    runningDialogs().push_back(&dialog_);
+  }
+  ~RunningRegistration() { std::erase(runningDialogs(), &dialog_); }
+  RunningRegistration(const RunningRegistration&) = delete;
+  RunningRegistration& operator=(const RunningRegistration&) = delete;
+
+private:
+  RunningDialog& dialog_;
+};
+
+} // namespace
+
+INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
+                        DLGPROC dialogProc, LPARAM initParam) {
+  if (dialogProc == nullptr || templateName == nullptr || !IS_INTRESOURCE(templateName)) {
+    return dialogFailed;
+  }
+  const DialogTemplate* dialog =
+      findDialogTemplate(LOWORD(reinterpret_cast<std::uintptr_t>(templateName)));
+  if (dialog == nullptr || !displayAvailable()) {
+    return dialogFailed;
+  }
+
+  RunningDialog running;
+  running.procedure = dialogProc;
+  buildWindow(running, *dialog);
+  const RunningRegistration registration(running);
+
+  // wParam would name the control to get the default focus; no control has
+  // a handle of its own here.
+  if (dialogProc(handleOf(running), WM_INITDIALOG, 0, initParam) != FALSE) {
+    focusFirstTabStop(running);
+  }
+  if (!running.ended) {
+    running.window->show();
+    removeTitleBarButtons(*running.window);
+    while (!running.ended && running.window->shown()) {
+      Fl::wait();
+    }
+  }
+  running.window->hide();
+  Fl::check(); // let the window vanish before whatever the caller opens next
+  return running.ended ? running.result : dialogFailed;
+}
+
+BOOL CheckDlgButton(HWND dialogHandle, int buttonId, UINT check) {
+  RunningDialog* dialog = dialogOf(dialogHandle);
+  ControlSlot* control = dialog != nullptr ? controlOf(*dialog, buttonId) : nullptr;
+  if (control == nullptr || control->kind != DialogControlKind::autoCheckBox) {
+    return FALSE;
+  }
+  // A two-state box shows any non-zero state as checked.
+  control->widget->value(check != BST_UNCHECKED ? 1 : 0);
+  return TRUE;
+}
+
+UINT IsDlgButtonChecked(HWND dialogHandle, int buttonId) {
+  RunningDialog* dialog = dialogOf(dialogHandle);
+  ControlSlot* control = dialog != nullptr ? controlOf(*dialog, buttonId) : nullptr;
+  if (control == nullptr || control->kind != DialogControlKind::autoCheckBox) {
+    return BST_UNCHECKED;
+  }
+  return control->widget->value() != 0 ? BST_CHECKED : BST_UNCHECKED;
+}
+
+BOOL EndDialog(HWND dialogHandle, INT_PTR result) {
+  RunningDialog* dialog = dialogOf(dialogHandle);
+  if (dialog == nullptr) {
+    return FALSE;
+  }
+  // The modal loop returns once the procedure hands control back.
+  dialog->result = result;
+  dialog->ended = true;
+  dialog->window->hide();
+  return TRUE;
+}

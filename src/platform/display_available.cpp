@@ -1,0 +1,18 @@
+#include "platform/display_available.h"
+
+#include <FL/Fl.H>
+#include <FL/x.H>
+
+bool displayAvailable() {
+  if (fl_display != nullptr) {
+    return true;
+  }
+  // fl_open_display() calls exit() on failure; open the connection ourselves
+  // and hand it over instead.
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    return false;
+  }
+  fl_open_display(display);
+  return true;
+}
