@@ -13,6 +13,8 @@ constexpr DWORD audioLayerVersion = 0x00070001;
 constexpr DWORD streamLoopFlag = 4;
 constexpr DWORD spectrumRequest1024 = 0x80000001;
 constexpr DWORD audioRequestFailed = 0xFFFFFFFF;
+// What a successful spectrum request returns: the bytes it wrote.
+constexpr DWORD spectrumBytes = 512 * sizeof(float);
 
 // What BASS_ErrorGetCode reports after each operation (0 after a success).
 enum AudioErrorCode : int {
@@ -23,7 +25,8 @@ enum AudioErrorCode : int {
   audioErrorFileOpen = 4,          // the music file cannot be opened or read
   audioErrorFormat = 5,            // not an Ogg Vorbis stream, or unsupported layout
   audioErrorHandle = 6,            // not a stream handle
-  audioErrorParameter = 7,         // an argument the layer does not support
+  audioErrorParameter = 7,         // an argument the layer does not support (in-memory or
+                                   // partial files, restart on play, other data requests)
   audioErrorNotAvailable = 8,      // no data yet (nothing played so far)
   audioErrorMemory = 9,
 };
@@ -38,7 +41,8 @@ BOOL BASS_SetVolume(DWORD volume);
 BOOL BASS_Start();
 BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags);
 // With spectrumRequest1024: 512 float magnitudes of what is audible now.
-// Returns audioRequestFailed and leaves the buffer untouched when there is nothing.
+// Returns spectrumBytes, or audioRequestFailed and leaves the buffer untouched
+// when there is nothing to analyse.
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
 BOOL BASS_Stop();
 BOOL BASS_Free();

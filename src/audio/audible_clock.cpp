@@ -1,0 +1,37 @@
+#include "audio/audible_clock.h"
+
+#include <algorithm>
+
+AudibleClock::AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency,
+                           std::uint32_t latencyFrames)
+    : framesPerTick_(static_cast<double>(sampleRate) / static_cast<double>(tickFrequency)),
+      latencyFrames_(latencyFrames) {}
+
+void AudibleClock::handedOver(std::uint64_t frames, std::uint64_t ticks) {
+  const std::lock_guard lock(mutex_);
+  handedBefore_ = handedAfter_;
+  handedAfter_ += frames;
+  callbackTicks_ = ticks;
+  started_ = true;
+}
+
+std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks) {
+  const std::lock_guard lock(mutex_);
+  if (!started_) return std::nullopt;
+
+  const std::uint64_t ticksSince = nowTicks > callbackTicks_ ? nowTicks - callbackTicks_ : 0;
+  // The limit keeps the conversion in range however long the callbacks stop.
+  const double framesSince =
+      std::min(static_cast<double>(ticksSince) * framesPerTick_, static_cast<double>(handedAfter_));
+  const std::uint64_t played = handedBefore_ + static_cast<std::uint64_t>(framesSince);
+  const std::uint64_t estimate = std::min(played, handedAfter_);
+  const std::uint64_t audible = estimate > latencyFrames_ ? estimate - latencyFrames_ : 0;
+
+  lastReported_ = std::max(lastReported_, audible);
+  return lastReported_;
+}
+
+std::uint64_t AudibleClock::framesHandedOver() const {
+  const std::lock_guard lock(mutex_);
+  return handedAfter_;
+}

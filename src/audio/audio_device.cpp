@@ -1,0 +1,80 @@
+#include "audio/audio_device.h"
+
+#include <SDL.h>
+#include <algorithm>
+#include <cstring>
+
+#include "audio/music_stream.h"
+
+namespace {
+
+constexpr int outputChannels = 2;
+// About 23 ms at 44.1 kHz: small, so the picture's view of the sound is fresh.
+constexpr Uint16 deviceBufferFrames = 1024;
+
+} // namespace
+
+std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sampleRate) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  const char* deviceName = nullptr;
+  if (deviceIndex >= 0) {
+    deviceName = SDL_GetAudioDeviceName(deviceIndex, 0);
+    if (deviceName == nullptr) {
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      return nullptr;
+    }
+  }
+
+  std::unique_ptr<AudioDevice> device(new AudioDevice);
+  SDL_AudioSpec wanted{};
+  wanted.freq = static_cast<int>(sampleRate);
+  wanted.format = AUDIO_F32SYS;
+  wanted.channels = outputChannels;
+  wanted.samples = deviceBufferFrames;
+  wanted.callback = &AudioDevice::fill;
+  wanted.userdata = device.get();
+  SDL_AudioSpec obtained{};
+  // No changes allowed: SDL converts if the hardware differs, so the callback
+  // always sees stereo floats at the requested rate.
+  device->id_ = SDL_OpenAudioDevice(deviceName, 0, &wanted, &obtained, 0);
+  if (device->id_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return nullptr;
+  }
+  device->sampleRate_ = sampleRate;
+  // The dummy driver plays nothing: a buffer counts as heard from the moment
+  // it is handed over. A real device is still playing the previous buffer.
+  const char* driver = SDL_GetCurrentAudioDriver();
+  const bool dummy = driver != nullptr && std::strcmp(driver, "dummy") == 0;
+  device->latencyFrames_ = dummy ? 0u : obtained.samples;
+  SDL_PauseAudioDevice(device->id_, 0);
+  return device;
+}
+
+AudioDevice::~AudioDevice() {
+  // Waits for the callback thread to end, so nothing touches the stream after.
+  SDL_CloseAudioDevice(id_);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void AudioDevice::setSource(MusicStream* stream) {
+  SDL_LockAudioDevice(id_);
+  source_ = stream;
+  SDL_UnlockAudioDevice(id_);
+}
+
+void AudioDevice::setRunning(bool running) { SDL_PauseAudioDevice(id_, running ? 0 : 1); }
+
+void SDLCALL AudioDevice::fill(void* self, Uint8* bytes, int length) {
+  auto* device = static_cast<AudioDevice*>(self);
+  auto* out = reinterpret_cast<float*>(bytes);
+  const std::size_t frames = static_cast<std::size_t>(length) / (outputChannels * sizeof(float));
+  if (device->source_ == nullptr) {
+    std::fill_n(out, frames * outputChannels, 0.0f);
+    return;
+  }
+  device->source_->render(out, frames, SDL_GetPerformanceCounter());
+  const float gain = device->gain_.load();
+  if (gain != 1.0f)
+    for (std::size_t i = 0; i < frames * outputChannels; ++i) out[i] *= gain;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The SDL output device: owns the audio subsystem while open, runs the
+// callback that copies the playing stream's frames out at the set volume.
+
+#include <SDL_audio.h>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class MusicStream;
+
+class AudioDevice {
+public:
+  // Nothing when the subsystem or the device cannot be opened. A negative
+  // index is the default device, others count SDL's output devices.
+  static std::unique_ptr<AudioDevice> open(int deviceIndex, std::uint32_t sampleRate);
+  ~AudioDevice();
+  AudioDevice(const AudioDevice&) = delete;
+  AudioDevice& operator=(const AudioDevice&) = delete;
+
+  std::uint32_t sampleRate() const { return sampleRate_; }
+  // Frames the device has queued ahead of each buffer the callback fills.
+  std::uint32_t latencyFrames() const { return latencyFrames_; }
+
+  // The stream the callback reads from; nullptr for silence. Returns once
+  // the callback has let go of the previous one.
+  void setSource(MusicStream* stream);
+  void setGain(float gain) { gain_.store(gain); }
+  void setRunning(bool running);
+
+private:
+  AudioDevice() = default;
+  static void SDLCALL fill(void* self, Uint8* bytes, int length);
+
+  SDL_AudioDeviceID id_ = 0;
+  std::uint32_t sampleRate_ = 0;
+  std::uint32_t latencyFrames_ = 0;
+  MusicStream* source_ = nullptr; // changed only with the device locked
+  std::atomic<float> gain_{1.0f};
+};

@@ -1,0 +1,82 @@
+#include "audio/music_stream.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+// About 190 ms at 44.1 kHz: plenty against a late decoder thread, and small,
+// since the layer only needs to stay ahead of the callback.
+constexpr std::size_t decodeAheadFrames = 8192;
+// The transform window, the device's queue and the time between spectrum
+// requests, with a wide margin.
+constexpr std::size_t historyFrames = 16384;
+constexpr std::size_t decodeChunkFrames = 1024;
+constexpr auto decodePollInterval = std::chrono::milliseconds(5);
+
+} // namespace
+
+MusicStream::MusicStream(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate,
+                         std::uint64_t tickFrequency, std::uint32_t latencyFrames)
+    : decoder_(std::move(decoder)), ring_(decodeAheadFrames), history_(historyFrames),
+      clock_(sampleRate, tickFrequency, latencyFrames) {
+  decodeAhead();
+  decoderThread_ = std::thread([this] {
+    std::unique_lock lock(wakeMutex_);
+    while (!quit_) {
+      lock.unlock();
+      decodeAhead();
+      lock.lock();
+      wake_.wait_for(lock, decodePollInterval, [this] { return quit_; });
+    }
+  });
+}
+
+MusicStream::~MusicStream() {
+  {
+    const std::lock_guard lock(wakeMutex_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  decoderThread_.join();
+}
+
+void MusicStream::play(bool loop) {
+  looping_.store(loop);
+  playing_.store(true);
+  wake_.notify_one();
+}
+
+void MusicStream::stop() { playing_.store(false); }
+
+void MusicStream::decodeAhead() {
+  std::array<float, decodeChunkFrames * FrameRing::channels> chunk;
+  while (ring_.freeFrames() >= decodeChunkFrames) {
+    const std::size_t got = decoder_->read(chunk.data(), decodeChunkFrames, looping_.load());
+    ring_.write(chunk.data(), got);
+    if (got < decodeChunkFrames) break;
+  }
+}
+
+void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
+  if (!playing_.load()) {
+    std::fill_n(out, frames * FrameRing::channels, 0.0f);
+    return;
+  }
+  const std::size_t got = ring_.read(out, frames);
+  std::fill(out + got * FrameRing::channels, out + frames * FrameRing::channels, 0.0f);
+  // What was handed over, silence included, so stream positions stay those of the output.
+  history_.appendStereo(out, frames);
+  clock_.handedOver(frames, ticks);
+}
+
+bool MusicStream::spectrum(float* magnitudes, std::uint64_t nowTicks) {
+  const std::optional<std::uint64_t> audible = clock_.audibleFrame(nowTicks);
+  if (!audible) return false;
+  std::array<float, SpectrumAnalyser::windowSize> window;
+  history_.copyEnding(*audible, window.data(), window.size());
+  analyser_.analyse(window.data(), magnitudes);
+  return true;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// One playing music stream: a thread decodes ahead into a small ring, the
+// audio callback copies from the ring and records what it handed over, and
+// the program thread asks for the spectrum of what is audible now.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "audio/audible_clock.h"
+#include "audio/frame_ring.h"
+#include "audio/sample_history.h"
+#include "audio/spectrum_analyser.h"
+#include "audio/vorbis_loop_decoder.h"
+
+class MusicStream {
+public:
+  // latencyFrames: what the device holds ahead of each new buffer.
+  MusicStream(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate,
+              std::uint64_t tickFrequency, std::uint32_t latencyFrames);
+  ~MusicStream();
+  MusicStream(const MusicStream&) = delete;
+  MusicStream& operator=(const MusicStream&) = delete;
+
+  void play(bool loop);
+  void stop();
+
+  // From the audio callback: the next `frames` stereo frames, silence when
+  // stopped or when the decoder has fallen behind. Volume is not applied here,
+  // so the spectrum does not depend on it.
+  void render(float* out, std::size_t frames, std::uint64_t ticks);
+
+  // The spectrum of the window ending at the audible position, or false
+  // before anything has been handed to the device.
+  bool spectrum(float* magnitudes, std::uint64_t nowTicks);
+
+  std::uint64_t framesHandedOver() const { return clock_.framesHandedOver(); }
+
+private:
+  void decodeAhead();
+
+  std::unique_ptr<VorbisLoopDecoder> decoder_;
+  FrameRing ring_;
+  SampleHistory history_;
+  AudibleClock clock_;
+  SpectrumAnalyser analyser_;
+
+  std::atomic<bool> playing_{false};
+  std::atomic<bool> looping_{false};
+
+  std::mutex wakeMutex_;
+  std::condition_variable wake_;
+  bool quit_ = false;
+  std::thread decoderThread_;
+};

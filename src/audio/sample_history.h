@@ -1,0 +1,30 @@
+#pragma once
+// The mono mix of every frame handed to the output, by its index in the
+// stream, kept long enough to take a transform window ending at the audible
+// position. Written by the audio callback, read by the program thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+class SampleHistory {
+public:
+  // capacityFrames is rounded up to a power of two.
+  explicit SampleHistory(std::size_t capacityFrames);
+
+  // Adds the mono mix of `frames` interleaved stereo frames.
+  void appendStereo(const float* interleaved, std::size_t frames);
+  std::uint64_t framesWritten() const;
+
+  // Fills out[0..count) with the frames ending just before frame `end`.
+  // Frames before the stream's start, not yet written or already overwritten
+  // read as silence.
+  void copyEnding(std::uint64_t end, float* out, std::size_t count) const;
+
+private:
+  mutable std::mutex mutex_;
+  std::vector<float> samples_;
+  std::size_t mask_;
+  std::uint64_t written_ = 0;
+};
