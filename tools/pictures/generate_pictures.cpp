@@ -19,7 +19,7 @@ namespace {
 constexpr int pictureCount = 79;
 constexpr int width = 640;
 constexpr int height = 100;
-constexpr int maxPixelSize = 58;
+constexpr int maxPixelSize = 46;
 constexpr int margin = 14;
 
 constexpr std::uint8_t paper = 255;
@@ -33,7 +33,7 @@ constexpr int colourEntry = 32;
 constexpr int colourHeight = 480;
 constexpr int colourTop = 300;
 // Smaller lettering keeps this file near the size of the largest grey one.
-constexpr int colourPixelSize = 26;
+constexpr int colourPixelSize = 20;
 constexpr std::uint8_t colourInk[3] = {24, 40, 96};
 
 // Body pixels are split between two neighbouring greys by a fixed hash of
