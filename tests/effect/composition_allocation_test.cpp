@@ -1,0 +1,59 @@
+// Counts heap allocations around frames: after the first frame (which may
+// start the helper thread) composing must not allocate at all.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "composers.h"
+#include "effect/colour_factors.h"
+#include "effect/pixel.h"
+#include "effect_state.h"
+
+namespace {
+std::atomic<long> allocationCount{0};
+} // namespace
+
+// GCC cannot see that the replaced new below is what hands out these blocks.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+void* operator new(std::size_t size) {
+  allocationCount.fetch_add(1, std::memory_order_relaxed);
+  if (void* block = std::malloc(size == 0 ? 1 : size)) {
+    return block;
+  }
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+class CompositionAllocationTest : public ::testing::TestWithParam<Composer> {};
+
+TEST_P(CompositionAllocationTest, FramesAllocateNothing) {
+  GetParam().select();
+  resetEffectState();
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frameWidth) * frameHeight);
+  colourFactors = ColourFactors{1.5f, -2.0f, 300.0f};
+  GetParam().compose(pixels.data());
+  const long before = allocationCount.load();
+  for (std::uint32_t elapsed = 0; elapsed < 20; ++elapsed) {
+    startFrameAt(elapsed * 997u);
+    GetParam().compose(pixels.data());
+  }
+  EXPECT_EQ(allocationCount.load() - before, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllCompositions, CompositionAllocationTest,
+                         ::testing::Values(plainComposer, fastComposers[0], fastComposers[1],
+                                           fastComposers[2], fastComposers[3]),
+                         [](const ::testing::TestParamInfo<Composer>& param) {
+                           return param.param.name;
+                         });
+
+} // namespace

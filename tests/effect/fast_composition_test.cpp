@@ -1,0 +1,186 @@
+// The fast composition must give the straight loop's pixels, counters and
+// last colour for every input: any factor bits, any counter values, any
+// table and picture contents.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "composers.h"
+#include "effect/colour_factors.h"
+#include "effect/frame_composition.h"
+#include "effect/noise_table.h"
+#include "effect/pixel.h"
+#include "effect/random.h"
+#include "effect_state.h"
+#include "images/image_bank.h"
+
+namespace {
+
+using Frame = std::vector<std::uint32_t>;
+
+struct EffectSnapshot {
+  std::uint32_t random;
+  std::int32_t frameCount, timeCount, red, green, blue;
+
+  static EffectSnapshot take() {
+    return {randomState, frameCursor, timeCursor, lastRed, lastGreen, lastBlue};
+  }
+  void restore() const {
+    randomState = random;
+    frameCursor = frameCount;
+    timeCursor = timeCount;
+    lastRed = red;
+    lastGreen = green;
+    lastBlue = blue;
+  }
+  bool operator==(const EffectSnapshot&) const = default;
+};
+
+float specialFactor(std::mt19937& random) {
+  constexpr float specials[] = {0.0f,
+                                -0.0f,
+                                1.0f,
+                                -1.0f,
+                                1e-40f,
+                                -1e-45f,
+                                0.999999f,
+                                8454660.0f,
+                                16909320.5f,
+                                -16909320.5f,
+                                1e20f,
+                                -1e30f,
+                                std::numeric_limits<float>::max(),
+                                std::numeric_limits<float>::lowest(),
+                                std::numeric_limits<float>::infinity(),
+                                -std::numeric_limits<float>::infinity(),
+                                std::numeric_limits<float>::quiet_NaN()};
+  switch (random() % 4) {
+  case 0:
+    return specials[random() % std::size(specials)];
+  case 1:
+    return std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+  case 2:
+    return std::uniform_real_distribution<float>(-300.0f, 300.0f)(random);
+  default:
+    // Products around the 32-bit boundaries of the conversion.
+    return std::uniform_real_distribution<float>(-4e7f, 4e7f)(random);
+  }
+}
+
+std::uint32_t elapsedNearWraps(std::mt19937& random) {
+  // timeCursor = elapsed * 2000 turns negative past 1073741 ms and wraps past 2147483 ms.
+  constexpr std::uint32_t edges[] = {0, 1073741, 1073742, 2147483, 2147484, 4294967295u};
+  switch (random() % 3) {
+  case 0:
+    return edges[random() % std::size(edges)] + static_cast<std::uint32_t>(random() % 3);
+  case 1:
+    return static_cast<std::uint32_t>(random() % 600000);
+  default:
+    return static_cast<std::uint32_t>(random());
+  }
+}
+
+class FastCompositionTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    // Arbitrary picture contents: every value is tinted by the same wrap rules.
+    std::mt19937 random(79);
+    for (Image& image : imageBank) {
+      for (std::uint32_t& value : image) {
+        value = random() % 8 == 0 ? static_cast<std::uint32_t>(random())
+                                  : static_cast<std::uint32_t>(random() % 3);
+      }
+    }
+  }
+  static void TearDownTestSuite() {
+    clearImageBank();
+    setCompositionKernels(CompositionKernels::best);
+  }
+
+  void SetUp() override { resetEffectState(); }
+
+  // Composes one frame from the current state with the straight loop and
+  // with every fast form, and compares pixels and state.
+  void expectSameFrame(const char* what) {
+    const EffectSnapshot before = EffectSnapshot::take();
+    Frame expected(pixelCount, 0x5A5A5A5Au);
+    composeFramePlain(expected.data());
+    const EffectSnapshot after = EffectSnapshot::take();
+    for (const Composer& composer : fastComposers) {
+      composer.select();
+      before.restore();
+      Frame actual(pixelCount, 0x5A5A5A5Au);
+      composer.compose(actual.data());
+      ASSERT_EQ(EffectSnapshot::take(), after) << composer << ", " << what;
+      for (std::size_t i = 0; i < pixelCount; ++i) {
+        ASSERT_EQ(actual[i], expected[i])
+            << composer << ", " << what << ": pixel (" << i % frameWidth << ", "
+            << i / frameWidth << ") factors " << colourFactors.redFactor << " "
+            << colourFactors.greenFactor << " " << colourFactors.blueFactor << " counters "
+            << before.frameCount << " " << before.timeCount;
+      }
+    }
+  }
+
+  static constexpr std::size_t pixelCount = static_cast<std::size_t>(frameWidth) * frameHeight;
+};
+
+TEST_F(FastCompositionTest, MatchesPlainForShowLikeFrames) {
+  // Frames as the loop drives them, from the seeded sequence on.
+  std::mt19937 random(1);
+  for (int frame = 0; frame < 16; ++frame) {
+    startFrameAt(elapsedNearWraps(random));
+    colourFactors = ColourFactors{std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
+                                  std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
+                                  std::uniform_real_distribution<float>(-2.0f, 3.0f)(random)};
+    expectSameFrame("show-like frame");
+  }
+}
+
+TEST_F(FastCompositionTest, MatchesPlainForExtremeFactorsAndCounters) {
+  std::mt19937 random(2);
+  for (int frame = 0; frame < 24; ++frame) {
+    if (frame % 2 == 0) {
+      startFrameAt(elapsedNearWraps(random));
+    } else {
+      frameCursor = static_cast<std::int32_t>(random());
+      timeCursor = static_cast<std::int32_t>(random());
+    }
+    colourFactors = ColourFactors{specialFactor(random), specialFactor(random),
+                                  specialFactor(random)};
+    expectSameFrame("extreme frame");
+  }
+}
+
+TEST_F(FastCompositionTest, MatchesPlainAfterHoursOfRunning) {
+  // One frame after another keeps the counters and last colour flowing from
+  // frame to frame, as when the loop runs for longer than the wrap.
+  std::mt19937 random(3);
+  std::uint32_t elapsed = 2147480;
+  for (int frame = 0; frame < 8; ++frame, elapsed += 1) {
+    startFrameAt(elapsed);
+    colourFactors = ColourFactors{specialFactor(random), 1.5f, -0.75f};
+    expectSameFrame("frame near the wrap");
+  }
+}
+
+TEST_F(FastCompositionTest, MatchesPlainForAnyTableContents) {
+  // A filled table holds 0..254; other values must not break the fast path.
+  std::mt19937 random(4);
+  for (int frame = 0; frame < 4; ++frame) {
+    for (std::int32_t& entry : noiseTable) {
+      entry = random() % 4 == 0 ? static_cast<std::int32_t>(random())
+                                : static_cast<std::int32_t>(random() % 255);
+    }
+    startFrameAt(elapsedNearWraps(random));
+    colourFactors = ColourFactors{specialFactor(random), specialFactor(random),
+                                  specialFactor(random)};
+    expectSameFrame("arbitrary table");
+  }
+}
+
+} // namespace
