@@ -14,6 +14,7 @@ struct DialogBaseUnits {
 
 struct PixelRect {
   int x, y, width, height;
+  bool operator==(const PixelRect&) const = default;
 };
 
 struct DialogLayout {
