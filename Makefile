@@ -36,6 +36,12 @@ asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
 
+# A minute of arbitrary input for the picture decoder, from a copy of the seeds.
+fuzz: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) --target pcx_fuzzer -j $(JOBS)
+	rm -rf $(ASAN_BUILD)/fuzz-corpus && cp -r tests/fuzz/corpus $(ASAN_BUILD)/fuzz-corpus
+	$(ASAN_BUILD)/tests/fuzz/pcx_fuzzer -max_total_time=60 -print_final_stats=1 $(ASAN_BUILD)/fuzz-corpus
+
 clean:
 	-cmake --build $(BUILD) --target clean
 
