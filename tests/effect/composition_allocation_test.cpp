@@ -35,6 +35,12 @@ namespace {
 
 class CompositionAllocationTest : public ::testing::TestWithParam<Composer> {};
 
+TEST(AllocationCountTest, SeesHeapAllocations) {
+  const long before = allocationCount.load();
+  const std::vector<int> block(16);
+  EXPECT_EQ(allocationCount.load() - before, 1);
+}
+
 TEST_P(CompositionAllocationTest, FramesAllocateNothing) {
   GetParam().select();
   resetEffectState();
