@@ -39,6 +39,6 @@ constexpr WORD LOWORD(WPARAM value) { return static_cast<WORD>(value & 0xFFFFu);
 inline const char* MAKEINTRESOURCEA(WORD id) {
   return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(id));
 }
-constexpr bool IS_INTRESOURCE(const char* name) {
+inline bool IS_INTRESOURCE(const char* name) {
   return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0;
 }
