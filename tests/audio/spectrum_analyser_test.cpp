@@ -1,0 +1,71 @@
+#include "audio/spectrum_analyser.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace {
+
+using Window = std::array<float, SpectrumAnalyser::windowSize>;
+using Bins = std::array<float, SpectrumAnalyser::binCount>;
+
+Window sine(double bin, double amplitude, double phase = 0.0) {
+  Window w{};
+  for (std::size_t n = 0; n < w.size(); ++n)
+    w[n] = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * bin *
+                                                       static_cast<double>(n) / w.size() +
+                                                   phase));
+  return w;
+}
+
+Bins analyse(const Window& samples) {
+  SpectrumAnalyser analyser;
+  Bins bins{};
+  analyser.analyse(samples.data(), bins.data());
+  return bins;
+}
+
+TEST(SpectrumAnalyser, FullScaleSineOnABinReadsOneThere) {
+  for (const int bin : {1, 10, 20, 50, 100, 150, 500}) {
+    const Bins bins = analyse(sine(bin, 1.0, 0.3));
+    EXPECT_NEAR(bins[static_cast<std::size_t>(bin)], 1.0f, 1e-4f) << "bin " << bin;
+    // The Hann window spreads a centred tone over its two neighbours only, at half height.
+    EXPECT_NEAR(bins[static_cast<std::size_t>(bin) + 1], 0.5f, 1e-4f) << "bin " << bin;
+    EXPECT_NEAR(bins[static_cast<std::size_t>(bin) + 3], 0.0f, 1e-3f) << "bin " << bin;
+  }
+}
+
+TEST(SpectrumAnalyser, MagnitudeFollowsAmplitudeAndNotPhase) {
+  EXPECT_NEAR(analyse(sine(37, 0.25, 0.0))[37], 0.25f, 1e-4f);
+  EXPECT_NEAR(analyse(sine(37, 0.25, 1.7))[37], 0.25f, 1e-4f);
+}
+
+TEST(SpectrumAnalyser, SilenceReadsZeroEverywhere) {
+  const Bins bins = analyse(Window{});
+  EXPECT_TRUE(std::all_of(bins.begin(), bins.end(), [](float m) { return m == 0.0f; }));
+}
+
+TEST(SpectrumAnalyser, MagnitudesAreNeverNegative) {
+  Window noise{};
+  unsigned state = 12345;
+  for (float& s : noise) {
+    state = state * 1103515245u + 12345u;
+    s = static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
+  }
+  const Bins bins = analyse(noise);
+  EXPECT_TRUE(std::all_of(bins.begin(), bins.end(), [](float m) { return m >= 0.0f; }));
+  EXPECT_GT(*std::max_element(bins.begin(), bins.end()), 0.0f);
+}
+
+TEST(SpectrumAnalyser, RepeatedRequestsGiveTheSameAnswer) {
+  SpectrumAnalyser analyser;
+  const Window tone = sine(10, 0.5);
+  Bins first{}, second{};
+  analyser.analyse(tone.data(), first.data());
+  analyser.analyse(tone.data(), second.data());
+  EXPECT_EQ(first, second);
+}
+
+} // namespace
