@@ -75,7 +75,11 @@ void Console::Impl::release() {
   if (window != nullptr) SDL_DestroyWindow(window);
   window = nullptr;
   // Counted by SDL: the audio layer's own subsystems stay up.
-  if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (videoStarted) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last one out also lets go of SDL's global state (its D-Bus link).
+    if (SDL_WasInit(0) == 0) SDL_Quit();
+  }
   videoStarted = false;
   width = height = 0;
   keys.clear();
