@@ -37,13 +37,26 @@ std::uint32_t MemoryStream::read(void* destination, std::uint32_t elementSize,
   }
   const auto available = static_cast<std::uint32_t>(length - position);
   const std::uint32_t wanted = elementSize * count; // 32-bit product, as callers expect
-  const std::uint32_t elements = std::min(available, wanted) / elementSize;
-  const std::uint32_t bytes = elements * elementSize;
+  const std::uint32_t taken = std::min(available, wanted);
+  if (elementSize == 1) {
+    // The picture decoder reads one byte at a time: no division, no memcpy call.
+    if (taken == 1) {
+      *static_cast<std::uint8_t*>(destination) = data[position++];
+      return 1;
+    }
+    return copyOut(destination, taken);
+  }
+  const std::uint32_t elements = taken / elementSize;
+  copyOut(destination, elements * elementSize);
+  return elements;
+}
+
+std::uint32_t MemoryStream::copyOut(void* destination, std::uint32_t bytes) {
   if (bytes > 0) {
     std::memcpy(destination, data + position, bytes);
     position += static_cast<std::int32_t>(bytes);
   }
-  return elements;
+  return bytes;
 }
 
 int MemoryStream::close() { return 0; }

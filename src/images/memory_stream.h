@@ -21,6 +21,10 @@ public:
   const std::uint8_t* data;
   std::int32_t length;
   std::int32_t position = 0;
+
+private:
+  // Copies bytes from the position on and moves past them; returns the count.
+  std::uint32_t copyOut(void* destination, std::uint32_t bytes);
 };
 
 // No stream for a null block, a length of 0 or less, or no memory.

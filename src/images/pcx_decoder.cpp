@@ -1,5 +1,6 @@
 #include "images/pcx_decoder.h"
 
+#include <algorithm>
 #include <array>
 
 #include "images/memory_stream.h"
@@ -45,9 +46,8 @@ void loadPcxImage(MemoryStream* stream, int width, int height, std::uint32_t* de
       if (run > total - count) {
         run = total - count;
       }
-      for (std::int64_t i = 0; i < run; ++i) {
-        destination[count++] = value;
-      }
+      std::fill_n(destination + count, run, std::uint32_t{value});
+      count += run;
     } else {
       destination[count++] = code;
     }
