@@ -28,7 +28,10 @@ void consoleFrame(benchmark::State& state) {
     ptc::Surface surface(console.width(), console.height(), format);
     std::uint32_t shade = 0;
     for (auto _ : state) {
-      if (console.key()) break;
+      if (console.key()) {
+        state.SkipWithError("stopped: the window was closed or a key pressed");
+        break;
+      }
       auto* pixels = static_cast<std::uint32_t*>(surface.lock());
       std::memset(pixels + 640 * 200, static_cast<int>(shade++ & 0xFF), 640 * 4 * 80);
       surface.unlock();
