@@ -21,6 +21,7 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -214,6 +215,34 @@ void buildWindow(RunningDialog& running, const DialogTemplate& dialog) {
   window.end();
 }
 
+// DS_CENTER centres the whole window, frame included; the frame's size is
+// only known once the window manager has put it around the shown window.
+void centreFrameOnScreen(RunningDialog& running) {
+  if (!windowManagerReportsFrames()) {
+    return;
+  }
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(500);
+  FrameExtents extents{};
+  while (!frameExtents(*running.window, extents)) {
+    const std::chrono::duration<double> left = deadline - Clock::now();
+    if (running.ended || left.count() <= 0.0) {
+      return;
+    }
+    Fl::wait(left.count());
+  }
+  int areaX = 0;
+  int areaY = 0;
+  int areaWidth = 0;
+  int areaHeight = 0;
+  Fl::screen_work_area(areaX, areaY, areaWidth, areaHeight, 0);
+  // FLTK asks for static gravity: a position is the client area's, inside the frame.
+  DialogWindow& window = *running.window;
+  window.position(
+      centredStart(areaX, areaWidth, window.w() + extents.left + extents.right) + extents.left,
+      centredStart(areaY, areaHeight, window.h() + extents.top + extents.bottom) + extents.top);
+}
+
 void focusFirstTabStop(RunningDialog& running) {
   for (const auto& control : running.controls) {
     if (control->widget->visible_focus() != 0) {
@@ -263,6 +292,9 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /
   if (!running.ended) {
     running.window->show();
     removeTitleBarButtons(*running.window);
+    if ((dialog->style & dialog_style::center) != 0) {
+      centreFrameOnScreen(running);
+    }
     while (!running.ended && running.window->shown()) {
       Fl::wait();
     }

@@ -8,3 +8,15 @@ class Fl_Window;
 // dialog without a system menu. Window managers that ignore the request
 // still deliver a close as the window's callback.
 void removeTitleBarButtons(Fl_Window& window);
+
+struct FrameExtents {
+  int left, right, top, bottom;
+};
+
+// The border the window manager has put around the window, once it has
+// announced it (_NET_FRAME_EXTENTS); false while it has not, or when no
+// window manager runs.
+bool frameExtents(const Fl_Window& window, FrameExtents& extents);
+
+// Whether a window manager runs that announces frame extents at all.
+bool windowManagerReportsFrames();

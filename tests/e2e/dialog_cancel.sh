@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Cancelling the setup dialog ends the program with exit code 1 and no show
+# window: by Escape, or by a close request through the window manager.
+# Usage: dialog_cancel.sh PROGRAM [BUILD_DIR] escape|close
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/dialog_lib.sh"
+how=${3:?escape or close}
+vsf_setup "$@"
+vsf_start_x 1024x768x24
+vsf_start_program
+
+dialog=$(vsf_wait_dialog) || vsf_fail "the setup dialog did not appear"
+case $how in
+escape) vsf_key "$dialog" Escape ;;
+close) vsf_close_window "$dialog" ;;
+*) vsf_fail "unknown way to cancel: $how" ;;
+esac
+
+# Watch for a show window until the program has ended.
+deadline=$(($(vsf_now_ms) + 5000))
+while vsf_running && [ "$(vsf_now_ms)" -lt "$deadline" ]; do
+  [ -z "$(vsf_find_window '^velvetstaticfog_1$')" ] || vsf_fail "a show window opened after $how"
+  sleep 0.05
+done
+vsf_wait_exit 1 || vsf_fail "still running after $how"
+[ "$VSF_EXIT_CODE" = 1 ] || vsf_fail "exit code $VSF_EXIT_CODE after $how, expected 1"
+vsf_pass "$how on the dialog ends the program with 1 and no show"
