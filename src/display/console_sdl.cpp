@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "display/display_loss_x11.h"
 #include "display/key_codes.h"
 #include "display/ptc.h"
 #include "display/sdl_console.h"
@@ -141,8 +142,9 @@ void Console::open(const std::string& title, int width, int height, const Format
   try {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throwSdlError("cannot start the video system");
     state.videoStarted = true;
-    if (!driverChosen && !isVisibleDriver(SDL_GetCurrentVideoDriver()))
-      throw DynamicError(missingDisplayMessage());
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driverChosen && !isVisibleDriver(driver)) throw DynamicError(missingDisplayMessage());
+    if (driver != nullptr && std::string(driver) == "x11") exitCleanlyOnDisplayLoss();
 
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");

@@ -11,6 +11,8 @@
 #   vsf_setup PROGRAM [BUILD_DIR]   VSF_PROGRAM, VSF_BUILD_DIR, VSF_TMP; cleanup trap
 #   vsf_start_x [WxHxD]             own Xvfb on a free display (-displayfd), default
 #                                   1024x768x24, plus openbox; exports DISPLAY
+#   vsf_stop_x                      ends openbox and Xvfb now (a display lost under
+#                                   the program)
 #   vsf_start_program [DIR] [-u NAME | NAME=VALUE]...
 #                                   starts the program in DIR (default: a fresh temp
 #                                   dir) in the background; environment: no
@@ -123,6 +125,13 @@ vsf_start_x() {
     sleep 0.1
   done
   vsf_fail "openbox did not start"
+}
+
+vsf_stop_x() {
+  vsf_stop_pid "$VSF_WM_PID"
+  vsf_stop_pid "$VSF_XVFB_PID"
+  VSF_WM_PID=""
+  VSF_XVFB_PID=""
 }
 
 vsf_start_program() {
