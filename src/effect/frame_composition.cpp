@@ -74,11 +74,16 @@ std::uint32_t lastPixelSampleOf(int bandRow) {
 void drawBandRows(int firstRow, int endRow) {
   for (int bandRow = firstRow; bandRow < endRow; ++bandRow) {
     const int y = bottomNoiseRow - 2 * bandRow;
-    kernels.noiseRow(job.noise, firstSampleOf(bandRow), rowAddress(y));
-    if (rowHasImageBelow(y)) {
+    const bool hasImage = rowHasImageBelow(y);
+    // The picture is a fresh one from a 20 MB bank every frame: its row is
+    // fetched while the noise row above it is computed.
+    const std::uint32_t* values =
+        hasImage ? job.image->data() +
+                       static_cast<std::ptrdiff_t>(y + 1 - firstImageScreenRow) * imageWidth
+                 : rowAddress(y);
+    kernels.noiseRow(job.noise, firstSampleOf(bandRow), rowAddress(y), values);
+    if (hasImage) {
       const NoiseColour tint = noisePixelColour(job.noise, lastPixelSampleOf(bandRow));
-      const std::uint32_t* values =
-          job.image->data() + static_cast<std::ptrdiff_t>(y + 1 - firstImageScreenRow) * imageWidth;
       kernels.imageRow(tint, values, rowAddress(y + 1));
     }
   }

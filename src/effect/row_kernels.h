@@ -21,9 +21,10 @@ struct NoiseColour {
 };
 
 // Draws the 640 pixels of a noise row whose pixel x = 639 starts at sample
-// `firstSample` of the frame.
+// `firstSample` of the frame. On the way it brings the 640 values at
+// `upcoming` into the cache, one line per step, for the row drawn next.
 using NoiseRowKernel = void (*)(const NoiseFrame& frame, std::uint32_t firstSample,
-                                std::uint32_t* row);
+                                std::uint32_t* row, const std::uint32_t* upcoming);
 // Draws a picture row from 640 values tinted with `tint`.
 using ImageRowKernel = void (*)(const NoiseColour& tint, const std::uint32_t* values,
                                 std::uint32_t* row);

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int lanes = 8;
+constexpr int cacheLineValues = 16;
 
 VSF_AVX2 inline __m256i remainderBy2000(__m256i product) {
   const __m256i modulus = _mm256_set1_epi32(noiseModulus);
@@ -42,7 +43,7 @@ VSF_AVX2 inline __m256i channelSamples(__m256i count, __m256i timeOffset,
 }
 
 VSF_AVX2 void drawNoiseRowAvx2(const NoiseFrame& frame, std::uint32_t firstSample,
-                               std::uint32_t* row) {
+                               std::uint32_t* row, const std::uint32_t* upcoming) {
   // Pixel x + lane takes its samples 3 * lane fewer than pixel x's.
   const __m256i laneOffsets = _mm256_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21);
   const __m256i timeOffset = _mm256_set1_epi32(static_cast<int>(frame.timeOffset));
@@ -50,6 +51,9 @@ VSF_AVX2 void drawNoiseRowAvx2(const NoiseFrame& frame, std::uint32_t firstSampl
   const std::uint32_t rowStart = frame.firstCount + firstSample +
                                  static_cast<std::uint32_t>((frameWidth - 1) * samplesPerPixel);
   for (int x = 0; x < frameWidth; x += lanes) {
+    if (x % cacheLineValues == 0) {
+      __builtin_prefetch(upcoming + x);
+    }
     const std::uint32_t countAtX = rowStart - static_cast<std::uint32_t>(x * samplesPerPixel);
     const __m256i redCount =
         _mm256_sub_epi32(_mm256_set1_epi32(static_cast<int>(countAtX)), laneOffsets);

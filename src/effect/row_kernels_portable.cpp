@@ -13,7 +13,8 @@ std::int32_t channelSample(const NoiseFrame& frame, std::uint32_t sample, int ch
   return remainder < 0 ? 0 : frame.channelSamples[channel][static_cast<std::size_t>(remainder)];
 }
 
-void drawNoiseRowPortable(const NoiseFrame& frame, std::uint32_t firstSample, std::uint32_t* row) {
+void drawNoiseRowPortable(const NoiseFrame& frame, std::uint32_t firstSample, std::uint32_t* row,
+                          const std::uint32_t* /*upcoming*/) {
   std::uint32_t sample = firstSample;
   for (int x = frameWidth - 1; x >= 0; --x, sample += samplesPerPixel) {
     const NoiseColour colour = noisePixelColour(frame, sample);
@@ -43,6 +44,9 @@ RowKernels bestRowKernels() {
 #if VSF_HAVE_X86_KERNELS
   // May run from a static initialiser, before the runtime's own detection.
   __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) {
+    return avx512RowKernels();
+  }
   if (__builtin_cpu_supports("avx2")) {
     return avx2RowKernels();
   }
