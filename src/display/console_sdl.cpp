@@ -136,11 +136,17 @@ void Console::open(const std::string& title, int width, int height, const Format
   state.release();
 
   const bool driverChosen = videoDriverChosen();
-  if (!driverChosen && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY"))
-    throw DynamicError(missingDisplayMessage());
+  if (!driverChosen) {
+    const bool x11 = isSet("DISPLAY");
+    if (!x11 && !isSet("WAYLAND_DISPLAY")) throw DynamicError(missingDisplayMessage());
+    // Only the window system that is there: no probing of others, whose
+    // complaints would reach the user, and no fallback to an invisible one.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
+  }
 
   try {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throwSdlError("cannot start the video system");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+      throwSdlError(driverChosen ? "cannot start the video system" : missingDisplayMessage());
     state.videoStarted = true;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driverChosen && !isVisibleDriver(driver)) throw DynamicError(missingDisplayMessage());
