@@ -1,0 +1,204 @@
+// Runs the built velvetstaticfog-frame and checks what it writes against the
+// composition in this process.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "effect/colour_factors.h"
+#include "effect/frame_composition.h"
+#include "effect/pixel.h"
+#include "effect/random.h"
+#include "effect_state.h"
+#include "images/image_bank.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t rawSize = 640u * 480u * 4u;
+const std::string ppmHeader = "P6\n640 480\n255\n";
+
+struct ToolRun {
+  int exitCode;
+  std::string errorText;
+};
+
+class FrameToolTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    directory_ = fs::path(::testing::TempDir()) /
+                 ("frame_tool_" + std::string(::testing::UnitTest::GetInstance()
+                                                  ->current_test_info()
+                                                  ->name()));
+    fs::remove_all(directory_);
+    fs::create_directories(directory_);
+  }
+  void TearDown() override { fs::remove_all(directory_); }
+
+  fs::path file(const std::string& name) const { return directory_ / name; }
+
+  ToolRun runTool(const std::string& arguments) const {
+    const fs::path errors = file("stderr.txt");
+    const std::string command =
+        std::string(VSF_FRAME_TOOL) + " " + arguments + " 2> '" + errors.string() + "'";
+    const int status = std::system(command.c_str());
+    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
+  }
+
+  static std::string readFile(const fs::path& path) {
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    if (error) {
+      return {};
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+  }
+
+  fs::path directory_;
+};
+
+TEST_F(FrameToolTest, BadArgumentsGiveUsageAndExit2WithoutOutput) {
+  std::ofstream(file("short.bin"), std::ios::binary) << std::string(2047, '\0');
+  const std::string out = " --out '" + file("frame.raw").string() + "'";
+  const std::string cases[] = {
+      "",
+      "--frame 1 --elapsed 0 --factors 1 1 1",
+      "--frame 0 --elapsed 0 --factors 1 1 1" + out,
+      "--frame -1 --elapsed 0 --factors 1 1 1" + out,
+      "--frame 1x --elapsed 0 --factors 1 1 1" + out,
+      "--frame 18446744073709551616 --elapsed 0 --factors 1 1 1" + out,
+      "--frame 1 --elapsed 4294967296 --factors 1 1 1" + out,
+      "--frame 1 --elapsed -5 --factors 1 1 1" + out,
+      "--frame 1 --factors 1 1 1" + out,
+      "--frame 1 --elapsed 0" + out,
+      "--frame 1 --elapsed 0 --factors 1 2 x" + out,
+      "--frame 1 --elapsed 0 --factors 1 2" + out,
+      "--frame 1 --elapsed 0 --factors 1 1 1 --factors 1 1 1" + out,
+      "--frame 1 --frame 2 --elapsed 0 --factors 1 1 1" + out,
+      "--frame 1 --elapsed 0 --factors 1 1 1 --spectrum '" + file("short.bin").string() + "'" +
+          out,
+      "--frame 1 --elapsed 0 --spectrum '" + file("short.bin").string() + "'" + out,
+      "--frame 1 --elapsed 0 --spectrum '" + file("missing.bin").string() + "'" + out,
+      "--frame 1 --elapsed 0 --factors 1 1 1 --format bmp" + out,
+      "--frame 1 --elapsed 0 --factors 1 1 1 --colour red" + out,
+      "--frame 1 --elapsed 0 --factors 1 1 1 --out",
+  };
+  for (const std::string& arguments : cases) {
+    const ToolRun result = runTool(arguments);
+    EXPECT_EQ(result.exitCode, 2) << arguments;
+    EXPECT_NE(result.errorText.find("usage: velvetstaticfog-frame --frame N"), std::string::npos)
+        << arguments;
+    EXPECT_EQ(result.errorText.find('\n'), result.errorText.size() - 1) << arguments;
+    EXPECT_FALSE(fs::exists(file("frame.raw"))) << arguments;
+  }
+}
+
+TEST_F(FrameToolTest, RawFrameIsTheComposedFrame) {
+  const ToolRun result = runTool("--frame 3 --elapsed 31000 --factors 1.5 -2 0.25 --out '" +
+                         file("frame.raw").string() + "'");
+  ASSERT_EQ(result.exitCode, 0) << result.errorText;
+  const std::string bytes = readFile(file("frame.raw"));
+  ASSERT_EQ(bytes.size(), rawSize);
+
+  loadImageBank();
+  applyLevelTransform();
+  resetEffectState();
+  nextRandom();
+  nextRandom();
+  colourFactors = ColourFactors{1.5f, -2.0f, 0.25f};
+  startFrameAt(31000);
+  std::vector<std::uint32_t> expected(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+  composeFramePlain(expected.data());
+  clearImageBank();
+
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    std::uint32_t pixel = 0;
+    for (std::size_t byte = 0; byte < 4; ++byte) {
+      pixel |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i * 4 + byte]))
+               << (8 * byte);
+    }
+    ASSERT_EQ(pixel, expected[i]) << "pixel " << i % 640 << ", " << i / 640;
+  }
+}
+
+TEST_F(FrameToolTest, PpmHoldsTheRawFramesColourBytes) {
+  const std::string common = "--frame 7 --elapsed 4294967295 --factors 3e9 -0.5 200 ";
+  ASSERT_EQ(runTool(common + "--out '" + file("frame.raw").string() + "'").exitCode, 0);
+  ASSERT_EQ(runTool(common + "--format ppm --out '" + file("frame.ppm").string() + "'").exitCode, 0);
+  const std::string raw = readFile(file("frame.raw"));
+  const std::string ppm = readFile(file("frame.ppm"));
+  ASSERT_EQ(raw.size(), rawSize);
+  ASSERT_EQ(ppm.size(), ppmHeader.size() + 640u * 480u * 3u);
+  ASSERT_EQ(ppm.substr(0, ppmHeader.size()), ppmHeader);
+  for (std::size_t i = 0; i < 640u * 480u; ++i) {
+    // Little-endian raw: blue, green, red, top byte; the PPM keeps red, green, blue.
+    ASSERT_EQ(ppm[ppmHeader.size() + i * 3], raw[i * 4 + 2]) << i;
+    ASSERT_EQ(ppm[ppmHeader.size() + i * 3 + 1], raw[i * 4 + 1]) << i;
+    ASSERT_EQ(ppm[ppmHeader.size() + i * 3 + 2], raw[i * 4]) << i;
+  }
+}
+
+TEST_F(FrameToolTest, SpectrumGivesTheFactorsOfTheFrameLoop) {
+  std::array<float, 512> spectrum{};
+  spectrum[1] = 0.5f;
+  spectrum[10] = 1.25f;
+  spectrum[20] = 0.75f;
+  spectrum[50] = 0.125f;
+  spectrum[100] = 2.0f;
+  spectrum[150] = 0.25f;
+  spectrum[500] = 0.0625f;
+  {
+    std::ofstream out(file("spectrum.bin"), std::ios::binary);
+    for (const float value : spectrum) {
+      const auto word = std::bit_cast<std::uint32_t>(value);
+      for (int byte = 0; byte < 4; ++byte) {
+        out.put(static_cast<char>((word >> (8 * byte)) & 0xFFu));
+      }
+    }
+  }
+  const ColourFactors factors = computeColourFactors(spectrum.data());
+  const std::string common = "--frame 2 --elapsed 1234567 ";
+  ASSERT_EQ(runTool(common + "--spectrum '" + file("spectrum.bin").string() + "' --out '" +
+                file("from_spectrum.raw").string() + "'")
+                .exitCode,
+            0);
+  char factorText[200];
+  std::snprintf(factorText, sizeof factorText, "--factors %a %a %a ",
+                static_cast<double>(factors.redFactor), static_cast<double>(factors.greenFactor),
+                static_cast<double>(factors.blueFactor));
+  ASSERT_EQ(runTool(common + factorText + "--out '" + file("from_factors.raw").string() + "'")
+                .exitCode,
+            0);
+  const std::string fromSpectrum = readFile(file("from_spectrum.raw"));
+  EXPECT_EQ(fromSpectrum.size(), rawSize);
+  EXPECT_TRUE(fromSpectrum == readFile(file("from_factors.raw")));
+  EXPECT_NE(fromSpectrum, std::string(rawSize, '\0'));
+}
+
+TEST_F(FrameToolTest, SpecialFactorsGiveBlackNoise) {
+  ASSERT_EQ(runTool("--frame 1 --elapsed 0 --factors nan inf -inf --out '" +
+                file("frame.raw").string() + "'")
+                .exitCode,
+            0);
+  const std::string bytes = readFile(file("frame.raw"));
+  ASSERT_EQ(bytes.size(), rawSize);
+  for (std::size_t x = 0; x < 640; ++x) {
+    // Row 102 is noise; row 101 a rule line of greys.
+    ASSERT_EQ(bytes.substr((102 * 640 + x) * 4, 4), std::string(4, '\0')) << x;
+    ASSERT_NE(bytes.substr((101 * 640 + x) * 4, 3), std::string(3, '\0')) << x;
+  }
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+#include "frame_arguments.h"
+
+#include <array>
+#include <bit>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t spectrumBins = 512;
+constexpr std::size_t spectrumBytes = spectrumBins * 4;
+
+// Decimal digits only: no sign, no spaces, no overflow.
+std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t limit) {
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (limit - digit) / 10) {
+      return std::nullopt;
+    }
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+// A whole argument as a 32-bit float; nan and inf are accepted, and values
+// beyond the float range round as strtof rounds them.
+std::optional<float> parseFloat(const char* text) {
+  if (*text == '\0') {
+    return std::nullopt;
+  }
+  char* end = nullptr;
+  const float value = std::strtof(text, &end);
+  if (*end != '\0') {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::string& problem) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    problem = "cannot read the spectrum file " + path;
+    return std::nullopt;
+  }
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(file),
+                                std::istreambuf_iterator<char>()};
+  if (file.bad() || bytes.size() != spectrumBytes) {
+    problem = "the spectrum file must hold exactly 512 little-endian 32-bit floats";
+    return std::nullopt;
+  }
+  std::array<float, spectrumBins> spectrum{};
+  for (std::size_t bin = 0; bin < spectrumBins; ++bin) {
+    std::uint32_t word = 0;
+    for (std::size_t byte = 0; byte < 4; ++byte) {
+      word |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[bin * 4 + byte]))
+              << (8 * byte);
+    }
+    spectrum[bin] = std::bit_cast<float>(word);
+  }
+  return computeColourFactors(spectrum.data());
+}
+
+} // namespace
+
+std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
+                                                  std::string& problem) {
+  FrameArguments arguments;
+  bool haveFrame = false, haveElapsed = false, haveFactors = false, haveFormat = false,
+       haveOutput = false;
+  std::optional<std::string> spectrumPath;
+  const auto fail = [&problem](std::string text) {
+    problem = std::move(text);
+    return std::nullopt;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view option = argv[i];
+    const int valuesLeft = argc - 1 - i;
+    const auto once = [&](bool& seen) {
+      const bool first = !seen;
+      seen = true;
+      return first;
+    };
+    if (option == "--frame" && valuesLeft >= 1) {
+      if (!once(haveFrame)) {
+        return fail("--frame given twice");
+      }
+      const auto frame = parseUnsigned(argv[++i], std::numeric_limits<std::uint64_t>::max());
+      if (!frame || *frame == 0) {
+        return fail("--frame needs a whole number of at least 1");
+      }
+      arguments.frame = *frame;
+    } else if (option == "--elapsed" && valuesLeft >= 1) {
+      if (!once(haveElapsed)) {
+        return fail("--elapsed given twice");
+      }
+      const auto elapsed = parseUnsigned(argv[++i], std::numeric_limits<std::uint32_t>::max());
+      if (!elapsed) {
+        return fail("--elapsed needs milliseconds 0..4294967295");
+      }
+      arguments.elapsed = static_cast<std::uint32_t>(*elapsed);
+    } else if (option == "--factors" && valuesLeft >= 3) {
+      if (!once(haveFactors) || spectrumPath) {
+        return fail("give --factors or --spectrum once");
+      }
+      const auto red = parseFloat(argv[i + 1]);
+      const auto green = parseFloat(argv[i + 2]);
+      const auto blue = parseFloat(argv[i + 3]);
+      i += 3;
+      if (!red || !green || !blue) {
+        return fail("--factors needs three numbers");
+      }
+      arguments.factors = ColourFactors{*red, *green, *blue};
+    } else if (option == "--spectrum" && valuesLeft >= 1) {
+      if (haveFactors || spectrumPath) {
+        return fail("give --factors or --spectrum once");
+      }
+      spectrumPath = argv[++i];
+    } else if (option == "--format" && valuesLeft >= 1) {
+      if (!once(haveFormat)) {
+        return fail("--format given twice");
+      }
+      const std::string_view format = argv[++i];
+      if (format == "raw") {
+        arguments.format = FrameFormat::raw;
+      } else if (format == "ppm") {
+        arguments.format = FrameFormat::ppm;
+      } else {
+        return fail("--format is raw or ppm");
+      }
+    } else if (option == "--out" && valuesLeft >= 1) {
+      if (!once(haveOutput)) {
+        return fail("--out given twice");
+      }
+      arguments.outputPath = argv[++i];
+      if (arguments.outputPath.empty()) {
+        return fail("--out needs a file name");
+      }
+    } else {
+      return fail("unexpected or incomplete argument " + std::string(option));
+    }
+  }
+  if (!haveFrame || !haveElapsed || !haveOutput || (!haveFactors && !spectrumPath)) {
+    return fail("--frame, --elapsed, --out and one of --factors or --spectrum are required");
+  }
+  if (spectrumPath) {
+    const auto factors = readSpectrumFactors(*spectrumPath, problem);
+    if (!factors) {
+      return std::nullopt;
+    }
+    arguments.factors = *factors;
+  }
+  return arguments;
+}

@@ -1,0 +1,78 @@
+// velvetstaticfog-frame: composes one frame of the show exactly as a run
+// would reach it and writes it to a file, for looking at and comparing.
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "effect/colour_factors.h"
+#include "effect/frame_composition.h"
+#include "effect/noise_table.h"
+#include "effect/pixel.h"
+#include "effect/random.h"
+#include "frame_arguments.h"
+#include "images/image_bank.h"
+
+namespace {
+
+constexpr int badArgumentsExit = 2;
+constexpr int writeFailedExit = 1;
+
+std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments) {
+  loadImageBank();
+  applyLevelTransform();
+  randomState = 1;
+  fillNoiseTable();
+  // The image indices of the frames before this one.
+  skipRandom(arguments.frame - 1);
+  colourFactors = arguments.factors;
+  frameCursor = 0;
+  timeCursor = static_cast<std::int32_t>(arguments.elapsed * 2000u);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+  composeFrame(pixels.data());
+  return pixels;
+}
+
+std::string encode(const std::vector<std::uint32_t>& pixels, FrameFormat format) {
+  std::string bytes;
+  if (format == FrameFormat::ppm) {
+    bytes = "P6\n" + std::to_string(frameWidth) + " " + std::to_string(frameHeight) + "\n255\n";
+    bytes.reserve(bytes.size() + pixels.size() * 3);
+    for (const std::uint32_t pixel : pixels) {
+      bytes.push_back(static_cast<char>((pixel >> 16) & 0xFFu));
+      bytes.push_back(static_cast<char>((pixel >> 8) & 0xFFu));
+      bytes.push_back(static_cast<char>(pixel & 0xFFu));
+    }
+  } else {
+    bytes.reserve(pixels.size() * 4);
+    for (const std::uint32_t pixel : pixels) {
+      for (int byte = 0; byte < 4; ++byte) {
+        bytes.push_back(static_cast<char>((pixel >> (8 * byte)) & 0xFFu));
+      }
+    }
+  }
+  return bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  std::string problem;
+  const auto arguments = parseFrameArguments(argc, argv, problem);
+  if (!arguments) {
+    std::fprintf(stderr, "velvetstaticfog-frame: %s; %s\n", problem.c_str(), frameUsage);
+    return badArgumentsExit;
+  }
+  const std::string bytes = encode(composeRequestedFrame(*arguments), arguments->format);
+  std::ofstream out(arguments->outputPath, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    std::remove(arguments->outputPath.c_str());
+    std::fprintf(stderr, "velvetstaticfog-frame: cannot write %s\n",
+                 arguments->outputPath.c_str());
+    return writeFailedExit;
+  }
+  return 0;
+}
