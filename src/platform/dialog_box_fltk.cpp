@@ -127,6 +127,9 @@ int DialogWindow::handle(int event) {
   return 0;
 }
 
+// "Small Fonts" and the system font are Windows faces; Helvetica is the sans
+// serif FLTK always has. The size is raised where the template's would be
+// hard to read (see dialogFontPixelSize), and the layout follows the font.
 DialogFontChoice fontFor(const DialogTemplate& dialog) {
   if ((dialog.style & dialog_style::setFont) == 0) {
     return {FL_HELVETICA, dialogFontPixelSize(systemFontPoints)};
