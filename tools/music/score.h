@@ -1,0 +1,33 @@
+#pragma once
+// The piece as a list of notes: sections that rise and fall over a steady
+// four-to-the-floor pulse, a minor-key chord cycle, bass, pads, arpeggio and
+// a lead whose motifs come from a seeded random source.
+
+#include <cstdint>
+#include <vector>
+
+enum class Voice { kick, snare, closedHat, openHat, crash, bass, pad, arp, lead, riser };
+
+struct Note {
+  Voice voice;
+  std::int64_t start;  // frame of the piece
+  std::int64_t length; // frames held (the sound may ring on after)
+  double pitch;        // MIDI note number
+  double velocity;     // 0..1
+  double pan;          // -1 left .. 1 right
+  double brightness;   // 0..1: filter opening, section energy
+  std::uint64_t seed;  // the note's own noise
+};
+
+struct Score {
+  std::vector<Note> notes;
+  std::vector<std::int64_t> kicks; // start frames, for the pumping of the pads and bass
+  std::int64_t frames = 0;         // length of the piece
+};
+
+inline constexpr double beatsPerMinute = 124.0;
+// A sixteenth note in frames; positions are rounded from it, never accumulated.
+inline constexpr double stepFrames = 44100.0 * 60.0 / beatsPerMinute / 4.0;
+inline constexpr int stepsPerBar = 16;
+
+Score composeScore(std::uint64_t seed);
