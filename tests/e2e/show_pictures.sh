@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# With the music playing, the odd rows in the middle of the picture show one
+# of our names: black paper, letters in one or two shades of the colour of the
+# noise pixel at the left end of the row above, and another name every frame.
+source "$(dirname "$0")/lib.sh"
+vsf_setup "$@"
+pictures="$(cd "$(dirname "$0")/../../src/images/pictures" && pwd)"
+
+# Where each picture is lettering after the level transform ((255 - v) mod 3
+# is not 0), for the even picture rows 0..78 that the show draws: "k x row".
+# Picture 32 never shows anything.
+masks="$VSF_TMP/masks"
+for k in $(seq -w 0 78); do
+  [ "$k" = 32 ] && continue
+  "$VSF_CONVERT" "$pictures/picture_$k.pcx" -crop 640x79+0+0 +repage -depth 8 gray:- |
+    od -An -v -tu1 -w640 |
+    awk -v k="$((10#$k))" 'NR % 2 == 1 { for (x = 1; x <= NF; x++) if ((255 - $x) % 3) print k, x - 1, NR - 1 }'
+done >"$masks"
+[ -s "$masks" ] || vsf_fail "could not read the pictures in $pictures"
+
+# A 640 x 480 screen shows the fullscreen console one to one.
+vsf_start_x 640x480x24
+music=qx-731_030321_4_tessellated.ogg
+[ -f "$VSF_BUILD_DIR/$music" ] || vsf_fail "no music at $VSF_BUILD_DIR/$music"
+mkdir -p "$VSF_TMP/run"
+cp "$VSF_BUILD_DIR/$music" "$VSF_TMP/run/"
+vsf_start_program "$VSF_TMP/run"
+
+window=$(vsf_wait_window '^velvetstaticfog_1$' 30) || vsf_fail "the show's window did not appear"
+
+# Screen rows 188..267: noise row 188, image row 189 (picture row 0), ...
+# Prints for the 40 image rows: rows with any colour, rows with at most two
+# colours, rows whose colours are the tint of the noise pixel before them,
+# lit pixels, how many of our pictures have lettering under every lit pixel,
+# and a fingerprint of where the lit pixels are.
+analyse() {
+  "$VSF_CONVERT" "$1" -crop 640x80+0+188 +repage -depth 8 -alpha off rgb:- |
+    od -An -v -tu1 -w1920 | awk -v masks="$masks" '
+    function tint(value, v, shift) { return int(value * v / 2 ^ shift) % 256 }
+    BEGIN {
+      while ((getline line < masks) > 0) { split(line, m, " "); letter[m[1], m[2], m[3]] = 1; known[m[1]] = 1 }
+    }
+    {
+      y = NR - 1
+      if (y % 2 == 0) { r = $1; g = $2; b = $3; next }
+      want1 = tint(r, 1, 2) " " tint(g, 1, 2) " " tint(b, 1, 1)
+      want2 = tint(r, 2, 2) " " tint(g, 2, 2) " " tint(b, 2, 1)
+      shades = 0; matched = 1; delete seen
+      for (x = 0; x < 640; x++) {
+        shown = $(3 * x + 1) " " $(3 * x + 2) " " $(3 * x + 3)
+        if (shown == "0 0 0") continue
+        lit++; where = where x "," y ";"; litX[lit] = x; litRow[lit] = y - 1
+        if (!(shown in seen)) { seen[shown] = 1; shades++ }
+        if (shown != want1 && shown != want2) matched = 0
+      }
+      if (shades > 0) { rows++; if (shades <= 2) paired++; tinted += matched }
+    }
+    END {
+      candidates = 0
+      for (k in known) {
+        fits = 1
+        for (i = 1; i <= lit && fits; i++) if (!((k, litX[i], litRow[i]) in letter)) fits = 0
+        candidates += fits
+      }
+      printf "%d %d %d %d %d %s\n", rows, paired, tinted, lit, candidates, where
+    }' | {
+    read -r rows paired tinted lit candidates where
+    echo "$rows $paired $tinted $lit $candidates $(echo "$where" | md5sum | cut -c1-12)"
+  }
+}
+
+# Give the music a moment to reach the spectrum.
+sleep 2
+declare -A fingerprints=()
+litRows=0
+named=0
+for shot in 1 2 3 4 5 6; do
+  file="$VSF_TMP/shot$shot.png"
+  vsf_screenshot "$file" || vsf_fail "no screenshot"
+  read -r rows paired tinted lit candidates print < <(analyse "$file")
+  vsf_log "shot $shot: $rows lit image rows, $paired in one or two shades, $tinted in the" \
+    "noise colour; $lit lit pixels, lettering of $candidates pictures under all of them"
+  [ "$paired" = "$rows" ] || vsf_fail "an image row shows more than two shades"
+  [ $((tinted * 2)) -ge "$rows" ] || vsf_fail "only $tinted of $rows image rows carry the noise colour"
+  if [ "$lit" -gt 0 ]; then
+    [ "$candidates" -ge 1 ] || vsf_fail "shot $shot: lit pixels where none of our names has letters"
+    named=$((named + 1))
+  fi
+  litRows=$((litRows + rows))
+  fingerprints[$print]=1
+  sleep 0.3
+done
+[ "$named" -ge 3 ] || vsf_fail "a name showed in only $named of six screenshots"
+[ "$litRows" -ge 10 ] || vsf_fail "only $litRows lit image rows in six screenshots"
+[ "${#fingerprints[@]}" -ge 3 ] || vsf_fail "the image band hardly changed between screenshots"
+
+vsf_key "$window" Escape
+vsf_wait_exit 5 || vsf_fail "still running after Escape"
+[ "$VSF_EXIT_CODE" = 0 ] || vsf_fail "exit code $VSF_EXIT_CODE"
+vsf_pass "our names in the noise colour, a new one in every screenshot"
