@@ -18,18 +18,20 @@ constexpr int smallestSide = -8;
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   if (size < 2) {
     return 0;
   }
   const int width = data[0] % widthRange + smallestSide;
   const int height = data[1] % heightRange + smallestSide;
   const std::size_t values =
-      width > 0 && height > 0 ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
+      width > 0 && height > 0 ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
+                              : 0;
   std::vector<std::uint32_t> destination(values);
 
   // An empty remainder gives no stream, which the decoder must also take.
-  const auto stream = openMemoryStream(size > 2 ? data + 2 : nullptr, static_cast<std::int32_t>(size - 2));
+  const auto stream =
+      openMemoryStream(size > 2 ? data + 2 : nullptr, static_cast<std::int32_t>(size - 2));
   loadPcxImage(stream.get(), width, height, destination.data());
   return 0;
 }

@@ -39,8 +39,8 @@ constexpr std::uint8_t colourInk[3] = {24, 40, 96};
 // Body pixels are split between two neighbouring greys by a fixed hash of
 // their position, which speckles them once the show reduces them to levels.
 std::uint8_t bodyGrey(int x, int y) {
-  const std::uint32_t h = (static_cast<std::uint32_t>(x) * 73856093u) ^
-                          (static_cast<std::uint32_t>(y) * 19349663u);
+  const std::uint32_t h =
+      (static_cast<std::uint32_t>(x) * 73856093u) ^ (static_cast<std::uint32_t>(y) * 19349663u);
   return ((h >> 7) & 1u) != 0 ? bodyDark : bodyLight;
 }
 
@@ -53,10 +53,12 @@ std::uint8_t greyFor(std::uint8_t ink, int x, int y) {
   }
   const double grey = 255.0 - ink * (255.0 - bodyLight) / 255.0;
   const long rounded = std::lround(grey);
-  return static_cast<std::uint8_t>(rounded < darkestEdge ? darkestEdge : rounded > 254 ? 254 : rounded);
+  return static_cast<std::uint8_t>(rounded < darkestEdge ? darkestEdge
+                                   : rounded > 254       ? 254
+                                                         : rounded);
 }
 
-std::vector<std::uint8_t> greyPicture(const Coverage& coverage) {
+std::vector<std::uint8_t> greyPicture(const Coverage &coverage) {
   std::vector<std::uint8_t> pixels(coverage.values.size());
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -68,7 +70,7 @@ std::vector<std::uint8_t> greyPicture(const Coverage& coverage) {
 }
 
 // Rows of three plane lines (red, green, blue), as 24-bit PCX stores them.
-std::vector<std::uint8_t> colourPicture(const Coverage& coverage) {
+std::vector<std::uint8_t> colourPicture(const Coverage &coverage) {
   std::vector<std::uint8_t> planes(static_cast<std::size_t>(width * colourHeight * 3), paper);
   for (int y = 0; y < height; ++y) {
     for (int plane = 0; plane < 3; ++plane) {
@@ -83,7 +85,7 @@ std::vector<std::uint8_t> colourPicture(const Coverage& coverage) {
   return planes;
 }
 
-std::vector<std::string> readNames(const std::string& path) {
+std::vector<std::string> readNames(const std::string &path) {
   std::ifstream in(path);
   std::vector<std::string> names;
   for (std::string line; std::getline(in, line);) {
@@ -94,9 +96,10 @@ std::vector<std::string> readNames(const std::string& path) {
   return names;
 }
 
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void writeFile(const std::string &path, const std::vector<std::uint8_t> &bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) {
     throw std::runtime_error("cannot write " + path);
   }
@@ -104,7 +107,7 @@ void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   if (argc != 4) {
     std::fprintf(stderr, "usage: %s <font.ttf> <names.txt> <output directory>\n", argv[0]);
     return 2;
@@ -112,7 +115,8 @@ int main(int argc, char** argv) {
   try {
     const std::vector<std::string> names = readNames(argv[2]);
     if (names.size() != pictureCount) {
-      std::fprintf(stderr, "%s: expected %d names, found %zu\n", argv[2], pictureCount, names.size());
+      std::fprintf(stderr, "%s: expected %d names, found %zu\n", argv[2], pictureCount,
+                   names.size());
       return 1;
     }
     TextRenderer renderer(argv[1]);
@@ -130,7 +134,7 @@ int main(int argc, char** argv) {
       }
       writeFile(std::string(argv[3]) + fileName, bytes);
     }
-  } catch (const std::exception& error) {
+  } catch (const std::exception &error) {
     std::fprintf(stderr, "generate_pictures: %s\n", error.what());
     return 1;
   }
