@@ -44,7 +44,7 @@ RowKernels bestRowKernels() {
 #if VSF_HAVE_X86_KERNELS
   // May run from a static initialiser, before the runtime's own detection.
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) {
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
     return avx512RowKernels();
   }
   if (__builtin_cpu_supports("avx2")) {
