@@ -145,6 +145,7 @@ void Console::open(const std::string& title, int width, int height, const Format
   }
 
   try {
+    SDL_ClearError(); // so that a failure below carries its own explanation
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throwSdlError(driverChosen ? "cannot start the video system" : missingDisplayMessage());
     state.videoStarted = true;
