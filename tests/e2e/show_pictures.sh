@@ -4,19 +4,9 @@
 # noise pixel at the left end of the row above, and another name every frame.
 source "$(dirname "$0")/lib.sh"
 vsf_setup "$@"
-pictures="$(cd "$(dirname "$0")/../../src/images/pictures" && pwd)"
-
-# Where each picture is lettering after the level transform ((255 - v) mod 3
-# is not 0), for the even picture rows 0..78 that the show draws: "k x row".
-# Picture 32 never shows anything.
+source "$(dirname "$0")/picture_masks.sh"
 masks="$VSF_TMP/masks"
-for k in $(seq -w 0 78); do
-  [ "$k" = 32 ] && continue
-  "$VSF_CONVERT" "$pictures/picture_$k.pcx" -crop 640x79+0+0 +repage -depth 8 gray:- |
-    od -An -v -tu1 -w640 |
-    awk -v k="$((10#$k))" 'NR % 2 == 1 { for (x = 1; x <= NF; x++) if ((255 - $x) % 3) print k, x - 1, NR - 1 }'
-done >"$masks"
-[ -s "$masks" ] || vsf_fail "could not read the pictures in $pictures"
+vsf_picture_masks "$masks"
 
 # A 640 x 480 screen shows the fullscreen console one to one.
 vsf_start_x 640x480x24
