@@ -138,10 +138,12 @@ private:
 
     switch (section.part) {
     case Part::intro:
-      pads(chord, first, 0.2 + 0.3 * progress, 0.35 + 0.5 * progress);
-      if (barInSection >= 4) arp(chord, first, 0.3 + 0.3 * progress, 0.25 + 0.3 * progress);
-      if (barInSection >= 8) hats(first, 0.5, false);
-      if (barInSection >= 12) kicks(first, 0.8);
+      // A soft kick from the first bar, as a DJ would want to mix in over it.
+      kicks(first, 0.6 + 0.3 * progress);
+      pads(chord, first, 0.2 + 0.3 * progress, 0.45 + 0.4 * progress);
+      arp(chord, first, 0.3 + 0.3 * progress, 0.3 + 0.3 * progress);
+      if (barInSection >= 4) hats(first, 0.4 + 0.3 * progress, false);
+      if (barInSection >= 12) add(Voice::snare, first + 12, 2, 0, 0.5, 0.05, 0.6);
       break;
     case Part::build:
       kicks(first, 1.0);
