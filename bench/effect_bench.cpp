@@ -61,36 +61,48 @@ BENCHMARK(BM_ComposeFrameFast)->ArgName("threads")->Arg(1)->Arg(2)
 BENCHMARK(BM_ComposeFrameFastPortable)->ArgName("threads")->Arg(1)->Arg(2)
     ->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// Keeps each run's time per frame so the ratios can be printed at the end.
+// Keeps each benchmark's times per frame (the median when repeated) so the
+// speed-ups can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-        microseconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) {
+        continue;
+      }
+      const std::string& args = run.run_name.args;
+      Times& times = times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
+      if (median || !times.fromMedian) {
+        times = Times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(), median};
       }
     }
   }
 
   void printRatios() const {
-    const auto plain = microseconds_.find("BM_ComposeFramePlain/real_time");
-    if (plain == microseconds_.end()) {
+    const auto plain = times_.find("BM_ComposeFramePlain");
+    if (plain == times_.end()) {
       return;
     }
-    for (const char* name :
-         {"BM_ComposeFrameFast/threads:1", "BM_ComposeFrameFast/threads:2",
-          "BM_ComposeFrameFastPortable/threads:1", "BM_ComposeFrameFastPortable/threads:2"}) {
-      const auto fast = microseconds_.find(std::string(name) + "/real_time");
-      if (fast != microseconds_.end() && fast->second > 0) {
-        std::printf("speed-up of %s over the plain composition: %.1fx (%.0f us against %.0f us)\n",
-                    name, plain->second / fast->second, fast->second, plain->second);
+    for (const auto& [name, fast] : times_) {
+      if (name == plain->first || fast.real <= 0 || fast.cpu <= 0) {
+        continue;
       }
+      std::printf("%s is %.1fx as fast as BM_ComposeFramePlain in real time (%.0f us against "
+                  "%.0f us), %.1fx in CPU time of the calling thread\n",
+                  name.c_str(), plain->second.real / fast.real, fast.real, plain->second.real,
+                  plain->second.cpu / fast.cpu);
     }
   }
 
 private:
-  std::map<std::string, double> microseconds_;
+  struct Times {
+    double real = 0;
+    double cpu = 0;
+    bool fromMedian = false;
+  };
+  std::map<std::string, Times> times_;
 };
 
 } // namespace

@@ -10,7 +10,12 @@ namespace {
 std::int32_t channelSample(const NoiseFrame& frame, std::uint32_t sample, int channel) {
   const std::uint32_t count = frame.firstCount + sample;
   const std::int32_t remainder = noiseRemainder(count, count + frame.timeOffset);
-  return remainder < 0 ? 0 : frame.channelSamples[channel][static_cast<std::size_t>(remainder)];
+  // The sign is a coin toss once the products wrap, so no branch: a negative
+  // remainder reads entry 0 and masks it away.
+  const auto keep = ~static_cast<std::uint32_t>(remainder >> 31);
+  const std::size_t index = static_cast<std::uint32_t>(remainder) & keep;
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(frame.channelSamples[channel][index]) & keep);
 }
 
 void drawNoiseRowPortable(const NoiseFrame& frame, std::uint32_t firstSample, std::uint32_t* row,
