@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <thread>
 
 #include "effect/band_layout.h"
@@ -113,8 +114,27 @@ void drawRuleLines(std::uint32_t imageIndex) {
 
 void setCompositionThreads(int threads) { compositionThreads = threads < 1 ? 1 : threads; }
 
-void setCompositionKernels(CompositionKernels choice) {
-  kernels = choice == CompositionKernels::portable ? portableRowKernels() : bestRowKernels();
+bool setCompositionKernels(CompositionKernels choice) {
+  std::optional<RowKernels> chosen;
+  switch (choice) {
+  case CompositionKernels::best:
+    chosen = bestRowKernels();
+    break;
+  case CompositionKernels::avx512:
+    chosen = avx512RowKernelsIfSupported();
+    break;
+  case CompositionKernels::avx2:
+    chosen = avx2RowKernelsIfSupported();
+    break;
+  case CompositionKernels::portable:
+    chosen = portableRowKernels();
+    break;
+  }
+  if (!chosen) {
+    return false;
+  }
+  kernels = *chosen;
+  return true;
 }
 
 void composeFrame(std::uint32_t* pixels) {

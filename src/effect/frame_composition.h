@@ -22,7 +22,8 @@ void composeFramePlain(std::uint32_t* pixels);
 // (the default on machines with two or more cores) adds one helper thread.
 void setCompositionThreads(int threads);
 
-enum class CompositionKernels { best, portable };
+enum class CompositionKernels { best, avx512, avx2, portable };
 // The kernels the fast composition runs: the widest the processor supports
-// (the default), or the plain C++ ones.
-void setCompositionKernels(CompositionKernels choice);
+// (the default), one instruction set, or plain C++. Returns false, changing
+// nothing, when the processor lacks the instruction set asked for.
+bool setCompositionKernels(CompositionKernels choice);

@@ -4,6 +4,7 @@
 // (start + k, start + k + offset), so any row can be drawn on its own.
 
 #include <cstdint>
+#include <optional>
 
 #include "effect/noise_table.h"
 
@@ -38,6 +39,9 @@ struct RowKernels {
 RowKernels portableRowKernels();
 // The widest kernels this processor runs, picked at run time.
 RowKernels bestRowKernels();
+// The kernels for one instruction set, if this processor runs them.
+std::optional<RowKernels> avx512RowKernelsIfSupported();
+std::optional<RowKernels> avx2RowKernelsIfSupported();
 
 // The colour of one noise pixel, the three samples from `firstSample` on.
 NoiseColour noisePixelColour(const NoiseFrame& frame, std::uint32_t firstSample);

@@ -45,16 +45,33 @@ NoiseColour noisePixelColour(const NoiseFrame& frame, std::uint32_t firstSample)
 
 RowKernels portableRowKernels() { return RowKernels{drawNoiseRowPortable, drawImageRowPortable}; }
 
-RowKernels bestRowKernels() {
+std::optional<RowKernels> avx512RowKernelsIfSupported() {
 #if VSF_HAVE_X86_KERNELS
   // May run from a static initialiser, before the runtime's own detection.
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
     return avx512RowKernels();
   }
+#endif
+  return std::nullopt;
+}
+
+std::optional<RowKernels> avx2RowKernelsIfSupported() {
+#if VSF_HAVE_X86_KERNELS
+  __builtin_cpu_init();
   if (__builtin_cpu_supports("avx2")) {
     return avx2RowKernels();
   }
 #endif
+  return std::nullopt;
+}
+
+RowKernels bestRowKernels() {
+  if (const auto kernels = avx512RowKernelsIfSupported()) {
+    return *kernels;
+  }
+  if (const auto kernels = avx2RowKernelsIfSupported()) {
+    return *kernels;
+  }
   return portableRowKernels();
 }

@@ -3,8 +3,10 @@
 // choice of kernels and thread count.
 
 #include <cstdint>
+#include <iterator>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "effect/frame_composition.h"
 
@@ -14,9 +16,10 @@ struct Composer {
   CompositionKernels kernels = CompositionKernels::best;
   int threads = 1;
 
-  void select() const {
-    setCompositionKernels(kernels);
+  // False when this processor cannot run the kernels.
+  [[nodiscard]] bool select() const {
     setCompositionThreads(threads);
+    return setCompositionKernels(kernels);
   }
   void compose(std::uint32_t* pixels) const {
     if (plain) {
@@ -37,4 +40,12 @@ inline const Composer fastComposers[] = {
     {"FastBest2Threads", false, CompositionKernels::best, 2},
     {"FastPortable1Thread", false, CompositionKernels::portable, 1},
     {"FastPortable2Threads", false, CompositionKernels::portable, 2},
+    {"FastAvx512", false, CompositionKernels::avx512, 2},
+    {"FastAvx2", false, CompositionKernels::avx2, 2},
 };
+
+inline std::vector<Composer> allComposers() {
+  std::vector<Composer> composers{plainComposer};
+  composers.insert(composers.end(), std::begin(fastComposers), std::end(fastComposers));
+  return composers;
+}
