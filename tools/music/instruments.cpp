@@ -76,6 +76,14 @@ void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double
            double decay, double level) {
   constexpr std::array<double, 6> partials{3150.0, 4307.0, 5120.0, 6460.0, 7870.0, 9320.0};
   constexpr std::array<double, 6> weights{0.35, 0.6, 0.3, 0.55, 0.25, 0.2};
+  // Each partial is a point turning on the unit circle: far cheaper than a sine a sample.
+  std::array<double, 6> x{}, y{}, turnCos{}, turnSin{};
+  for (std::size_t p = 0; p < partials.size(); ++p) {
+    x[p] = std::cos(static_cast<double>(p));
+    y[p] = std::sin(static_cast<double>(p));
+    turnCos[p] = std::cos(twoPi * partials[p] / sampleRate);
+    turnSin[p] = std::sin(twoPi * partials[p] / sampleRate);
+  }
   StateVariableFilter left, right;
   left.setCutoff(cutoff, 0.35);
   right.setCutoff(cutoff, 0.35);
@@ -83,11 +91,15 @@ void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double
   renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     const double env = level * n.velocity * std::exp(-t / decay) * std::min(1.0, t / 0.0005);
     double ring = 0.0;
-    for (std::size_t p = 0; p < partials.size(); ++p)
-      ring += weights[p] * std::sin(twoPi * partials[p] * t + static_cast<double>(p));
+    for (std::size_t p = 0; p < partials.size(); ++p) {
+      ring += weights[p] * y[p];
+      const double turnedX = x[p] * turnCos[p] - y[p] * turnSin[p];
+      y[p] = x[p] * turnSin[p] + y[p] * turnCos[p];
+      x[p] = turnedX;
+    }
     const auto k = static_cast<std::uint64_t>(i);
-    l = env * pan.left * (left.process(hashNoise(n.seed, k)).high + 0.5 * ring);
-    r = env * pan.right * (right.process(hashNoise(n.seed + 7, k)).high + 0.5 * ring);
+    l = env * pan.left * (left.process(hashNoise(n.seed, k)).high + 0.7 * ring);
+    r = env * pan.right * (right.process(hashNoise(n.seed + 7, k)).high + 0.7 * ring);
   });
 }
 
