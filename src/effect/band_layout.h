@@ -26,7 +26,9 @@ constexpr bool rowHasImageBelow(int noiseRow) {
 }
 
 // Grey level v (0..15) in all three channels, top byte clear.
-constexpr std::uint32_t greyPixel(std::uint32_t level) { return packPixel(level, level, level); }
+constexpr std::uint32_t greyPixel(std::uint32_t level) {
+  return packPixel(level, level, level);
+}
 
 // Rule-line grey for a noise-table entry.
 constexpr std::uint32_t ruleGrey(std::int32_t tableValue) {

@@ -33,7 +33,9 @@ constexpr int tableValueCount = 255;
 using ChannelSamples = std::array<std::int32_t, noiseTableSize>;
 alignas(64) std::array<ChannelSamples, 3> channelSamples{};
 
-int defaultThreads() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
+int defaultThreads() {
+  return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
 
 int compositionThreads = defaultThreads();
 RowKernels kernels = bestRowKernels();
@@ -41,12 +43,12 @@ RowKernels kernels = bestRowKernels();
 // What the row workers read while a frame is being drawn.
 struct FrameJob {
   NoiseFrame noise;
-  const Image* image = nullptr;
-  std::uint32_t* pixels = nullptr;
+  const Image *image = nullptr;
+  std::uint32_t *pixels = nullptr;
 };
 FrameJob job;
 
-void prepareChannel(float factor, ChannelSamples& samples) {
+void prepareChannel(float factor, ChannelSamples &samples) {
   std::array<std::int32_t, tableValueCount> byValue{};
   for (int value = 0; value < tableValueCount; ++value) {
     byValue[static_cast<std::size_t>(value)] = noiseSampleValue(value, factor);
@@ -59,7 +61,9 @@ void prepareChannel(float factor, ChannelSamples& samples) {
   }
 }
 
-std::uint32_t* rowAddress(int y) { return job.pixels + static_cast<std::ptrdiff_t>(y) * frameWidth; }
+std::uint32_t *rowAddress(int y) {
+  return job.pixels + static_cast<std::ptrdiff_t>(y) * frameWidth;
+}
 
 std::uint32_t firstSampleOf(int bandRow) {
   return static_cast<std::uint32_t>(bandRow) * static_cast<std::uint32_t>(samplesPerRow);
@@ -78,7 +82,7 @@ void drawBandRows(int firstRow, int endRow) {
     const bool hasImage = rowHasImageBelow(y);
     // The picture is a fresh one from a 20 MB bank every frame: its row is
     // fetched while the noise row above it is computed.
-    const std::uint32_t* values =
+    const std::uint32_t *values =
         hasImage ? job.image->data() +
                        static_cast<std::ptrdiff_t>(y + 1 - firstImageScreenRow) * imageWidth
                  : rowAddress(y);
@@ -100,8 +104,8 @@ void drawRuleLines(std::uint32_t imageIndex) {
     upperGreys[half] = ruleGrey(noiseTable[t & 17u]);
   }
   for (int k = 0; k < ruleLineCount; ++k) {
-    std::uint32_t* lower = rowAddress(lowerRuleRow - 2 * k);
-    std::uint32_t* upper = rowAddress(upperRuleRow - 2 * k);
+    std::uint32_t *lower = rowAddress(lowerRuleRow - 2 * k);
+    std::uint32_t *upper = rowAddress(upperRuleRow - 2 * k);
     for (int x = 0; x < frameWidth; ++x) {
       const std::size_t half = (static_cast<std::size_t>(x) >> 4) & 1u;
       lower[x] = lowerGreys[half];
@@ -112,7 +116,9 @@ void drawRuleLines(std::uint32_t imageIndex) {
 
 } // namespace
 
-void setCompositionThreads(int threads) { compositionThreads = threads < 1 ? 1 : threads; }
+void setCompositionThreads(int threads) {
+  compositionThreads = threads < 1 ? 1 : threads;
+}
 
 bool setCompositionKernels(CompositionKernels choice) {
   std::optional<RowKernels> chosen;
@@ -137,7 +143,7 @@ bool setCompositionKernels(CompositionKernels choice) {
   return true;
 }
 
-void composeFrame(std::uint32_t* pixels) {
+void composeFrame(std::uint32_t *pixels) {
   const auto imageIndex = static_cast<std::uint32_t>(nextRandom() % imageCount);
   job.pixels = pixels;
   job.image = &imageBank[imageIndex];

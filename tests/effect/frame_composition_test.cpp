@@ -22,15 +22,21 @@ constexpr std::uint32_t samplesPerFrame = 139u * 640u * 3u;
 
 using Frame = std::vector<std::uint32_t>;
 
-bool isNoiseRow(int y) { return y >= 102 && y <= 378 && y % 2 == 0; }
-bool isImageRow(int y) { return y >= 189 && y <= 267 && y % 2 == 1; }
+bool isNoiseRow(int y) {
+  return y >= 102 && y <= 378 && y % 2 == 0;
+}
+bool isImageRow(int y) {
+  return y >= 189 && y <= 267 && y % 2 == 1;
+}
 bool isRuleRow(int y) {
   return y == 101 || y == 103 || y == 105 || y == 107 || y == 373 || y == 375 || y == 377 ||
          y == 379;
 }
-bool isPlannedRow(int y) { return isNoiseRow(y) || isImageRow(y) || isRuleRow(y); }
+bool isPlannedRow(int y) {
+  return isNoiseRow(y) || isImageRow(y) || isRuleRow(y);
+}
 
-std::uint32_t at(const Frame& frame, int x, int y) {
+std::uint32_t at(const Frame &frame, int x, int y) {
   return frame[static_cast<std::size_t>(y) * frameWidth + static_cast<std::size_t>(x)];
 }
 
@@ -88,7 +94,7 @@ TEST_P(FrameCompositionTest, RowsOutsideThePlanAreNeverWritten) {
 }
 
 TEST_P(FrameCompositionTest, ZeroFactorsGiveBlackNoiseAndPictures) {
-  for (Image& image : imageBank) {
+  for (Image &image : imageBank) {
     for (std::size_t i = 0; i < image.size(); ++i) {
       image[i] = static_cast<std::uint32_t>(i % 3);
     }
@@ -110,8 +116,7 @@ TEST_P(FrameCompositionTest, ZeroFactorsGiveBlackNoiseAndPictures) {
 TEST_P(FrameCompositionTest, RuleLinesFollowTheImageIndex) {
   // Frames 1..5 show images 28, 14, 30, 1, 71. Entries 0 and 16 are greys 2
   // and 11; entries 1 and 17 greys 6 and 13.
-  constexpr std::uint32_t grey2 = 0x020202, grey6 = 0x060606, grey11 = 0x0B0B0B,
-                          grey13 = 0x0D0D0D;
+  constexpr std::uint32_t grey2 = 0x020202, grey6 = 0x060606, grey11 = 0x0B0B0B, grey13 = 0x0D0D0D;
   struct Expected {
     std::uint32_t lowerDash0, lowerDash1, upperDash0, upperDash1;
   };
@@ -122,7 +127,7 @@ TEST_P(FrameCompositionTest, RuleLinesFollowTheImageIndex) {
       {grey2, grey11, grey6, grey13}, // 1: odd, entries 1 and 17 above
       {grey2, grey11, grey6, grey13}, // 71 = 64 + 7
   }};
-  for (const Expected& lines : expected) {
+  for (const Expected &lines : expected) {
     compose(0, 0, 0.0f, 0.0f, 0.0f);
     for (int k = 0; k < 4; ++k) {
       for (int x = 0; x < frameWidth; ++x) {
@@ -150,15 +155,15 @@ struct StartCase {
 
 TEST_P(FrameCompositionTest, NoisePixelsFollowTheCountersAndFactors) {
   const StartCase cases[] = {
-      {0, 0, 1.0f, 1.0f, 1.0f},                              // first frame: n * n
-      {0, 31000u * 2000u, 0.75f, -2.5f, 3.0f},               // a typical frame
-      {0, 1073742u * 2000u, 1e6f, -1e7f, 0.001f},            // timeCursor negative
-      {0, 2147483u * 2000u, 1e9f, 4e9f, -4e9f},              // close to the 32-bit wrap
-      {0, 2147484u * 2000u, 1e30f, -1.0f, 1e-40f},           // just past the wrap
-      {0xFFFFFF00u, 0xFFFFFFFEu, 2.0f, -1.0f, 0.5f},         // counters wrap in the frame
-      {123456789u, 987654321u, -0.0f, 250.0f, -250.0f},      // unrelated start values
+      {0, 0, 1.0f, 1.0f, 1.0f},                         // first frame: n * n
+      {0, 31000u * 2000u, 0.75f, -2.5f, 3.0f},          // a typical frame
+      {0, 1073742u * 2000u, 1e6f, -1e7f, 0.001f},       // timeCursor negative
+      {0, 2147483u * 2000u, 1e9f, 4e9f, -4e9f},         // close to the 32-bit wrap
+      {0, 2147484u * 2000u, 1e30f, -1.0f, 1e-40f},      // just past the wrap
+      {0xFFFFFF00u, 0xFFFFFFFEu, 2.0f, -1.0f, 0.5f},    // counters wrap in the frame
+      {123456789u, 987654321u, -0.0f, 250.0f, -250.0f}, // unrelated start values
   };
-  for (const StartCase& c : cases) {
+  for (const StartCase &c : cases) {
     const FrameStart start = compose(c.frameCount, c.timeCount, c.red, c.green, c.blue);
     for (int y = 102; y <= 378; y += 2) {
       for (int x = (y * 7) % 13; x < frameWidth; x += 13) {
@@ -181,14 +186,14 @@ TEST_P(FrameCompositionTest, NoisePixelsFollowTheCountersAndFactors) {
 
 TEST_P(FrameCompositionTest, ImageRowsTakeTheColourOfTheNoisePixelBeforeThem) {
   // Values beyond 2 are not in a transformed bank but still follow the rule.
-  for (Image& image : imageBank) {
+  for (Image &image : imageBank) {
     for (std::size_t i = 0; i < image.size(); ++i) {
       image[i] = static_cast<std::uint32_t>((i * 7) % 5);
     }
     image[1] = 0xFFFFFFFFu;
   }
   const FrameStart start = compose(0, 31000u * 2000u, 180.5f, -3.0f, 95.25f);
-  const Image& image = imageBank[28];
+  const Image &image = imageBank[28];
   for (int y = 189; y <= 267; y += 2) {
     const std::uint64_t k = modelPixelSample(0, y - 1);
     const std::int64_t red = modelSample(start, k, 0);
@@ -242,9 +247,8 @@ TEST_P(FrameCompositionTest, NegativeBlueSetsEveryHigherBit) {
   EXPECT_GT(spilled, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllCompositions, FrameCompositionTest,
-                         ::testing::ValuesIn(allComposers()),
-                         [](const ::testing::TestParamInfo<Composer>& param) {
+INSTANTIATE_TEST_SUITE_P(AllCompositions, FrameCompositionTest, ::testing::ValuesIn(allComposers()),
+                         [](const ::testing::TestParamInfo<Composer> &param) {
                            return param.param.name;
                          });
 

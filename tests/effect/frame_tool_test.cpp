@@ -36,17 +36,16 @@ class FrameToolTest : public ::testing::Test {
 protected:
   void SetUp() override {
     directory_ = fs::path(::testing::TempDir()) /
-                 ("frame_tool_" + std::string(::testing::UnitTest::GetInstance()
-                                                  ->current_test_info()
-                                                  ->name()));
+                 ("frame_tool_" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(directory_);
     fs::create_directories(directory_);
   }
   void TearDown() override { fs::remove_all(directory_); }
 
-  fs::path file(const std::string& name) const { return directory_ / name; }
+  fs::path file(const std::string &name) const { return directory_ / name; }
 
-  ToolRun runTool(const std::string& arguments) const {
+  ToolRun runTool(const std::string &arguments) const {
     const fs::path errors = file("stderr.txt");
     const std::string command =
         std::string(VSF_FRAME_TOOL) + " " + arguments + " 2> '" + errors.string() + "'";
@@ -54,7 +53,7 @@ protected:
     return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
   }
 
-  static std::string readFile(const fs::path& path) {
+  static std::string readFile(const fs::path &path) {
     std::error_code error;
     const auto size = fs::file_size(path, error);
     if (error) {
@@ -87,15 +86,14 @@ TEST_F(FrameToolTest, BadArgumentsGiveUsageAndExit2WithoutOutput) {
       "--frame 1 --elapsed 0 --factors 1 2" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --factors 1 1 1" + out,
       "--frame 1 --frame 2 --elapsed 0 --factors 1 1 1" + out,
-      "--frame 1 --elapsed 0 --factors 1 1 1 --spectrum '" + file("short.bin").string() + "'" +
-          out,
+      "--frame 1 --elapsed 0 --factors 1 1 1 --spectrum '" + file("short.bin").string() + "'" + out,
       "--frame 1 --elapsed 0 --spectrum '" + file("short.bin").string() + "'" + out,
       "--frame 1 --elapsed 0 --spectrum '" + file("missing.bin").string() + "'" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --format bmp" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --colour red" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --out",
   };
-  for (const std::string& arguments : cases) {
+  for (const std::string &arguments : cases) {
     const ToolRun result = runTool(arguments);
     EXPECT_EQ(result.exitCode, 2) << arguments;
     EXPECT_NE(result.errorText.find("usage: velvetstaticfog-frame --frame N"), std::string::npos)
@@ -107,7 +105,7 @@ TEST_F(FrameToolTest, BadArgumentsGiveUsageAndExit2WithoutOutput) {
 
 TEST_F(FrameToolTest, RawFrameIsTheComposedFrame) {
   const ToolRun result = runTool("--frame 3 --elapsed 31000 --factors 1.5 -2 0.25 --out '" +
-                         file("frame.raw").string() + "'");
+                                 file("frame.raw").string() + "'");
   ASSERT_EQ(result.exitCode, 0) << result.errorText;
   const std::string bytes = readFile(file("frame.raw"));
   ASSERT_EQ(bytes.size(), rawSize);
@@ -136,7 +134,8 @@ TEST_F(FrameToolTest, RawFrameIsTheComposedFrame) {
 TEST_F(FrameToolTest, PpmHoldsTheRawFramesColourBytes) {
   const std::string common = "--frame 7 --elapsed 4294967295 --factors 3e9 -0.5 200 ";
   ASSERT_EQ(runTool(common + "--out '" + file("frame.raw").string() + "'").exitCode, 0);
-  ASSERT_EQ(runTool(common + "--format ppm --out '" + file("frame.ppm").string() + "'").exitCode, 0);
+  ASSERT_EQ(runTool(common + "--format ppm --out '" + file("frame.ppm").string() + "'").exitCode,
+            0);
   const std::string raw = readFile(file("frame.raw"));
   const std::string ppm = readFile(file("frame.ppm"));
   ASSERT_EQ(raw.size(), rawSize);
@@ -171,16 +170,16 @@ TEST_F(FrameToolTest, SpectrumGivesTheFactorsOfTheFrameLoop) {
   const ColourFactors factors = computeColourFactors(spectrum.data());
   const std::string common = "--frame 2 --elapsed 1234567 ";
   ASSERT_EQ(runTool(common + "--spectrum '" + file("spectrum.bin").string() + "' --out '" +
-                file("from_spectrum.raw").string() + "'")
+                    file("from_spectrum.raw").string() + "'")
                 .exitCode,
             0);
   char factorText[200];
   std::snprintf(factorText, sizeof factorText, "--factors %a %a %a ",
                 static_cast<double>(factors.redFactor), static_cast<double>(factors.greenFactor),
                 static_cast<double>(factors.blueFactor));
-  ASSERT_EQ(runTool(common + factorText + "--out '" + file("from_factors.raw").string() + "'")
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      runTool(common + factorText + "--out '" + file("from_factors.raw").string() + "'").exitCode,
+      0);
   const std::string fromSpectrum = readFile(file("from_spectrum.raw"));
   EXPECT_EQ(fromSpectrum.size(), rawSize);
   EXPECT_TRUE(fromSpectrum == readFile(file("from_factors.raw")));
@@ -189,7 +188,7 @@ TEST_F(FrameToolTest, SpectrumGivesTheFactorsOfTheFrameLoop) {
 
 TEST_F(FrameToolTest, SpecialFactorsGiveBlackNoise) {
   ASSERT_EQ(runTool("--frame 1 --elapsed 0 --factors nan inf -inf --out '" +
-                file("frame.raw").string() + "'")
+                    file("frame.raw").string() + "'")
                 .exitCode,
             0);
   const std::string bytes = readFile(file("frame.raw"));

@@ -79,7 +79,7 @@ TEST(NoiseSampleTest, RemainderHasTheSignOfTheWrappedProduct) {
   EXPECT_EQ(noiseRemainder(0, 0), 0);
   EXPECT_EQ(noiseRemainder(7, 300), 100);
   EXPECT_EQ(noiseRemainder(1, 0xFFFFFFFFu), -1);
-  EXPECT_EQ(noiseRemainder(3, 0xFFFFF830u), 0); // -6000
+  EXPECT_EQ(noiseRemainder(3, 0xFFFFF830u), 0);     // -6000
   EXPECT_EQ(noiseRemainder(2, 0x40000000u), -1648); // INT_MIN
   EXPECT_EQ(noiseRemainder(65536, 65536), 0);       // wraps to 0
   EXPECT_EQ(noiseRemainder(46341, 46341), -1015);   // wraps negative

@@ -11,18 +11,18 @@
 enum class FrameFormat { raw, ppm };
 
 struct FrameArguments {
-  std::uint64_t frame = 0;      // 1 for the first frame of a run
-  std::uint32_t elapsed = 0;    // the frame's elapsed milliseconds
-  ColourFactors factors;        // given, or computed from the spectrum file
+  std::uint64_t frame = 0;   // 1 for the first frame of a run
+  std::uint32_t elapsed = 0; // the frame's elapsed milliseconds
+  ColourFactors factors;     // given, or computed from the spectrum file
   FrameFormat format = FrameFormat::raw;
   std::string outputPath;
 };
 
-constexpr const char* frameUsage =
+constexpr const char *frameUsage =
     "usage: velvetstaticfog-frame --frame N --elapsed MS (--factors R G B | --spectrum FILE) "
     "[--format raw|ppm] --out FILE";
 
 // Parses and checks everything, reading the spectrum file if one is named.
 // On failure returns nothing and sets `problem` to a short description.
-std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
-                                                  std::string& problem);
+std::optional<FrameArguments> parseFrameArguments(int argc, const char *const *argv,
+                                                  std::string &problem);
