@@ -20,12 +20,12 @@ namespace {
 std::vector<float> toneFrames(std::size_t frames) {
   std::vector<float> out(2 * frames);
   for (std::size_t i = 0; i < frames; ++i)
-    out[2 * i] = out[2 * i + 1] =
-        static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / 44100.0));
+    out[2 * i] = out[2 * i + 1] = static_cast<float>(
+        0.5 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / 44100.0));
   return out;
 }
 
-void spectrumRequest(benchmark::State& state) {
+void spectrumRequest(benchmark::State &state) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   const std::string file = (std::filesystem::temp_directory_path() /
                             ("vsf-audio-bench-" + std::to_string(getpid()) + ".ogg"))
@@ -48,7 +48,7 @@ void spectrumRequest(benchmark::State& state) {
 }
 BENCHMARK(spectrumRequest)->Unit(benchmark::kMicrosecond);
 
-void transformOnly(benchmark::State& state) {
+void transformOnly(benchmark::State &state) {
   SpectrumAnalyser analyser;
   std::vector<float> samples(SpectrumAnalyser::windowSize);
   for (std::size_t n = 0; n < samples.size(); ++n)

@@ -17,7 +17,8 @@ void AudibleClock::handedOver(std::uint64_t frames, std::uint64_t ticks) {
 
 std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks) {
   const std::lock_guard lock(mutex_);
-  if (!started_) return std::nullopt;
+  if (!started_)
+    return std::nullopt;
 
   const std::uint64_t ticksSince = nowTicks > callbackTicks_ ? nowTicks - callbackTicks_ : 0;
   // The limit keeps the conversion in range however long the callbacks stop.

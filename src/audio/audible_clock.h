@@ -12,8 +12,7 @@
 class AudibleClock {
 public:
   // latencyFrames: how much the device has queued ahead of a new buffer.
-  AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency,
-               std::uint32_t latencyFrames);
+  AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency, std::uint32_t latencyFrames);
 
   // From the audio callback: `frames` stream frames were just handed over
   // at time `ticks`.

@@ -19,22 +19,22 @@ constexpr DWORD spectrumBytes = 512 * sizeof(float);
 // What BASS_ErrorGetCode reports after each operation (0 after a success).
 enum AudioErrorCode : int {
   audioOk = 0,
-  audioErrorNoDevice = 1,          // no output device could be opened
+  audioErrorNoDevice = 1, // no output device could be opened
   audioErrorAlreadyInitialised = 2,
-  audioErrorNotInitialised = 3,    // output not initialised
-  audioErrorFileOpen = 4,          // the music file cannot be opened or read
-  audioErrorFormat = 5,            // not an Ogg Vorbis stream, or unsupported layout
-  audioErrorHandle = 6,            // not a stream handle
-  audioErrorParameter = 7,         // an argument the layer does not support (in-memory or
-                                   // partial files, restart on play, other data requests)
-  audioErrorNotAvailable = 8,      // no data yet (nothing played so far)
+  audioErrorNotInitialised = 3, // output not initialised
+  audioErrorFileOpen = 4,       // the music file cannot be opened or read
+  audioErrorFormat = 5,         // not an Ogg Vorbis stream, or unsupported layout
+  audioErrorHandle = 6,         // not a stream handle
+  audioErrorParameter = 7,      // an argument the layer does not support (in-memory or
+                                // partial files, restart on play, other data requests)
+  audioErrorNotAvailable = 8,   // no data yet (nothing played so far)
   audioErrorMemory = 9,
 };
 
 DWORD BASS_GetVersion();
 // device -1 is the default output device; the window is accepted and unused.
 BOOL BASS_Init(int device, DWORD frequency, DWORD flags, HWND window);
-HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWORD length,
+HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void *file, DWORD offset, DWORD length,
                               DWORD flags);
 // 0 silences the output only; the stream keeps playing and yielding spectra.
 BOOL BASS_SetVolume(DWORD volume);
@@ -43,7 +43,7 @@ BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags);
 // With spectrumRequest1024: 512 float magnitudes of what is audible now.
 // Returns spectrumBytes, or audioRequestFailed and leaves the buffer untouched
 // when there is nothing to analyse.
-DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length);
 BOOL BASS_Stop();
 BOOL BASS_Free();
 int BASS_ErrorGetCode();

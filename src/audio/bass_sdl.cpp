@@ -30,7 +30,8 @@ struct AudioLayer {
   std::unique_ptr<AudioDevice> device;
 
   void freeStream() {
-    if (device) device->setSource(nullptr);
+    if (device)
+      device->setSource(nullptr);
     stream.reset();
     handle = 0;
   }
@@ -57,7 +58,7 @@ BOOL succeed() {
 }
 
 // The stream behind `handle`, or nothing with the error code set.
-MusicStream* findStream(DWORD handle) {
+MusicStream *findStream(DWORD handle) {
   if (!layer.device) {
     lastError = audioErrorNotInitialised;
     return nullptr;
@@ -71,20 +72,25 @@ MusicStream* findStream(DWORD handle) {
 
 } // namespace
 
-DWORD BASS_GetVersion() { return audioLayerVersion; }
+DWORD BASS_GetVersion() {
+  return audioLayerVersion;
+}
 
 BOOL BASS_Init(int device, DWORD frequency, DWORD /*flags*/, HWND /*window*/) {
-  if (layer.device) return fail(audioErrorAlreadyInitialised);
-  if (frequency < minFrequency || frequency > maxFrequency || (device < 1 && device != defaultDevice))
+  if (layer.device)
+    return fail(audioErrorAlreadyInitialised);
+  if (frequency < minFrequency || frequency > maxFrequency ||
+      (device < 1 && device != defaultDevice))
     return fail(audioErrorParameter);
 
   // Real devices are numbered from 1, SDL's output devices from 0.
   layer.device = AudioDevice::open(device == defaultDevice ? -1 : device - 1, frequency);
-  if (!layer.device) return fail(audioErrorNoDevice);
+  if (!layer.device)
+    return fail(audioErrorNoDevice);
   return succeed();
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWORD length,
+HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void *file, DWORD offset, DWORD length,
                               DWORD /*flags*/) {
   if (!layer.device) {
     lastError = audioErrorNotInitialised;
@@ -97,7 +103,7 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWO
   }
 
   DecoderError decoderError = DecoderError::none;
-  auto decoder = VorbisLoopDecoder::open(static_cast<const char*>(file),
+  auto decoder = VorbisLoopDecoder::open(static_cast<const char *>(file),
                                          layer.device->sampleRate(), decoderError);
   if (!decoder) {
     lastError = decoderError == DecoderError::file ? audioErrorFileOpen : audioErrorFormat;
@@ -105,51 +111,58 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWO
   }
   layer.freeStream();
   try {
-    layer.stream = std::make_unique<MusicStream>(std::move(decoder), layer.device->sampleRate(),
-                                                 SDL_GetPerformanceFrequency(),
-                                                 layer.device->latencyFrames());
-  } catch (const std::exception&) {
+    layer.stream =
+        std::make_unique<MusicStream>(std::move(decoder), layer.device->sampleRate(),
+                                      SDL_GetPerformanceFrequency(), layer.device->latencyFrames());
+  } catch (const std::exception &) {
     // Out of memory, or no thread left for decoding.
     lastError = audioErrorMemory;
     return 0;
   }
   layer.device->setSource(layer.stream.get());
   layer.handle = layer.nextHandle++;
-  if (layer.nextHandle == 0) layer.nextHandle = firstStreamHandle;
+  if (layer.nextHandle == 0)
+    layer.nextHandle = firstStreamHandle;
   lastError = audioOk;
   return layer.handle;
 }
 
 BOOL BASS_SetVolume(DWORD volume) {
-  if (!layer.device) return fail(audioErrorNotInitialised);
-  if (volume > maxVolume) return fail(audioErrorParameter);
+  if (!layer.device)
+    return fail(audioErrorNotInitialised);
+  if (volume > maxVolume)
+    return fail(audioErrorParameter);
   layer.device->setGain(static_cast<float>(volume) / static_cast<float>(maxVolume));
   return succeed();
 }
 
 BOOL BASS_Start() {
-  if (!layer.device) return fail(audioErrorNotInitialised);
+  if (!layer.device)
+    return fail(audioErrorNotInitialised);
   layer.device->setRunning(true);
   return succeed();
 }
 
 BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags) {
-  MusicStream* music = findStream(stream);
-  if (music == nullptr) return FALSE;
+  MusicStream *music = findStream(stream);
+  if (music == nullptr)
+    return FALSE;
   // Restarting from the beginning is not offered; playing resumes where it stopped.
-  if (flush) return fail(audioErrorParameter);
+  if (flush)
+    return fail(audioErrorParameter);
   music->play((flags & streamLoopFlag) != 0);
   return succeed();
 }
 
-DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
-  MusicStream* music = findStream(handle);
-  if (music == nullptr) return audioRequestFailed;
+DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
+  MusicStream *music = findStream(handle);
+  if (music == nullptr)
+    return audioRequestFailed;
   if (buffer == nullptr || length != spectrumRequest1024) {
     lastError = audioErrorParameter;
     return audioRequestFailed;
   }
-  if (!music->spectrum(static_cast<float*>(buffer), SDL_GetPerformanceCounter())) {
+  if (!music->spectrum(static_cast<float *>(buffer), SDL_GetPerformanceCounter())) {
     lastError = audioErrorNotAvailable;
     return audioRequestFailed;
   }
@@ -158,16 +171,21 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
 }
 
 BOOL BASS_Stop() {
-  if (!layer.device) return fail(audioErrorNotInitialised);
+  if (!layer.device)
+    return fail(audioErrorNotInitialised);
   layer.device->setRunning(false);
-  if (layer.stream) layer.stream->stop();
+  if (layer.stream)
+    layer.stream->stop();
   return succeed();
 }
 
 BOOL BASS_Free() {
-  if (!layer.device) return fail(audioErrorNotInitialised);
+  if (!layer.device)
+    return fail(audioErrorNotInitialised);
   layer.freeAll();
   return succeed();
 }
 
-int BASS_ErrorGetCode() { return lastError; }
+int BASS_ErrorGetCode() {
+  return lastError;
+}

@@ -49,18 +49,21 @@ void MusicStream::play(bool loop) {
   wake_.notify_one();
 }
 
-void MusicStream::stop() { playing_.store(false); }
+void MusicStream::stop() {
+  playing_.store(false);
+}
 
 void MusicStream::decodeAhead() {
   std::array<float, decodeChunkFrames * FrameRing::channels> chunk;
   while (ring_.freeFrames() >= decodeChunkFrames) {
     const std::size_t got = decoder_->read(chunk.data(), decodeChunkFrames, looping_.load());
     ring_.write(chunk.data(), got);
-    if (got < decodeChunkFrames) break;
+    if (got < decodeChunkFrames)
+      break;
   }
 }
 
-void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
+void MusicStream::render(float *out, std::size_t frames, std::uint64_t ticks) {
   if (!playing_.load()) {
     std::fill_n(out, frames * FrameRing::channels, 0.0f);
     return;
@@ -72,9 +75,10 @@ void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
   clock_.handedOver(frames, ticks);
 }
 
-bool MusicStream::spectrum(float* magnitudes, std::uint64_t nowTicks) {
+bool MusicStream::spectrum(float *magnitudes, std::uint64_t nowTicks) {
   const std::optional<std::uint64_t> audible = clock_.audibleFrame(nowTicks);
-  if (!audible) return false;
+  if (!audible)
+    return false;
   std::array<float, SpectrumAnalyser::windowSize> window;
   history_.copyEnding(*audible, window.data(), window.size());
   analyser_.analyse(window.data(), magnitudes);

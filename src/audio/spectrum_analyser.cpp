@@ -12,7 +12,8 @@ struct SpectrumAnalyser::Plan {
 };
 
 SpectrumAnalyser::SpectrumAnalyser() : plan_(std::make_unique<Plan>()) {
-  if (plan_->config == nullptr) throw std::bad_alloc();
+  if (plan_->config == nullptr)
+    throw std::bad_alloc();
   // Periodic Hann window; its coefficients sum to windowSize / 2, so a sine of
   // amplitude 1 on a bin transforms to windowSize / 4 there.
   constexpr double sineGain = static_cast<double>(windowSize) / 4.0;
@@ -24,8 +25,9 @@ SpectrumAnalyser::SpectrumAnalyser() : plan_(std::make_unique<Plan>()) {
 
 SpectrumAnalyser::~SpectrumAnalyser() = default;
 
-void SpectrumAnalyser::analyse(const float* samples, float* magnitudes) {
-  for (std::size_t n = 0; n < windowSize; ++n) windowed_[n] = samples[n] * window_[n];
+void SpectrumAnalyser::analyse(const float *samples, float *magnitudes) {
+  for (std::size_t n = 0; n < windowSize; ++n)
+    windowed_[n] = samples[n] * window_[n];
   kiss_fftr(plan_->config, windowed_.data(), plan_->bins.data());
   for (std::size_t k = 0; k < binCount; ++k)
     magnitudes[k] = std::hypot(plan_->bins[k].r, plan_->bins[k].i);

@@ -14,9 +14,8 @@ constexpr int maxChannels = 8;
 
 } // namespace
 
-std::unique_ptr<VorbisLoopDecoder> VorbisLoopDecoder::open(const char* path,
-                                                           std::uint32_t outputRate,
-                                                           DecoderError& error) {
+std::unique_ptr<VorbisLoopDecoder>
+VorbisLoopDecoder::open(const char *path, std::uint32_t outputRate, DecoderError &error) {
   std::error_code status;
   // A directory opens for reading on some systems and fails only on read.
   if (!std::filesystem::is_regular_file(path, status)) {
@@ -32,7 +31,7 @@ std::unique_ptr<VorbisLoopDecoder> VorbisLoopDecoder::open(const char* path,
   }
   decoder->fileOpen_ = true;
 
-  const vorbis_info* info = ov_info(&decoder->file_, -1);
+  const vorbis_info *info = ov_info(&decoder->file_, -1);
   if (info == nullptr || info->channels < 1 || info->channels > maxChannels || info->rate <= 0 ||
       info->rate > 1000000) {
     error = DecoderError::format;
@@ -43,10 +42,9 @@ std::unique_ptr<VorbisLoopDecoder> VorbisLoopDecoder::open(const char* path,
 
   const bool direct = decoder->channels_ <= outputChannels && decoder->rate_ == outputRate;
   if (!direct) {
-    decoder->converter_ =
-        SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(decoder->channels_),
-                           static_cast<int>(decoder->rate_), AUDIO_F32SYS, outputChannels,
-                           static_cast<int>(outputRate));
+    decoder->converter_ = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(decoder->channels_),
+                                             static_cast<int>(decoder->rate_), AUDIO_F32SYS,
+                                             outputChannels, static_cast<int>(outputRate));
     if (decoder->converter_ == nullptr) {
       error = DecoderError::format;
       return nullptr;
@@ -58,30 +56,38 @@ std::unique_ptr<VorbisLoopDecoder> VorbisLoopDecoder::open(const char* path,
 }
 
 VorbisLoopDecoder::~VorbisLoopDecoder() {
-  if (converter_ != nullptr) SDL_FreeAudioStream(converter_);
-  if (fileOpen_) ov_clear(&file_);
+  if (converter_ != nullptr)
+    SDL_FreeAudioStream(converter_);
+  if (fileOpen_)
+    ov_clear(&file_);
 }
 
-std::size_t VorbisLoopDecoder::read(float* out, std::size_t frames, bool loop) {
+std::size_t VorbisLoopDecoder::read(float *out, std::size_t frames, bool loop) {
   std::size_t produced = 0;
   while (produced < frames && !unplayable_) {
     produced += drainConverter(out + produced * outputChannels, frames - produced);
-    if (produced == frames) break;
+    if (produced == frames)
+      break;
 
     if (atEnd_) {
-      if (!loop || !rewind()) break;
+      if (!loop || !rewind())
+        break;
       continue;
     }
     const std::size_t decoded = decodeSome(out + produced * outputChannels, frames - produced);
-    if (converter_ == nullptr) produced += decoded;
-    if (decoded > 0) continue;
+    if (converter_ == nullptr)
+      produced += decoded;
+    if (decoded > 0)
+      continue;
 
     // End of the data. Looping goes straight on through the converter so the
     // seam stays continuous; otherwise the converter gives up what it holds.
     if (loop) {
-      if (!rewind()) break;
+      if (!rewind())
+        break;
     } else {
-      if (converter_ != nullptr) SDL_AudioStreamFlush(converter_);
+      if (converter_ != nullptr)
+        SDL_AudioStreamFlush(converter_);
       atEnd_ = true;
     }
   }
@@ -93,14 +99,16 @@ bool VorbisLoopDecoder::rewind() {
     unplayable_ = true;
     return false;
   }
-  if (atEnd_ && converter_ != nullptr) SDL_AudioStreamClear(converter_);
+  if (atEnd_ && converter_ != nullptr)
+    SDL_AudioStreamClear(converter_);
   atEnd_ = false;
   framesThisPass_ = 0;
   return true;
 }
 
-std::size_t VorbisLoopDecoder::drainConverter(float* out, std::size_t frames) {
-  if (converter_ == nullptr) return 0;
+std::size_t VorbisLoopDecoder::drainConverter(float *out, std::size_t frames) {
+  if (converter_ == nullptr)
+    return 0;
   const int got = SDL_AudioStreamGet(converter_, out, static_cast<int>(frames * outputFrameBytes));
   if (got < 0) {
     unplayable_ = true;
@@ -109,27 +117,30 @@ std::size_t VorbisLoopDecoder::drainConverter(float* out, std::size_t frames) {
   return static_cast<std::size_t>(got) / outputFrameBytes;
 }
 
-std::size_t VorbisLoopDecoder::decodeSome(float* out, std::size_t frames) {
+std::size_t VorbisLoopDecoder::decodeSome(float *out, std::size_t frames) {
   for (;;) {
-    float** pcm = nullptr;
+    float **pcm = nullptr;
     int link = 0;
     const int wanted = converter_ == nullptr
                            ? static_cast<int>(std::min<std::size_t>(frames, decodeChunkFrames))
                            : decodeChunkFrames;
     const long got = ov_read_float(&file_, &pcm, wanted, &link);
     // A hole is damaged data the decoder has skipped; what follows still plays.
-    if (got == OV_HOLE) continue;
-    if (got <= 0) return 0;
+    if (got == OV_HOLE)
+      continue;
+    if (got <= 0)
+      return 0;
 
     // A chained file may change its layout; the converter was set up for the first.
-    const vorbis_info* info = ov_info(&file_, link);
-    if (info == nullptr || info->channels != channels_ || info->rate != rate_) return 0;
+    const vorbis_info *info = ov_info(&file_, link);
+    if (info == nullptr || info->channels != channels_ || info->rate != rate_)
+      return 0;
 
     const auto count = static_cast<std::size_t>(got);
     framesThisPass_ += count;
     if (converter_ == nullptr) {
-      const float* left = pcm[0];
-      const float* right = pcm[channels_ - 1];
+      const float *left = pcm[0];
+      const float *right = pcm[channels_ - 1];
       for (std::size_t i = 0; i < count; ++i) {
         out[2 * i] = left[i];
         out[2 * i + 1] = right[i];
@@ -138,7 +149,8 @@ std::size_t VorbisLoopDecoder::decodeSome(float* out, std::size_t frames) {
     }
     const auto channels = static_cast<std::size_t>(channels_);
     for (std::size_t i = 0; i < count; ++i)
-      for (std::size_t c = 0; c < channels; ++c) scratch_[i * channels + c] = pcm[c][i];
+      for (std::size_t c = 0; c < channels; ++c)
+        scratch_[i * channels + c] = pcm[c][i];
     if (SDL_AudioStreamPut(converter_, scratch_.data(),
                            static_cast<int>(count * channels * sizeof(float))) != 0) {
       unplayable_ = true;

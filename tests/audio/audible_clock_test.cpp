@@ -53,7 +53,8 @@ TEST(AudibleClock, NeverMovesBackwards) {
 
 TEST(AudibleClock, CountsEveryFrameHandedOver) {
   AudibleClock clock(44100, 1'000'000'000, 1024);
-  for (int i = 0; i < 10; ++i) clock.handedOver(1024, static_cast<std::uint64_t>(i) * 23'219'955);
+  for (int i = 0; i < 10; ++i)
+    clock.handedOver(1024, static_cast<std::uint64_t>(i) * 23'219'955);
   EXPECT_EQ(clock.framesHandedOver(), 10240u);
   // Half a buffer after the last callback, one buffer of latency behind.
   EXPECT_NEAR(static_cast<double>(*clock.audibleFrame(9 * 23'219'955ull + 11'609'977ull)),

@@ -27,11 +27,11 @@ protected:
     s.fill(untouched);
     return s;
   }
-  static bool isUntouched(const Spectrum& s) {
+  static bool isUntouched(const Spectrum &s) {
     return std::all_of(s.begin(), s.end(), [](float v) { return v == untouched; });
   }
   // Plays `file` looped from a fresh start and waits until `wait` of it was heard.
-  HSTREAM play(const std::string& file, bool muted = false,
+  HSTREAM play(const std::string &file, bool muted = false,
                std::chrono::milliseconds wait = 150ms) {
     EXPECT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
     if (muted) {
@@ -61,7 +61,9 @@ protected:
   ScratchFolder folder;
 };
 
-TEST_F(BassLayer, ReportsVersionOnePointSeven) { EXPECT_EQ(BASS_GetVersion(), 0x00070001u); }
+TEST_F(BassLayer, ReportsVersionOnePointSeven) {
+  EXPECT_EQ(BASS_GetVersion(), 0x00070001u);
+}
 
 TEST_F(BassLayer, WithoutASoundDeviceEveryOperationFailsWithItsCode) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
@@ -111,7 +113,7 @@ TEST_F(BassLayer, BadMusicFilesGiveNoStreamAndNoBox) {
        audioErrorFormat},
   };
   ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, c.path.c_str(), 0, 0, 0), 0u) << c.path;
     EXPECT_EQ(BASS_ErrorGetCode(), c.code) << c.path;
     EXPECT_TRUE(BASS_Start());
@@ -172,7 +174,8 @@ TEST_F(BassLayer, MutedOutputGivesTheSameSpectrum) {
   // Two tones centred on bins: their magnitudes do not depend on where the window falls.
   std::vector<float> chord = sineFrames(binFrequency(10), 0.6, 88200);
   const std::vector<float> upper = sineFrames(binFrequency(50), 0.3, 88200);
-  for (std::size_t i = 0; i < chord.size(); ++i) chord[i] += upper[i];
+  for (std::size_t i = 0; i < chord.size(); ++i)
+    chord[i] += upper[i];
   const std::string file = folder.writeOgg("chord.ogg", chord);
 
   const Spectrum loud = spectrumOf(play(file, false));
@@ -180,7 +183,8 @@ TEST_F(BassLayer, MutedOutputGivesTheSameSpectrum) {
   const Spectrum muted = spectrumOf(play(file, true));
   EXPECT_NEAR(muted[10], 0.6f, 0.03f);
   EXPECT_NEAR(muted[50], 0.3f, 0.03f);
-  for (std::size_t k = 0; k < 512; ++k) EXPECT_NEAR(loud[k], muted[k], 0.01f) << "bin " << k;
+  for (std::size_t k = 0; k < 512; ++k)
+    EXPECT_NEAR(loud[k], muted[k], 0.01f) << "bin " << k;
 }
 
 TEST_F(BassLayer, TheSpectrumKeepsFlowingAcrossTheLoopSeam) {
@@ -220,8 +224,7 @@ TEST_F(BassLayer, AProcessThatNeverFreesTheLayerStillEndsCleanly) {
       {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         BASS_Init(-1, 44100, 0, nullptr);
-        BASS_StreamPlay(BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, 0), FALSE,
-                        streamLoopFlag);
+        BASS_StreamPlay(BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, 0), FALSE, streamLoopFlag);
         std::this_thread::sleep_for(100ms);
         std::exit(0);
       },

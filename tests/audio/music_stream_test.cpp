@@ -24,11 +24,12 @@ protected:
     ASSERT_NE(device, nullptr) << SDL_GetError();
   }
   void TearDown() override {
-    if (device) device->setSource(nullptr);
+    if (device)
+      device->setSource(nullptr);
     stream.reset();
     device.reset();
   }
-  void start(const std::string& file) {
+  void start(const std::string &file) {
     DecoderError error = DecoderError::none;
     auto decoder = VorbisLoopDecoder::open(file.c_str(), testRate, error);
     ASSERT_NE(decoder, nullptr);

@@ -11,14 +11,16 @@
 std::vector<float> sineFrames(double frequency, double amplitude, std::size_t frames, long rate) {
   std::vector<float> out(frames * 2);
   for (std::size_t i = 0; i < frames; ++i) {
-    const double phase = 2.0 * std::numbers::pi * frequency * static_cast<double>(i) /
-                         static_cast<double>(rate);
+    const double phase =
+        2.0 * std::numbers::pi * frequency * static_cast<double>(i) / static_cast<double>(rate);
     out[2 * i] = out[2 * i + 1] = static_cast<float>(amplitude * std::sin(phase));
   }
   return out;
 }
 
-std::vector<float> silentFrames(std::size_t frames) { return std::vector<float>(frames * 2); }
+std::vector<float> silentFrames(std::size_t frames) {
+  return std::vector<float>(frames * 2);
+}
 
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> count{0};
@@ -32,20 +34,22 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-std::string ScratchFolder::path(const std::string& name) const { return (root_ / name).string(); }
+std::string ScratchFolder::path(const std::string &name) const {
+  return (root_ / name).string();
+}
 
-std::string ScratchFolder::writeOgg(const std::string& name, const std::vector<float>& frames,
+std::string ScratchFolder::writeOgg(const std::string &name, const std::vector<float> &frames,
                                     int channels, long rate, float quality) const {
   writeVorbisFile(path(name), frames, channels, rate, quality);
   return path(name);
 }
 
-std::string ScratchFolder::writeBytes(const std::string& name, const std::string& bytes) const {
+std::string ScratchFolder::writeBytes(const std::string &name, const std::string &bytes) const {
   std::ofstream(path(name), std::ios::binary) << bytes;
   return path(name);
 }
 
-std::string ScratchFolder::readBytes(const std::string& name) const {
+std::string ScratchFolder::readBytes(const std::string &name) const {
   std::string bytes(std::filesystem::file_size(path(name)), '\0');
   std::ifstream(path(name), std::ios::binary).read(bytes.data(), static_cast<long>(bytes.size()));
   return bytes;

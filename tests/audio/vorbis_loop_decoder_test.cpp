@@ -13,24 +13,26 @@ constexpr std::uint32_t outputRate = 44100;
 
 class VorbisLoopDecoderTest : public testing::Test {
 protected:
-  std::unique_ptr<VorbisLoopDecoder> open(const std::string& path) {
+  std::unique_ptr<VorbisLoopDecoder> open(const std::string &path) {
     error = DecoderError::none;
     return VorbisLoopDecoder::open(path.c_str(), outputRate, error);
   }
   // Everything one pass gives, read in odd-sized pieces.
-  static std::vector<float> readAll(VorbisLoopDecoder& decoder, std::size_t limit = 1 << 22) {
+  static std::vector<float> readAll(VorbisLoopDecoder &decoder, std::size_t limit = 1 << 22) {
     std::vector<float> out;
     std::vector<float> piece(2 * 1000);
     for (;;) {
       const std::size_t got = decoder.read(piece.data(), 1000, false);
       out.insert(out.end(), piece.begin(), piece.begin() + static_cast<long>(2 * got));
-      if (got < 1000 || out.size() > limit) return out;
+      if (got < 1000 || out.size() > limit)
+        return out;
     }
   }
   // Root-mean-square of a channel of interleaved frames.
-  static double rms(const std::vector<float>& frames, std::size_t first, std::size_t count) {
+  static double rms(const std::vector<float> &frames, std::size_t first, std::size_t count) {
     double sum = 0;
-    for (std::size_t i = first; i < first + count; ++i) sum += frames[2 * i] * frames[2 * i];
+    for (std::size_t i = first; i < first + count; ++i)
+      sum += frames[2 * i] * frames[2 * i];
     return std::sqrt(sum / static_cast<double>(count));
   }
 
@@ -91,22 +93,23 @@ TEST_F(VorbisLoopDecoderTest, LoopingCanBeAskedForAfterTheEndWasReached) {
 TEST_F(VorbisLoopDecoderTest, MonoIsPlayedOnBothChannels) {
   std::vector<float> mono(20000);
   for (std::size_t i = 0; i < mono.size(); ++i)
-    mono[i] = static_cast<float>(0.4 * std::sin(2.0 * 3.14159265 * 500.0 * static_cast<double>(i) /
-                                                testRate));
+    mono[i] = static_cast<float>(
+        0.4 * std::sin(2.0 * 3.14159265 * 500.0 * static_cast<double>(i) / testRate));
   auto decoder = open(folder.writeOgg("mono.ogg", mono, 1));
   ASSERT_NE(decoder, nullptr);
   const std::vector<float> all = readAll(*decoder);
   ASSERT_EQ(all.size(), 2u * 20000u);
   bool same = true;
-  for (std::size_t i = 0; i < 20000; ++i) same = same && all[2 * i] == all[2 * i + 1];
+  for (std::size_t i = 0; i < 20000; ++i)
+    same = same && all[2 * i] == all[2 * i + 1];
   EXPECT_TRUE(same);
   EXPECT_NEAR(rms(all, 1000, 18000), 0.4 / std::sqrt(2.0), 0.01);
 }
 
 TEST_F(VorbisLoopDecoderTest, OtherRatesAreConvertedToTheOutputRate) {
   // 1 s at 22.05 kHz of a tone on bin 10 of the output rate.
-  auto decoder = open(folder.writeOgg("half-rate.ogg", sineFrames(binFrequency(10), 0.5, 22050, 22050),
-                                      2, 22050));
+  auto decoder = open(
+      folder.writeOgg("half-rate.ogg", sineFrames(binFrequency(10), 0.5, 22050, 22050), 2, 22050));
   ASSERT_NE(decoder, nullptr);
   const std::vector<float> all = readAll(*decoder);
   EXPECT_NEAR(static_cast<double>(all.size()) / 2.0, 44100.0, 100.0);

@@ -11,9 +11,13 @@ namespace {
 
 constexpr double twoPi = 2.0 * std::numbers::pi;
 
-std::int64_t framesOf(double seconds) { return static_cast<std::int64_t>(seconds * sampleRate); }
+std::int64_t framesOf(double seconds) {
+  return static_cast<std::int64_t>(seconds * sampleRate);
+}
 
-double seconds(std::int64_t frames) { return static_cast<double>(frames) / sampleRate; }
+double seconds(std::int64_t frames) {
+  return static_cast<double>(frames) / sampleRate;
+}
 
 // Equal-power pan.
 struct Pan {
@@ -30,7 +34,7 @@ double gateEnvelope(double t, double gate, double attack, double release) {
 }
 
 template <typename Sample>
-void renderFrames(std::int64_t from, std::int64_t to, float* stereo, Sample sample) {
+void renderFrames(std::int64_t from, std::int64_t to, float *stereo, Sample sample) {
   for (std::int64_t i = 0; i < to; ++i) {
     double left = 0.0, right = 0.0;
     sample(i, seconds(i), left, right);
@@ -42,9 +46,9 @@ void renderFrames(std::int64_t from, std::int64_t to, float* stereo, Sample samp
   }
 }
 
-void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void kick(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   constexpr double low = 47.0, sweep = 125.0, fall = 0.035;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     const double phase = twoPi * (low * t + sweep * fall * (1.0 - std::exp(-t / fall)));
     const double body = std::tanh(1.5 * std::sin(phase)) * std::exp(-t / 0.33);
     const double click = hashNoise(n.seed, static_cast<std::uint64_t>(i)) * std::exp(-t / 0.003);
@@ -53,12 +57,12 @@ void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   });
 }
 
-void snare(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void snare(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   StateVariableFilter left, right;
   left.setCutoff(2150.0, 0.55);
   right.setCutoff(2150.0, 0.55);
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     const double tone = 0.5 * std::sin(twoPi * 185.0 * t) * std::exp(-t / 0.05) +
                         0.25 * std::sin(twoPi * 330.0 * t) * std::exp(-t / 0.03);
     const double decay = std::exp(-t / (0.08 + 0.08 * n.brightness));
@@ -72,7 +76,7 @@ void snare(const Note& n, std::int64_t from, std::int64_t to, float* out) {
 
 // Hats and the crash: high-passed noise of different lengths over a cluster of
 // inharmonic partials, the ring of struck metal.
-void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double cutoff,
+void metal(const Note &n, std::int64_t from, std::int64_t to, float *out, double cutoff,
            double decay, double level) {
   constexpr std::array<double, 6> partials{3150.0, 4307.0, 5120.0, 6460.0, 7870.0, 9320.0};
   constexpr std::array<double, 6> weights{0.35, 0.6, 0.3, 0.55, 0.25, 0.2};
@@ -88,7 +92,7 @@ void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double
   left.setCutoff(cutoff, 0.35);
   right.setCutoff(cutoff, 0.35);
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     const double env = level * n.velocity * std::exp(-t / decay) * std::min(1.0, t / 0.0005);
     double ring = 0.0;
     for (std::size_t p = 0; p < partials.size(); ++p) {
@@ -103,12 +107,12 @@ void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double
   });
 }
 
-void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void bass(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   SawOscillator saw;
   StateVariableFilter filter;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     if (i % 16 == 0)
       filter.setCutoff(110.0 + 750.0 * n.brightness * (std::exp(-t / 0.11) + 0.2), 0.35);
     const double tone = 0.6 * std::sin(twoPi * f * t) + 0.5 * filter.process(saw.next(f)).low;
@@ -116,7 +120,7 @@ void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   });
 }
 
-void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void pad(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   // Three detuned saws, spread across the stereo field.
@@ -124,9 +128,10 @@ void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double fLow = f * std::exp2(-9.0 / 1200.0), fHigh = f * std::exp2(8.0 / 1200.0);
   StateVariableFilter left, right;
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     if (i % 32 == 0) {
-      const double cutoff = 250.0 + 3200.0 * n.brightness * (0.8 + 0.2 * std::sin(twoPi * 0.25 * t));
+      const double cutoff =
+          250.0 + 3200.0 * n.brightness * (0.8 + 0.2 * std::sin(twoPi * 0.25 * t));
       left.setCutoff(cutoff, 0.15);
       right.setCutoff(cutoff, 0.15);
     }
@@ -137,14 +142,15 @@ void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   });
 }
 
-void arp(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void arp(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   SawOscillator saw, octave(0.25);
   StateVariableFilter filter;
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    if (i % 8 == 0) filter.setCutoff(350.0 + 4200.0 * n.brightness * std::exp(-t / 0.07), 0.45);
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+    if (i % 8 == 0)
+      filter.setCutoff(350.0 + 4200.0 * n.brightness * std::exp(-t / 0.07), 0.45);
     const double tone = filter.process(saw.next(f) + 0.3 * octave.next(2.0 * f)).low;
     const double env = 0.32 * n.velocity * gateEnvelope(t, gate, 0.002, 0.06) * std::exp(-t / 0.2);
     l = env * pan.left * tone;
@@ -152,14 +158,14 @@ void arp(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   });
 }
 
-void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void lead(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   SawOscillator a, b(0.4);
   StateVariableFilter filter;
   const Pan pan(n.pan);
   double phase = 0.0;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     // Vibrato grows in after the attack.
     const double depth = 0.2 * std::clamp((t - 0.18) / 0.3, 0.0, 1.0);
     const double bent = f * std::exp2(depth * std::sin(twoPi * 5.5 * t) / 12.0);
@@ -174,10 +180,10 @@ void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   });
 }
 
-void riser(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+void riser(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   const double gate = seconds(n.length);
   StateVariableFilter left, right;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     const double x = std::min(t / gate, 1.0);
     if (i % 16 == 0) {
       const double cutoff = 300.0 * std::pow(30.0, x);
@@ -193,18 +199,28 @@ void riser(const Note& n, std::int64_t from, std::int64_t to, float* out) {
 
 } // namespace
 
-std::int64_t soundingFrames(const Note& note) {
+std::int64_t soundingFrames(const Note &note) {
   switch (note.voice) {
-  case Voice::kick: return framesOf(0.7);
-  case Voice::snare: return framesOf(0.45);
-  case Voice::closedHat: return framesOf(0.15);
-  case Voice::openHat: return framesOf(0.6);
-  case Voice::crash: return framesOf(4.0);
-  case Voice::bass: return note.length + framesOf(0.2);
-  case Voice::pad: return note.length + framesOf(1.6);
-  case Voice::arp: return note.length + framesOf(0.35);
-  case Voice::lead: return note.length + framesOf(0.6);
-  case Voice::riser: return note.length + framesOf(0.2);
+  case Voice::kick:
+    return framesOf(0.7);
+  case Voice::snare:
+    return framesOf(0.45);
+  case Voice::closedHat:
+    return framesOf(0.15);
+  case Voice::openHat:
+    return framesOf(0.6);
+  case Voice::crash:
+    return framesOf(4.0);
+  case Voice::bass:
+    return note.length + framesOf(0.2);
+  case Voice::pad:
+    return note.length + framesOf(1.6);
+  case Voice::arp:
+    return note.length + framesOf(0.35);
+  case Voice::lead:
+    return note.length + framesOf(0.6);
+  case Voice::riser:
+    return note.length + framesOf(0.2);
   }
   return note.length;
 }
@@ -213,17 +229,37 @@ bool isDucked(Voice voice) {
   return voice == Voice::bass || voice == Voice::pad || voice == Voice::arp;
 }
 
-void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* stereo) {
+void renderNote(const Note &note, std::int64_t from, std::int64_t to, float *stereo) {
   switch (note.voice) {
-  case Voice::kick: kick(note, from, to, stereo); break;
-  case Voice::snare: snare(note, from, to, stereo); break;
-  case Voice::closedHat: metal(note, from, to, stereo, 7500.0, 0.035, 0.4); break;
-  case Voice::openHat: metal(note, from, to, stereo, 6500.0, 0.16, 0.3); break;
-  case Voice::crash: metal(note, from, to, stereo, 4500.0, 1.1, 0.22); break;
-  case Voice::bass: bass(note, from, to, stereo); break;
-  case Voice::pad: pad(note, from, to, stereo); break;
-  case Voice::arp: arp(note, from, to, stereo); break;
-  case Voice::lead: lead(note, from, to, stereo); break;
-  case Voice::riser: riser(note, from, to, stereo); break;
+  case Voice::kick:
+    kick(note, from, to, stereo);
+    break;
+  case Voice::snare:
+    snare(note, from, to, stereo);
+    break;
+  case Voice::closedHat:
+    metal(note, from, to, stereo, 7500.0, 0.035, 0.4);
+    break;
+  case Voice::openHat:
+    metal(note, from, to, stereo, 6500.0, 0.16, 0.3);
+    break;
+  case Voice::crash:
+    metal(note, from, to, stereo, 4500.0, 1.1, 0.22);
+    break;
+  case Voice::bass:
+    bass(note, from, to, stereo);
+    break;
+  case Voice::pad:
+    pad(note, from, to, stereo);
+    break;
+  case Voice::arp:
+    arp(note, from, to, stereo);
+    break;
+  case Voice::lead:
+    lead(note, from, to, stereo);
+    break;
+  case Voice::riser:
+    riser(note, from, to, stereo);
+    break;
   }
 }

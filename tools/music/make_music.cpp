@@ -23,7 +23,7 @@ constexpr float encodingQuality = 0.4f;
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: make_music OUTPUT.ogg\n");
     return 2;
@@ -48,16 +48,18 @@ int main(int argc, char** argv) {
       }));
       next += frames;
     };
-    while (next < score.frames && pending.size() < stretchesAhead) queue();
+    while (next < score.frames && pending.size() < stretchesAhead)
+      queue();
     while (!pending.empty()) {
       const std::vector<float> stereo = pending.front().get();
       pending.pop_front();
-      if (next < score.frames) queue();
+      if (next < score.frames)
+        queue();
       writer.write(stereo.data(), stereo.size() / 2);
     }
     writer.finish();
     std::filesystem::rename(partial, output);
-  } catch (const std::exception& error) {
+  } catch (const std::exception &error) {
     std::fprintf(stderr, "make_music: %s\n", error.what());
     std::error_code ignored;
     std::filesystem::remove(partial, ignored);

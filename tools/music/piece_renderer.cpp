@@ -17,18 +17,20 @@ constexpr double finalFadeSeconds = 1.5;
 
 } // namespace
 
-void PieceRenderer::render(std::int64_t start, std::int64_t frames, float* stereo) const {
+void PieceRenderer::render(std::int64_t start, std::int64_t frames, float *stereo) const {
   const auto count = static_cast<std::size_t>(frames);
   std::vector<float> dry(2 * count, 0.0f), ducked(2 * count, 0.0f);
   const std::int64_t end = start + frames;
 
-  for (const Note& note : score_.notes) {
-    if (note.start >= end) break; // sorted by start
+  for (const Note &note : score_.notes) {
+    if (note.start >= end)
+      break; // sorted by start
     const std::int64_t sounding = soundingFrames(note);
-    if (note.start + sounding <= start) continue;
+    if (note.start + sounding <= start)
+      continue;
     const std::int64_t from = std::max<std::int64_t>(0, start - note.start);
     const std::int64_t to = std::min(sounding, end - note.start);
-    float* target = isDucked(note.voice) ? ducked.data() : dry.data();
+    float *target = isDucked(note.voice) ? ducked.data() : dry.data();
     renderNote(note, from, to, target + 2 * (note.start + from - start));
   }
 
@@ -36,7 +38,8 @@ void PieceRenderer::render(std::int64_t start, std::int64_t frames, float* stere
   auto kick = std::upper_bound(score_.kicks.begin(), score_.kicks.end(), start);
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t frame = start + static_cast<std::int64_t>(i);
-    while (kick != score_.kicks.end() && *kick <= frame) ++kick;
+    while (kick != score_.kicks.end() && *kick <= frame)
+      ++kick;
     double duck = 1.0;
     if (kick != score_.kicks.begin()) {
       const double since = static_cast<double>(frame - *(kick - 1)) / sampleRate;

@@ -61,20 +61,22 @@ struct Step {
 class Composer {
 public:
   explicit Composer(std::uint64_t seed) : random_(seed) {
-    for (auto& motif : motifs_) motif = makeMotif();
+    for (auto &motif : motifs_)
+      motif = makeMotif();
   }
 
   Score compose() {
     int bar = 0;
     for (std::size_t s = 0; s < sections.size(); ++s) {
-      const Section& section = sections[s];
+      const Section &section = sections[s];
       const bool dropFollows = s + 1 < sections.size() && sections[s + 1].part == Part::drop;
-      for (int b = 0; b < section.bars; ++b) writeBar(section, b, bar + b, dropFollows);
+      for (int b = 0; b < section.bars; ++b)
+        writeBar(section, b, bar + b, dropFollows);
       bar += section.bars;
     }
     score_.frames = steps_.at(bar * stepsPerBar);
     std::sort(score_.notes.begin(), score_.notes.end(),
-              [](const Note& a, const Note& b) { return a.start < b.start; });
+              [](const Note &a, const Note &b) { return a.start < b.start; });
     return std::move(score_);
   }
 
@@ -95,8 +97,8 @@ private:
         continue;
       }
       // Mostly steps, sometimes a leap, drawn back towards the middle.
-      const int move = std::array{-1, 1, -1, 1, -2, 2, 0, 3, -3}[static_cast<std::size_t>(
-          random_.below(9))];
+      const int move =
+          std::array{-1, 1, -1, 1, -2, 2, 0, 3, -3}[static_cast<std::size_t>(random_.below(9))];
       degree = std::clamp(degree + move + (degree > 9 ? -1 : degree < 2 ? 1 : 0), 0, 11);
       motif.push_back({step, degree, std::min(length, 2 * stepsPerBar - step)});
       step += length;
@@ -108,13 +110,14 @@ private:
            double brightness) {
     score_.notes.push_back({voice, steps_.at(step), steps_.span(step, steps), pitch, velocity, pan,
                             brightness, random_.next()});
-    if (voice == Voice::kick) score_.kicks.push_back(steps_.at(step));
+    if (voice == Voice::kick)
+      score_.kicks.push_back(steps_.at(step));
   }
 
   double humanise(double velocity) { return velocity * (0.9 + 0.1 * random_.unit()); }
 
   // The chord tone of `chord` nearest to `pitch`.
-  static int nearestChordTone(const Chord& chord, int pitch) {
+  static int nearestChordTone(const Chord &chord, int pitch) {
     const std::array<int, 3> tones{0, chord.major ? 4 : 3, 7};
     int best = pitch;
     int bestDistance = 99;
@@ -129,7 +132,7 @@ private:
     return best;
   }
 
-  void writeBar(const Section& section, int barInSection, int bar, bool dropFollows) {
+  void writeBar(const Section &section, int barInSection, int bar, bool dropFollows) {
     const Chord chord = progressions[static_cast<std::size_t>(section.progression)]
                                     [static_cast<std::size_t>(bar % 4)];
     const int first = bar * stepsPerBar;
@@ -142,8 +145,10 @@ private:
       kicks(first, 0.6 + 0.3 * progress);
       pads(chord, first, 0.2 + 0.3 * progress, 0.45 + 0.4 * progress);
       arp(chord, first, 0.3 + 0.3 * progress, 0.3 + 0.3 * progress);
-      if (barInSection >= 4) hats(first, 0.4 + 0.3 * progress, false);
-      if (barInSection >= 12) add(Voice::snare, first + 12, 2, 0, 0.5, 0.05, 0.6);
+      if (barInSection >= 4)
+        hats(first, 0.4 + 0.3 * progress, false);
+      if (barInSection >= 12)
+        add(Voice::snare, first + 12, 2, 0, 0.5, 0.05, 0.6);
       break;
     case Part::build:
       kicks(first, 1.0);
@@ -151,26 +156,33 @@ private:
       bassLine(chord, first, barsLeft <= 4 ? 2 : 1, 0.3 + 0.5 * progress);
       pads(chord, first, 0.3 + 0.6 * progress, 0.45);
       arp(chord, first, 0.4 + 0.5 * progress, 0.3);
-      if (barInSection >= section.bars / 2 || section.bars <= 8) snareRoll(first, barsLeft);
-      if (barsLeft == std::min(section.bars, 8)) riser(first, barsLeft);
+      if (barInSection >= section.bars / 2 || section.bars <= 8)
+        snareRoll(first, barsLeft);
+      if (barsLeft == std::min(section.bars, 8))
+        riser(first, barsLeft);
       break;
     case Part::drop:
-      if (barInSection == 0) add(Voice::crash, first, 16, 0, 0.8, 0, 1);
+      if (barInSection == 0)
+        add(Voice::crash, first, 16, 0, 0.8, 0, 1);
       kicks(first, 1.0);
       claps(first);
       hats(first, 1.0, true);
       bassLine(chord, first, 2, 0.9);
       pads(chord, first, 0.9, 0.5);
-      if (section.motif >= 2) arp(chord, first, 0.8, 0.2);
+      if (section.motif >= 2)
+        arp(chord, first, 0.8, 0.2);
       lead(chord, section, barInSection, first, 0.9);
-      if (barInSection == section.bars - 1 && !dropFollows) fill(first);
+      if (barInSection == section.bars - 1 && !dropFollows)
+        fill(first);
       break;
     case Part::breakdown:
-      if (barInSection == 0) add(Voice::crash, first, 16, 0, 0.5, 0, 0.6);
+      if (barInSection == 0)
+        add(Voice::crash, first, 16, 0, 0.5, 0, 0.6);
       pads(chord, first, 0.5 + 0.2 * std::sin(progress * std::numbers::pi), 0.8);
       arp(chord, first, 0.45 + 0.4 * progress, 0.6);
       breakdownMelody(chord, barInSection, first);
-      if (barsLeft <= 4 && dropFollows) riser(first, 1);
+      if (barsLeft <= 4 && dropFollows)
+        riser(first, 1);
       break;
     case Part::groove:
       kicks(first, 0.95);
@@ -197,14 +209,16 @@ private:
         bassLine(chord, first, 1, 0.5);
       }
       pads(chord, first, 0.5 - 0.35 * progress, 0.5 * fade);
-      if (barsLeft > 2) arp(chord, first, 0.5 - 0.3 * progress, 0.3 * fade);
+      if (barsLeft > 2)
+        arp(chord, first, 0.5 - 0.3 * progress, 0.3 * fade);
       break;
     }
     }
   }
 
   void kicks(int first, double velocity) {
-    for (int beat = 0; beat < 4; ++beat) add(Voice::kick, first + 4 * beat, 2, 0, velocity, 0, 1);
+    for (int beat = 0; beat < 4; ++beat)
+      add(Voice::kick, first + 4 * beat, 2, 0, velocity, 0, 1);
   }
 
   void claps(int first) {
@@ -240,32 +254,34 @@ private:
   }
 
   // style 0: held roots, 1: offbeat eighths, 2: rolling sixteenths, 3: syncopated octaves.
-  void bassLine(const Chord& chord, int first, int style, double brightness) {
+  void bassLine(const Chord &chord, int first, int style, double brightness) {
     const double root = chord.root - 24 + (chord.root >= 60 ? -12 : 0);
     switch (style) {
     case 0:
       add(Voice::bass, first, 14, root, 0.9, 0, brightness);
       break;
     case 1:
-      for (int s = 2; s < stepsPerBar; s += 4) add(Voice::bass, first + s, 2, root, 0.9, 0, brightness);
+      for (int s = 2; s < stepsPerBar; s += 4)
+        add(Voice::bass, first + s, 2, root, 0.9, 0, brightness);
       break;
     case 2:
       for (int s = 0; s < stepsPerBar; ++s) {
-        if (s % 4 == 0) continue; // the kick's place
+        if (s % 4 == 0)
+          continue; // the kick's place
         const bool accent = s % 4 == 2;
         add(Voice::bass, first + s, 1, root + (s % 4 == 3 ? 12 : 0), accent ? 0.95 : 0.7, 0,
             brightness * (accent ? 1.0 : 0.8));
       }
       break;
     default:
-      for (const auto& [s, octave, len] : {std::array{0, 0, 2}, {3, 12, 1}, {6, 0, 2},
-                                          {10, 12, 2}, {12, 0, 1}, {14, 7, 2}})
+      for (const auto &[s, octave, len] :
+           {std::array{0, 0, 2}, {3, 12, 1}, {6, 0, 2}, {10, 12, 2}, {12, 0, 1}, {14, 7, 2}})
         add(Voice::bass, first + s, len, root + octave, 0.85, 0, brightness);
     }
   }
 
   // Close voicing near the middle of the keyboard, plus the root an octave down.
-  void pads(const Chord& chord, int first, double brightness, double level) {
+  void pads(const Chord &chord, int first, double brightness, double level) {
     const int third = chord.root + (chord.major ? 4 : 3);
     const int fifth = chord.root + 7;
     for (const int tone : {chord.root, third, fifth}) {
@@ -275,28 +291,31 @@ private:
     add(Voice::pad, first, stepsPerBar, chord.root - 12, level * 0.7, 0, brightness);
   }
 
-  void arp(const Chord& chord, int first, double brightness, double level) {
+  void arp(const Chord &chord, int first, double brightness, double level) {
     const std::array<int, 4> tones{0, chord.major ? 4 : 3, 7, 12};
     constexpr std::array<int, 8> order{0, 1, 2, 3, 2, 1, 3, 2};
     for (int s = 0; s < stepsPerBar; ++s) {
-      const int pitch = chord.root + 12 + tones[static_cast<std::size_t>(order[static_cast<std::size_t>(s % 8)])];
+      const int pitch =
+          chord.root + 12 + tones[static_cast<std::size_t>(order[static_cast<std::size_t>(s % 8)])];
       add(Voice::arp, first + s, 1, pitch, humanise(level), s % 2 == 0 ? 0.45 : -0.45, brightness);
     }
   }
 
-  void lead(const Chord& chord, const Section& section, int barInSection, int first,
+  void lead(const Chord &chord, const Section &section, int barInSection, int first,
             double brightness) {
-    const Motif& motif = motifs_[static_cast<std::size_t>(section.motif)];
+    const Motif &motif = motifs_[static_cast<std::size_t>(section.motif)];
     const int half = barInSection % 2; // which bar of the two-bar phrase
     // Second half of a drop climbs an octave for its lift; every eighth bar answers.
     const int lift = barInSection >= section.bars / 2 && section.motif % 2 == 0 ? 7 : 0;
     const bool answer = barInSection % 8 >= 6;
-    for (const MotifNote& n : motif) {
-      if (n.step / stepsPerBar != half) continue;
-      int degree = std::clamp(n.degree + lift + (answer ? 2 : 0), 0,
-                              static_cast<int>(leadScale.size()) - 1);
+    for (const MotifNote &n : motif) {
+      if (n.step / stepsPerBar != half)
+        continue;
+      int degree =
+          std::clamp(n.degree + lift + (answer ? 2 : 0), 0, static_cast<int>(leadScale.size()) - 1);
       int pitch = leadScale[static_cast<std::size_t>(degree)];
-      if (n.step % 4 == 0) pitch = nearestChordTone(chord, pitch); // strong beats sit on the chord
+      if (n.step % 4 == 0)
+        pitch = nearestChordTone(chord, pitch); // strong beats sit on the chord
       const int step = first + n.step % stepsPerBar;
       const double velocity = humanise(n.step % 4 == 0 ? 0.85 : 0.7);
       add(Voice::lead, step, n.length, pitch, velocity, 0.0, brightness);
@@ -307,8 +326,9 @@ private:
   }
 
   // Long notes over the breakdown's chords: the motif slowed down.
-  void breakdownMelody(const Chord& chord, int barInSection, int first) {
-    if (barInSection < 4) return;
+  void breakdownMelody(const Chord &chord, int barInSection, int first) {
+    if (barInSection < 4)
+      return;
     const int pitch = nearestChordTone(chord, 76 + (barInSection % 4 == 3 ? 5 : 0));
     add(Voice::lead, first, 10, pitch, 0.55, 0.0, 0.35);
     add(Voice::lead, first + 10, 6, nearestChordTone(chord, pitch + 3), 0.5, 0.0, 0.35);
@@ -323,4 +343,6 @@ private:
 
 } // namespace
 
-Score composeScore(std::uint64_t seed) { return Composer(seed).compose(); }
+Score composeScore(std::uint64_t seed) {
+  return Composer(seed).compose();
+}

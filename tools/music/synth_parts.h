@@ -35,7 +35,9 @@ inline double hashNoise(std::uint64_t seed, std::uint64_t index) {
   return static_cast<double>(r.next() >> 11) * 0x1.0p-52 - 1.0;
 }
 
-inline double midiFrequency(double note) { return 440.0 * std::exp2((note - 69.0) / 12.0); }
+inline double midiFrequency(double note) {
+  return 440.0 * std::exp2((note - 69.0) / 12.0);
+}
 
 // Naive saw with its step smoothed (polyBLEP), so high notes do not alias harshly.
 class SawOscillator {
@@ -45,7 +47,8 @@ public:
     const double step = frequency / sampleRate;
     double value = 2.0 * phase_ - 1.0 - blep(phase_, step);
     phase_ += step;
-    if (phase_ >= 1.0) phase_ -= 1.0;
+    if (phase_ >= 1.0)
+      phase_ -= 1.0;
     return value;
   }
 
