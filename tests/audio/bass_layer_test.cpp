@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -226,6 +227,8 @@ TEST_F(BassLayer, AProcessThatNeverFreesTheLayerStillEndsCleanly) {
         BASS_Init(-1, 44100, 0, nullptr);
         BASS_StreamPlay(BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, 0), FALSE, streamLoopFlag);
         std::this_thread::sleep_for(100ms);
+        // exit() skips the fixture's destructor; the layer's own clean-up is what is tested.
+        std::filesystem::remove_all(folder.path(""));
         std::exit(0);
       },
       testing::ExitedWithCode(0), "");
