@@ -346,3 +346,18 @@ private:
 Score composeScore(std::uint64_t seed) {
   return Composer(seed).compose();
 }
+
+std::vector<SectionSpan> sectionSpans() {
+  constexpr std::array<const char *, 7> names{"intro",  "build",     "drop", "breakdown",
+                                              "groove", "interlude", "outro"};
+  const Step steps;
+  std::vector<SectionSpan> spans;
+  int bar = 0;
+  for (const Section &section : sections) {
+    const int next = bar + section.bars;
+    spans.push_back({names[static_cast<std::size_t>(section.part)], steps.at(bar * stepsPerBar),
+                     steps.at(next * stepsPerBar)});
+    bar = next;
+  }
+  return spans;
+}

@@ -31,3 +31,10 @@ inline constexpr double stepFrames = 44100.0 * 60.0 / beatsPerMinute / 4.0;
 inline constexpr int stepsPerBar = 16;
 
 Score composeScore(std::uint64_t seed);
+
+// The piece's sections in order, for tools that report on it part by part.
+struct SectionSpan {
+  const char *name;
+  std::int64_t start, end; // frames
+};
+std::vector<SectionSpan> sectionSpans();
