@@ -10,6 +10,12 @@
 namespace {
 
 constexpr double twoPi = 2.0 * std::numbers::pi;
+constexpr double metalRing = 1.2;
+constexpr double snareRing = 1.0;
+constexpr double bassDrive = 3.0;
+constexpr double bassGrit = 0.15;
+constexpr double bassLevel = 0.55;
+constexpr double pedalLevel = 0.35;
 
 std::int64_t framesOf(double seconds) {
   return static_cast<std::int64_t>(seconds * sampleRate);
@@ -46,14 +52,19 @@ void renderFrames(std::int64_t from, std::int64_t to, float *stereo, Sample samp
   }
 }
 
+// The kick settles on the bass's own pitch and, since its sweep adds a whole
+// number of cycles, on the bass's phase: the two add up instead of beating.
 void kick(const Note &n, std::int64_t from, std::int64_t to, float *out) {
-  constexpr double low = 47.0, sweep = 125.0, fall = 0.035;
+  constexpr double sweep = 100.0, fall = 0.02; // sweep * fall: two whole cycles
+  const double low = midiFrequency(n.pitch);
+  const double startCycles = low * seconds(n.start);
   renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
-    const double phase = twoPi * (low * t + sweep * fall * (1.0 - std::exp(-t / fall)));
-    const double body = std::tanh(1.5 * std::sin(phase)) * std::exp(-t / 0.33);
+    const double cycles = startCycles + low * t + sweep * fall * (1.0 - std::exp(-t / fall));
+    const double body =
+        std::tanh(1.5 * std::sin(twoPi * (cycles - std::floor(cycles)))) * std::exp(-t / 0.3);
     const double click = hashNoise(n.seed, static_cast<std::uint64_t>(i)) * std::exp(-t / 0.003);
-    const double attack = std::min(1.0, t / 0.001);
-    l = r = 0.85 * n.velocity * attack * (body + 0.2 * click);
+    const double attack = std::min(1.0, t / 0.0015);
+    l = r = 0.7 * n.velocity * attack * (body + 0.2 * click);
   });
 }
 
@@ -65,21 +76,29 @@ void snare(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     const double tone = 0.5 * std::sin(twoPi * 185.0 * t) * std::exp(-t / 0.05) +
                         0.25 * std::sin(twoPi * 330.0 * t) * std::exp(-t / 0.03);
+    // A short ring at 2153 Hz gives the clap its crack, and the picture a dip of red.
+    const double ring = snareRing * std::sin(twoPi * 2153.0 * t) * std::exp(-t / 0.1);
     const double decay = std::exp(-t / (0.08 + 0.08 * n.brightness));
     const auto k = static_cast<std::uint64_t>(i);
     const double noiseL = left.process(hashNoise(n.seed, k)).band * decay;
     const double noiseR = right.process(hashNoise(n.seed + 1, k)).band * decay;
-    l = 0.6 * n.velocity * pan.left * (tone + 1.6 * noiseL);
-    r = 0.6 * n.velocity * pan.right * (tone + 1.6 * noiseR);
+    l = 0.6 * n.velocity * (pan.left * (tone + 1.2 * noiseL) + ring);
+    r = 0.6 * n.velocity * (pan.right * (tone + 1.2 * noiseR) + ring);
   });
 }
 
 // Hats and the crash: high-passed noise of different lengths over a cluster of
 // inharmonic partials, the ring of struck metal.
+// The partials at 4307 and 6460 Hz are the hue of the hats in the show's
+// picture: closed hats lean on the first, open hats on the second.
+using MetalWeights = std::array<double, 6>;
+constexpr MetalWeights closedHatWeights{0.3, 1.0, 0.25, 0.35, 0.25, 0.2};
+constexpr MetalWeights openHatWeights{0.3, 0.35, 0.25, 1.0, 0.3, 0.2};
+constexpr MetalWeights crashWeights{0.35, 0.8, 0.3, 0.8, 0.25, 0.2};
+
 void metal(const Note &n, std::int64_t from, std::int64_t to, float *out, double cutoff,
-           double decay, double level) {
+           double decay, double level, const MetalWeights &weights, double ringLevel) {
   constexpr std::array<double, 6> partials{3150.0, 4307.0, 5120.0, 6460.0, 7870.0, 9320.0};
-  constexpr std::array<double, 6> weights{0.35, 0.6, 0.3, 0.55, 0.25, 0.2};
   // Each partial is a point turning on the unit circle: far cheaper than a sine a sample.
   std::array<double, 6> x{}, y{}, turnCos{}, turnSin{};
   for (std::size_t p = 0; p < partials.size(); ++p) {
@@ -102,21 +121,53 @@ void metal(const Note &n, std::int64_t from, std::int64_t to, float *out, double
       x[p] = turnedX;
     }
     const auto k = static_cast<std::uint64_t>(i);
-    l = env * pan.left * (left.process(hashNoise(n.seed, k)).high + 0.7 * ring);
-    r = env * pan.right * (right.process(hashNoise(n.seed + 7, k)).high + 0.7 * ring);
+    l = env * pan.left * (left.process(hashNoise(n.seed, k)).high + ringLevel * ring);
+    r = env * pan.right * (right.process(hashNoise(n.seed + 7, k)).high + ringLevel * ring);
   });
 }
 
+// A sub bass between 32 and 55 Hz: a sine driven towards a square, whose
+// fundamental carries more than its peak, with a filtered saw on top so that
+// the line can be followed on small speakers too. Its phase runs from the start
+// of the piece and its edges are short linear ramps, so that back-to-back notes
+// of one pitch join without a dip.
 void bass(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+  constexpr double ramp = 0.005;
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
-  SawOscillator saw;
+  const double startPhase = f * seconds(n.start);
+  SawOscillator saw(startPhase - std::floor(startPhase));
   StateVariableFilter filter;
   renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
     if (i % 16 == 0)
-      filter.setCutoff(110.0 + 750.0 * n.brightness * (std::exp(-t / 0.11) + 0.2), 0.35);
-    const double tone = 0.6 * std::sin(twoPi * f * t) + 0.5 * filter.process(saw.next(f)).low;
-    l = r = 0.45 * n.velocity * gateEnvelope(t, gate, 0.004, 0.03) * tone;
+      filter.setCutoff(90.0 + 900.0 * n.brightness * (std::exp(-t / 0.09) + 0.15), 0.4);
+    const double cycles = startPhase + f * t;
+    const double sub = std::tanh(bassDrive * std::sin(twoPi * (cycles - std::floor(cycles)))) /
+                       std::tanh(bassDrive);
+    const double tone = sub + bassGrit * filter.process(saw.next(f)).low;
+    const double env = std::clamp(std::min(t / ramp, (gate + ramp - t) / ramp), 0.0, 1.0);
+    l = r = bassLevel * n.velocity * env * tone;
+  });
+}
+
+// A held tone near A4, the pitch the show's picture is brightest on: a sine
+// with a quieter, slightly detuned twin for a slow shimmer, and a touch of its
+// octave.
+void pedal(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+  const double f = midiFrequency(n.pitch);
+  const double gate = seconds(n.length);
+  const double attack = 0.004 + 0.08 * (1.0 - n.brightness);
+  // Phase from the start of the piece, so that gated notes join seamlessly.
+  const double startCycles = f * seconds(n.start);
+  auto turn = [](double cycles) { return twoPi * (cycles - std::floor(cycles)); };
+  renderFrames(from, to, out, [&](std::int64_t, double t, double &l, double &r) {
+    const double cycles = startCycles + f * t;
+    const double body = std::sin(turn(cycles)) + 0.3 * std::sin(turn(1.0025 * cycles) + 1.0);
+    const double octave = 0.18 * std::sin(turn(2.0 * cycles) + 0.5);
+    const double env =
+        pedalLevel * n.velocity * gateEnvelope(t, gate, attack, 0.05 + 0.2 * (1.0 - n.brightness));
+    l = env * (body + octave) * (1.0 - 0.15 * n.pan);
+    r = env * (body + octave) * (1.0 + 0.15 * n.pan);
   });
 }
 
@@ -174,7 +225,7 @@ void lead(const Note &n, std::int64_t from, std::int64_t to, float *out) {
     phase += bent / sampleRate;
     const double tone = filter.process(a.next(bent * 1.0035) + b.next(bent * 0.9965)).low +
                         0.35 * std::sin(twoPi * phase);
-    const double env = 0.3 * n.velocity * gateEnvelope(t, gate, 0.006, 0.1);
+    const double env = 0.2 * n.velocity * gateEnvelope(t, gate, 0.006, 0.1);
     l = env * pan.left * tone;
     r = env * pan.right * tone;
   });
@@ -212,9 +263,11 @@ std::int64_t soundingFrames(const Note &note) {
   case Voice::crash:
     return framesOf(4.0);
   case Voice::bass:
-    return note.length + framesOf(0.2);
+    return note.length + framesOf(0.005) + 1;
   case Voice::pad:
     return note.length + framesOf(1.6);
+  case Voice::pedal:
+    return note.length + framesOf(1.4);
   case Voice::arp:
     return note.length + framesOf(0.35);
   case Voice::lead:
@@ -238,19 +291,22 @@ void renderNote(const Note &note, std::int64_t from, std::int64_t to, float *ste
     snare(note, from, to, stereo);
     break;
   case Voice::closedHat:
-    metal(note, from, to, stereo, 7500.0, 0.035, 0.4);
+    metal(note, from, to, stereo, 7500.0, 0.035, 0.4, closedHatWeights, metalRing);
     break;
   case Voice::openHat:
-    metal(note, from, to, stereo, 6500.0, 0.16, 0.3);
+    metal(note, from, to, stereo, 6500.0, 0.16, 0.3, openHatWeights, metalRing);
     break;
   case Voice::crash:
-    metal(note, from, to, stereo, 4500.0, 1.1, 0.22);
+    metal(note, from, to, stereo, 4500.0, 1.1, 0.22, crashWeights, metalRing);
     break;
   case Voice::bass:
     bass(note, from, to, stereo);
     break;
   case Voice::pad:
     pad(note, from, to, stereo);
+    break;
+  case Voice::pedal:
+    pedal(note, from, to, stereo);
     break;
   case Voice::arp:
     arp(note, from, to, stereo);

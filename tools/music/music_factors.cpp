@@ -6,7 +6,9 @@
 //
 // Prints the 10th, 50th and 90th percentiles of each factor and the share of
 // negative frames per section of the piece (or per stretch of --every seconds),
-// with the peak and loudness of each stretch. --csv writes every frame's factors
+// the median and 90th percentile of the spread between the largest and the
+// smallest factor (how far the tint is from grey), and the peak and loudness
+// (dBFS) of each stretch. --csv writes every frame's factors
 // and bins; --spectrum writes the 512 magnitudes at a moment, as the frame tool
 // reads them.
 
@@ -86,7 +88,12 @@ std::optional<Options> parseOptions(int argc, char **argv) {
 // One line of the report: a stretch of the music and what it gives.
 class Stretch {
 public:
-  void add(const ColourFactors &factors) { factors_.add(factors); }
+  void add(const ColourFactors &factors) {
+    factors_.add(factors);
+    const auto [low, high] =
+        std::minmax({factors.redFactor, factors.greenFactor, factors.blueFactor});
+    spreads_.push_back(high - low);
+  }
   void addSample(double mono, double peak) {
     sumSquares_ += mono * mono;
     ++samples_;
@@ -99,8 +106,10 @@ public:
     std::printf("%-10s %6.1f %6.1f", name, from, to);
     for (const FactorSpread &f : {s.red, s.green, s.blue})
       std::printf(" | %5.2f %5.2f %5.2f %3.0f%%", f.low, f.middle, f.high, 100.0 * f.negativeShare);
-    std::printf(" | %6.1f %6.1f\n", decibels(peak_), decibels(rms));
+    std::printf(" | %5.2f %5.2f | %6.1f %6.1f\n", percentile(spreads_, 0.5),
+                percentile(spreads_, 0.9), decibels(peak_), decibels(rms));
     factors_.clear();
+    spreads_.clear();
     sumSquares_ = 0.0;
     samples_ = 0;
     peak_ = 0.0;
@@ -108,6 +117,7 @@ public:
 
 private:
   FactorCollector factors_;
+  std::vector<float> spreads_; // largest minus smallest factor: how far from grey
   double sumSquares_ = 0.0;
   std::int64_t samples_ = 0;
   double peak_ = 0.0;
@@ -166,9 +176,9 @@ int main(int argc, char **argv) {
     for (const SectionSpan &s : sectionSpans())
       spans.push_back({s.name, s.start, s.end});
   }
-  std::printf("%-10s %6s %6s | %-25s | %-25s | %-25s | %6s %6s\n", "stretch", "from", "to",
-              "red p10 p50 p90 neg", "green p10 p50 p90 neg", "blue p10 p50 p90 neg", "peak",
-              "rms");
+  std::printf("%-10s %6s %6s | %-25s | %-25s | %-25s | %-11s | %6s %6s\n", "stretch", "from", "to",
+              "red p10 p50 p90 neg", "green p10 p50 p90 neg", "blue p10 p50 p90 neg",
+              "spread 50 90", "peak", "rms");
 
   SpectrumAnalyser analyser;
   std::array<float, SpectrumAnalyser::windowSize> ring{}, window{};

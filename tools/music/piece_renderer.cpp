@@ -9,10 +9,10 @@
 
 namespace {
 
-constexpr double duckDepth = 0.6;
+constexpr double duckDepth = 0.8;
 constexpr double duckRecovery = 0.11; // seconds
-constexpr double masterDrive = 1.25;
-constexpr double masterLevel = 0.85;
+constexpr double masterDrive = 1.3;
+constexpr double masterLevel = 0.76;
 constexpr double finalFadeSeconds = 1.5;
 
 } // namespace

@@ -116,12 +116,12 @@ private:
 
   double humanise(double velocity) { return velocity * (0.9 + 0.1 * random_.unit()); }
 
-  // The chord tone of `chord` nearest to `pitch`.
-  static int nearestChordTone(const Chord &chord, int pitch) {
-    const std::array<int, 3> tones{0, chord.major ? 4 : 3, 7};
+  // The chord tone of `chord` (or `extra`, in any octave) nearest to `pitch`.
+  static int nearestChordTone(const Chord &chord, int pitch, int extra = -1) {
+    const std::array<int, 4> tones{0, chord.major ? 4 : 3, 7, extra < 0 ? 0 : extra - chord.root};
     int best = pitch;
     int bestDistance = 99;
-    for (int octave = -2; octave <= 3; ++octave)
+    for (int octave = -4; octave <= 4; ++octave)
       for (const int tone : tones) {
         const int candidate = chord.root + tone + 12 * octave;
         if (std::abs(candidate - pitch) < bestDistance) {
@@ -138,37 +138,47 @@ private:
     const int first = bar * stepsPerBar;
     const double progress = static_cast<double>(barInSection) / section.bars; // 0..1 through it
     const int barsLeft = section.bars - barInSection;
+    const double arch = std::sin(progress * std::numbers::pi);
 
     switch (section.part) {
     case Part::intro:
       // A soft kick from the first bar, as a DJ would want to mix in over it.
-      kicks(first, 0.6 + 0.3 * progress);
+      kicks(chord, first, 0.5 + 0.4 * progress);
       pads(chord, first, 0.2 + 0.3 * progress, 0.45 + 0.4 * progress);
       arp(chord, first, 0.3 + 0.3 * progress, 0.3 + 0.3 * progress);
+      if (barInSection >= 4)
+        pedal(chord, first, 0.3 + 0.5 * progress, false);
+      if (barInSection >= 8)
+        bassLine(chord, first, 0, 0.2, 0.3 + 0.5 * progress);
       if (barInSection >= 4)
         hats(first, 0.4 + 0.3 * progress, false);
       if (barInSection >= 12)
         add(Voice::snare, first + 12, 2, 0, 0.5, 0.05, 0.6);
       break;
-    case Part::build:
-      kicks(first, 1.0);
+    case Part::build: {
+      // The floor drops out for the last half bar, leaving the snare roll alone.
+      const int floorSteps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
+      kicks(chord, first, 1.0, floorSteps);
       hats(first, 0.6 + 0.4 * progress, progress > 0.5);
-      bassLine(chord, first, barsLeft <= 4 ? 2 : 1, 0.3 + 0.5 * progress);
+      bassLine(chord, first, barsLeft <= 4 ? 2 : 1, 0.3 + 0.5 * progress, 0.9, floorSteps);
       pads(chord, first, 0.3 + 0.6 * progress, 0.45);
+      pedal(chord, first, 0.6 + 0.3 * progress, barsLeft <= 4);
       arp(chord, first, 0.4 + 0.5 * progress, 0.3);
       if (barInSection >= section.bars / 2 || section.bars <= 8)
         snareRoll(first, barsLeft);
       if (barsLeft == std::min(section.bars, 8))
         riser(first, barsLeft);
       break;
+    }
     case Part::drop:
       if (barInSection == 0)
         add(Voice::crash, first, 16, 0, 0.8, 0, 1);
-      kicks(first, 1.0);
+      kicks(chord, first, 1.0);
       claps(first);
       hats(first, 1.0, true);
-      bassLine(chord, first, 2, 0.9);
+      bassLine(chord, first, 2, 0.9, 1.0);
       pads(chord, first, 0.9, 0.5);
+      pedal(chord, first, 0.9, section.motif % 2 == 1 || barInSection >= section.bars / 2);
       if (section.motif >= 2)
         arp(chord, first, 0.8, 0.2);
       lead(chord, section, barInSection, first, 0.9);
@@ -178,37 +188,45 @@ private:
     case Part::breakdown:
       if (barInSection == 0)
         add(Voice::crash, first, 16, 0, 0.5, 0, 0.6);
-      pads(chord, first, 0.5 + 0.2 * std::sin(progress * std::numbers::pi), 0.8);
+      // A quiet sub under the pads keeps the floor from dropping away.
+      bassLine(chord, first, 0, 0.1, 0.45 + 0.15 * arch);
+      pads(chord, first, 0.5 + 0.2 * arch, 0.8);
+      pedal(chord, first, 0.5 + 0.3 * progress, false);
       arp(chord, first, 0.45 + 0.4 * progress, 0.6);
       breakdownMelody(chord, barInSection, first);
       if (barsLeft <= 4 && dropFollows)
         riser(first, 1);
       break;
     case Part::groove:
-      kicks(first, 0.95);
+      kicks(chord, first, 0.95);
       claps(first);
       hats(first, 0.85, barInSection % 8 >= 4);
-      bassLine(chord, first, 3, 0.7);
+      bassLine(chord, first, 3, 0.7, 1.0);
       pads(chord, first, 0.35, 0.3);
-      arp(chord, first, 0.6 + 0.3 * std::sin(progress * std::numbers::pi), 0.35);
+      pedal(chord, first, 0.7, true);
+      arp(chord, first, 0.6 + 0.3 * arch, 0.35);
       break;
     case Part::interlude:
-      add(Voice::kick, first, 2, 0, 0.9, 0, 1);
-      add(Voice::kick, first + 10, 2, 0, 0.7, 0, 1);
+      add(Voice::kick, first, 2, bassRoot(chord), 0.9, 0, 1);
+      add(Voice::kick, first + 10, 2, bassRoot(chord), 0.7, 0, 1);
       add(Voice::snare, first + 8, 2, 0, 0.6, 0.1, 0.6);
       hats(first, 0.5, false);
-      bassLine(chord, first, 0, 0.4);
+      bassLine(chord, first, 0, 0.4, 0.8);
       pads(chord, first, 0.55, 0.5);
+      pedal(chord, first, 0.6, false);
       arp(chord, first, 0.5, 0.3);
       break;
     case Part::outro: {
       const double fade = barsLeft <= 8 ? static_cast<double>(barsLeft) / 8.0 : 1.0;
       if (barInSection < 16) {
-        kicks(first, 0.9);
+        kicks(chord, first, 0.9);
         hats(first, 0.7 - 0.3 * progress, false);
-        bassLine(chord, first, 1, 0.5);
+        bassLine(chord, first, 1, 0.5, 0.9);
+      } else {
+        bassLine(chord, first, 0, 0.2, 0.6 * fade);
       }
       pads(chord, first, 0.5 - 0.35 * progress, 0.5 * fade);
+      pedal(chord, first, 0.6 - 0.4 * progress, false, fade);
       if (barsLeft > 2)
         arp(chord, first, 0.5 - 0.3 * progress, 0.3 * fade);
       break;
@@ -216,9 +234,9 @@ private:
     }
   }
 
-  void kicks(int first, double velocity) {
-    for (int beat = 0; beat < 4; ++beat)
-      add(Voice::kick, first + 4 * beat, 2, 0, velocity, 0, 1);
+  void kicks(const Chord &chord, int first, double velocity, int steps = stepsPerBar) {
+    for (int s = 0; s < steps; s += 4)
+      add(Voice::kick, first + s, 2, bassRoot(chord), velocity, 0, 1);
   }
 
   void claps(int first) {
@@ -250,34 +268,65 @@ private:
 
   void fill(int first) {
     for (int s = 8; s < stepsPerBar; ++s)
-      add(Voice::snare, first + s, 1, 0, 0.4 + 0.05 * (s - 8), 0, 0.7);
+      add(Voice::snare, first + s, 1, 0, 0.3 + 0.04 * (s - 8), 0, 0.7);
   }
 
-  // style 0: held roots, 1: offbeat eighths, 2: rolling sixteenths, 3: syncopated octaves.
-  void bassLine(const Chord &chord, int first, int style, double brightness) {
-    const double root = chord.root - 24 + (chord.root >= 60 ? -12 : 0);
+  // The bass sits in the lowest octave, 32 to 55 Hz, where the picture takes
+  // its brightness. style 0: held roots, 1: offbeat eighths, 2: rolling
+  // sixteenths, 3: syncopated octaves.
+  static int bassRoot(const Chord &chord) { return 24 + (chord.root - 24) % 12; }
+
+  void bassLine(const Chord &chord, int first, int style, double brightness, double level,
+                int steps = stepsPerBar) {
+    const int root = bassRoot(chord);
     switch (style) {
     case 0:
-      add(Voice::bass, first, 14, root, 0.9, 0, brightness);
+      add(Voice::bass, first, steps, root, level, 0, brightness);
       break;
     case 1:
-      for (int s = 2; s < stepsPerBar; s += 4)
-        add(Voice::bass, first + s, 2, root, 0.9, 0, brightness);
+      for (int s = 2; s < steps; s += 4)
+        add(Voice::bass, first + s, 2, root, level, 0, brightness);
       break;
     case 2:
-      for (int s = 0; s < stepsPerBar; ++s) {
+      for (int s = 0; s < steps; ++s) {
         if (s % 4 == 0)
           continue; // the kick's place
         const bool accent = s % 4 == 2;
-        add(Voice::bass, first + s, 1, root + (s % 4 == 3 ? 12 : 0), accent ? 0.95 : 0.7, 0,
-            brightness * (accent ? 1.0 : 0.8));
+        // The last beat of every other bar steps up an octave for a turn.
+        const bool turn = s >= 12 && s % 2 == 1 && (first / stepsPerBar) % 2 == 1;
+        add(Voice::bass, first + s, 1, root + (turn ? 12 : 0), level * (accent ? 1.0 : 0.85), 0,
+            brightness * (accent ? 1.0 : 0.7));
       }
       break;
     default:
-      for (const auto &[s, octave, len] :
-           {std::array{0, 0, 2}, {3, 12, 1}, {6, 0, 2}, {10, 12, 2}, {12, 0, 1}, {14, 7, 2}})
-        add(Voice::bass, first + s, len, root + octave, 0.85, 0, brightness);
+      for (const auto &[s, octave, len] : {std::array{0, 0, 3},
+                                           {3, 12, 1},
+                                           {4, 0, 2},
+                                           {6, 0, 3},
+                                           {10, 12, 1},
+                                           {11, 0, 1},
+                                           {12, 0, 2},
+                                           {14, 7, 2}})
+        add(Voice::bass, first + s, len, root + octave, level, 0, brightness);
     }
+  }
+
+  // The held A4 (G#4 over E major) that the chords move around.
+  static int pedalPitch(const Chord &chord) {
+    return (chord.root + (chord.major ? 4 : 3)) % 12 == 8 ? 68 : 69;
+  }
+
+  // Held for the bar, or cut into a trance gate of sixteenths.
+  void pedal(const Chord &chord, int first, double level, bool gated, double fade = 1.0) {
+    const int pitch = pedalPitch(chord);
+    if (!gated) {
+      add(Voice::pedal, first, stepsPerBar, pitch, level * fade, 0.0, 0.2);
+      return;
+    }
+    constexpr std::array<int, 16> gate{1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1, 0, 1, 0};
+    for (int s = 0; s < stepsPerBar; ++s)
+      if (gate[static_cast<std::size_t>(s)] != 0)
+        add(Voice::pedal, first + s, 1, pitch, level * fade * (s % 4 == 0 ? 1.0 : 0.85), 0.0, 1.0);
   }
 
   // Close voicing near the middle of the keyboard, plus the root an octave down.
@@ -291,12 +340,22 @@ private:
     add(Voice::pad, first, stepsPerBar, chord.root - 12, level * 0.7, 0, brightness);
   }
 
+  // Chord tones above the pedal, turning back to it every few notes.
   void arp(const Chord &chord, int first, double brightness, double level) {
-    const std::array<int, 4> tones{0, chord.major ? 4 : 3, 7, 12};
-    constexpr std::array<int, 8> order{0, 1, 2, 3, 2, 1, 3, 2};
+    const int home = pedalPitch(chord);
+    std::array<int, 3> tones{};
+    const std::array<int, 3> steps{0, chord.major ? 4 : 3, 7};
+    for (std::size_t t = 0; t < 3; ++t) {
+      int pitch = chord.root + steps[t];
+      while (pitch <= home)
+        pitch += 12;
+      tones[t] = pitch;
+    }
+    std::sort(tones.begin(), tones.end());
+    const std::array<int, 8> line{home,     tones[0], tones[1],  home,
+                                  tones[2], tones[1], home + 12, tones[0]};
     for (int s = 0; s < stepsPerBar; ++s) {
-      const int pitch =
-          chord.root + 12 + tones[static_cast<std::size_t>(order[static_cast<std::size_t>(s % 8)])];
+      const int pitch = line[static_cast<std::size_t>(s % 8)];
       add(Voice::arp, first + s, 1, pitch, humanise(level), s % 2 == 0 ? 0.45 : -0.45, brightness);
     }
   }
@@ -315,7 +374,7 @@ private:
           std::clamp(n.degree + lift + (answer ? 2 : 0), 0, static_cast<int>(leadScale.size()) - 1);
       int pitch = leadScale[static_cast<std::size_t>(degree)];
       if (n.step % 4 == 0)
-        pitch = nearestChordTone(chord, pitch); // strong beats sit on the chord
+        pitch = nearestChordTone(chord, pitch, pedalPitch(chord)); // strong beats sit on the chord
       const int step = first + n.step % stepsPerBar;
       const double velocity = humanise(n.step % 4 == 0 ? 0.85 : 0.7);
       add(Voice::lead, step, n.length, pitch, velocity, 0.0, brightness);
@@ -329,7 +388,8 @@ private:
   void breakdownMelody(const Chord &chord, int barInSection, int first) {
     if (barInSection < 4)
       return;
-    const int pitch = nearestChordTone(chord, 76 + (barInSection % 4 == 3 ? 5 : 0));
+    const int pitch =
+        nearestChordTone(chord, 81 + (barInSection % 4 == 3 ? -4 : 0), pedalPitch(chord) + 12);
     add(Voice::lead, first, 10, pitch, 0.55, 0.0, 0.35);
     add(Voice::lead, first + 10, 6, nearestChordTone(chord, pitch + 3), 0.5, 0.0, 0.35);
     add(Voice::lead, first + 13, 6, pitch, 0.18, -0.6, 0.2);

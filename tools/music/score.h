@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-enum class Voice { kick, snare, closedHat, openHat, crash, bass, pad, arp, lead, riser };
+enum class Voice { kick, snare, closedHat, openHat, crash, bass, pad, pedal, arp, lead, riser };
 
 struct Note {
   Voice voice;
