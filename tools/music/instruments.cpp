@@ -14,8 +14,8 @@ constexpr double metalRing = 1.2;
 constexpr double snareRing = 1.0;
 constexpr double bassDrive = 3.0;
 constexpr double bassGrit = 0.15;
-constexpr double bassLevel = 0.55;
-constexpr double pedalLevel = 0.35;
+constexpr double bassLevel = 0.6;
+constexpr double pedalLevel = 0.42;
 
 std::int64_t framesOf(double seconds) {
   return static_cast<std::int64_t>(seconds * sampleRate);
@@ -280,6 +280,10 @@ std::int64_t soundingFrames(const Note &note) {
 
 bool isDucked(Voice voice) {
   return voice == Voice::bass || voice == Voice::pad || voice == Voice::arp;
+}
+
+bool isLowEnd(Voice voice) {
+  return voice == Voice::kick || voice == Voice::bass;
 }
 
 void renderNote(const Note &note, std::int64_t from, std::int64_t to, float *stereo) {

@@ -12,6 +12,10 @@ std::int64_t soundingFrames(const Note &note);
 // Whether the voice gives way to the kick (the pumping of the pads and bass).
 bool isDucked(Voice voice);
 
+// Whether the voice belongs to the low end (kick and bass), which is shaped on
+// its own before it meets the rest of the mix.
+bool isLowEnd(Voice voice);
+
 // Adds the note's frames [from, to) (counted from its start) to `stereo`,
 // interleaved, stereo[0] being frame `from`.
 void renderNote(const Note &note, std::int64_t from, std::int64_t to, float *stereo);

@@ -11,15 +11,22 @@ namespace {
 
 constexpr double duckDepth = 0.8;
 constexpr double duckRecovery = 0.11; // seconds
-constexpr double masterDrive = 1.3;
-constexpr double masterLevel = 0.76;
+// The kick and bass are rounded towards a square on their own bus: their
+// fundamentals grow without the rest of the mix being pushed through the same
+// curve. The master curve then only catches the peaks of the sum.
+constexpr double lowDrive = 2.0;
+constexpr double lowCeiling = 0.8;
+constexpr double masterDrive = 1.25;
+constexpr double masterLevel = 0.78;
 constexpr double finalFadeSeconds = 1.5;
 
 } // namespace
 
 void PieceRenderer::render(std::int64_t start, std::int64_t frames, float *stereo) const {
   const auto count = static_cast<std::size_t>(frames);
+  // Low end and the rest, each split into what the kick ducks and what it does not.
   std::vector<float> dry(2 * count, 0.0f), ducked(2 * count, 0.0f);
+  std::vector<float> lowDry(2 * count, 0.0f), lowDucked(2 * count, 0.0f);
   const std::int64_t end = start + frames;
 
   for (const Note &note : score_.notes) {
@@ -30,7 +37,9 @@ void PieceRenderer::render(std::int64_t start, std::int64_t frames, float *stere
       continue;
     const std::int64_t from = std::max<std::int64_t>(0, start - note.start);
     const std::int64_t to = std::min(sounding, end - note.start);
-    float *target = isDucked(note.voice) ? ducked.data() : dry.data();
+    const bool low = isLowEnd(note.voice);
+    float *target =
+        isDucked(note.voice) ? (low ? lowDucked : ducked).data() : (low ? lowDry : dry).data();
     renderNote(note, from, to, target + 2 * (note.start + from - start));
   }
 
@@ -48,8 +57,10 @@ void PieceRenderer::render(std::int64_t start, std::int64_t frames, float *stere
     const double left = static_cast<double>(score_.frames - frame) / sampleRate;
     const double fade = std::clamp(left / finalFadeSeconds, 0.0, 1.0);
     for (std::size_t c = 0; c < 2; ++c) {
-      const double mix = dry[2 * i + c] + duck * ducked[2 * i + c];
-      stereo[2 * i + c] = static_cast<float>(masterLevel * fade * std::tanh(masterDrive * mix));
+      const std::size_t at = 2 * i + c;
+      const double lowEnd = lowCeiling * std::tanh(lowDrive * (lowDry[at] + duck * lowDucked[at]));
+      const double mix = lowEnd + dry[at] + duck * ducked[at];
+      stereo[at] = static_cast<float>(masterLevel * fade * std::tanh(masterDrive * mix));
     }
   }
 }
