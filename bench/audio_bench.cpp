@@ -25,7 +25,7 @@ std::vector<float> toneFrames(std::size_t frames) {
   return out;
 }
 
-void spectrumRequest(benchmark::State &state) {
+void spectrumRequest(benchmark::State& state) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   const std::string file = (std::filesystem::temp_directory_path() /
                             ("vsf-audio-bench-" + std::to_string(getpid()) + ".ogg"))
@@ -48,7 +48,7 @@ void spectrumRequest(benchmark::State &state) {
 }
 BENCHMARK(spectrumRequest)->Unit(benchmark::kMicrosecond);
 
-void transformOnly(benchmark::State &state) {
+void transformOnly(benchmark::State& state) {
   SpectrumAnalyser analyser;
   std::vector<float> samples(SpectrumAnalyser::windowSize);
   for (std::size_t n = 0; n < samples.size(); ++n)

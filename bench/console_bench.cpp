@@ -37,10 +37,11 @@ void consoleFrame(benchmark::State& state) {
       surface.unlock();
       surface.copy(console);
       console.update();
-      while (console.key()) console.read();
+      while (console.key())
+        console.read();
     }
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   } catch (const ptc::DynamicError& error) {
     state.SkipWithError(error.what());
   }
@@ -53,8 +54,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "--fullscreen") fullscreen = true;
-    if (argument == "--novsync") SDL_setenv("SDL_RENDER_VSYNC", "0", 1);
+    if (argument == "--fullscreen")
+      fullscreen = true;
+    if (argument == "--novsync")
+      SDL_setenv("SDL_RENDER_VSYNC", "0", 1);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

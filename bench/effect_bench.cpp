@@ -22,7 +22,7 @@ std::vector<std::uint32_t> surface(static_cast<std::size_t>(frameWidth) * frameH
 
 // Frames as the loop drives them: the clock moves on and the factors change
 // with every frame.
-template <void (*compose)(std::uint32_t *)> void composeFrames(benchmark::State &state) {
+template <void (*compose)(std::uint32_t*)> void composeFrames(benchmark::State& state) {
   std::uint32_t elapsed = 31000;
   for (auto _ : state) {
     const float swing = static_cast<float>(elapsed % 1000) / 1000.0f;
@@ -37,18 +37,18 @@ template <void (*compose)(std::uint32_t *)> void composeFrames(benchmark::State 
   state.SetItemsProcessed(state.iterations());
 }
 
-void composePlain(std::uint32_t *pixels) {
+void composePlain(std::uint32_t* pixels) {
   composeFramePlain(pixels);
 }
-void composeFast(std::uint32_t *pixels) {
+void composeFast(std::uint32_t* pixels) {
   composeFrame(pixels);
 }
 
-void BM_ComposeFramePlain(benchmark::State &state) {
+void BM_ComposeFramePlain(benchmark::State& state) {
   composeFrames<composePlain>(state);
 }
 
-template <CompositionKernels kernels> void composeFastFrames(benchmark::State &state) {
+template <CompositionKernels kernels> void composeFastFrames(benchmark::State& state) {
   if (!setCompositionKernels(kernels)) {
     state.SkipWithError("this processor lacks the instruction set");
     return;
@@ -59,13 +59,13 @@ template <CompositionKernels kernels> void composeFastFrames(benchmark::State &s
 }
 
 // The show's choice: the widest kernels this processor runs.
-void BM_ComposeFrameFast(benchmark::State &state) {
+void BM_ComposeFrameFast(benchmark::State& state) {
   composeFastFrames<CompositionKernels::best>(state);
 }
-void BM_ComposeFrameFastAvx2(benchmark::State &state) {
+void BM_ComposeFrameFastAvx2(benchmark::State& state) {
   composeFastFrames<CompositionKernels::avx2>(state);
 }
-void BM_ComposeFrameFastPortable(benchmark::State &state) {
+void BM_ComposeFrameFastPortable(benchmark::State& state) {
   composeFastFrames<CompositionKernels::portable>(state);
 }
 
@@ -92,15 +92,15 @@ BENCHMARK(BM_ComposeFrameFastPortable)
 // speed-ups can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-  void ReportRuns(const std::vector<Run> &runs) override {
+  void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run &run : runs) {
+    for (const Run& run : runs) {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) {
         continue;
       }
-      const std::string &args = run.run_name.args;
-      Times &times = times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
+      const std::string& args = run.run_name.args;
+      Times& times = times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
       if (median || !times.fromMedian) {
         times = Times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(), median};
       }
@@ -112,7 +112,7 @@ public:
     if (plain == times_.end()) {
       return;
     }
-    for (const auto &[name, fast] : times_) {
+    for (const auto& [name, fast] : times_) {
       if (name == plain->first || fast.real <= 0 || fast.cpu <= 0) {
         continue;
       }
@@ -134,7 +134,7 @@ private:
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

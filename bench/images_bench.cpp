@@ -9,7 +9,7 @@ namespace {
 
 // Registered first, so it meets the bank untouched: this is the cost a real
 // start-up pays, page faults on the 20 MB bank included.
-void coldStartUp(benchmark::State &state) {
+void coldStartUp(benchmark::State& state) {
   for (auto _ : state) {
     loadImageBank();
     applyLevelTransform();
@@ -18,7 +18,7 @@ void coldStartUp(benchmark::State &state) {
 }
 BENCHMARK(coldStartUp)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void loadAndTransform(benchmark::State &state) {
+void loadAndTransform(benchmark::State& state) {
   for (auto _ : state) {
     loadImageBank();
     applyLevelTransform();
@@ -27,7 +27,7 @@ void loadAndTransform(benchmark::State &state) {
 }
 BENCHMARK(loadAndTransform)->Unit(benchmark::kMillisecond);
 
-void loadOnly(benchmark::State &state) {
+void loadOnly(benchmark::State& state) {
   for (auto _ : state) {
     loadImageBank();
     benchmark::DoNotOptimize(imageBank.data());
@@ -35,7 +35,7 @@ void loadOnly(benchmark::State &state) {
 }
 BENCHMARK(loadOnly)->Unit(benchmark::kMillisecond);
 
-void transformOnly(benchmark::State &state) {
+void transformOnly(benchmark::State& state) {
   for (auto _ : state) {
     applyLevelTransform();
     benchmark::DoNotOptimize(imageBank.data());

@@ -138,6 +138,10 @@ constexpr std::array<std::uint32_t, 1024> iconPixels{
 
 } // namespace
 
-const std::uint32_t* programIconPixels() { return iconPixels.data(); }
+const std::uint32_t* programIconPixels() {
+  return iconPixels.data();
+}
 
-int programIconSize() { return 32; }
+int programIconSize() {
+  return 32;
+}

@@ -17,7 +17,7 @@ constexpr Uint16 deviceBufferFrames = 1024;
 std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sampleRate) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     return nullptr;
-  const char *deviceName = nullptr;
+  const char* deviceName = nullptr;
   if (deviceIndex >= 0) {
     deviceName = SDL_GetAudioDeviceName(deviceIndex, 0);
     if (deviceName == nullptr) {
@@ -45,7 +45,7 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
   device->sampleRate_ = sampleRate;
   // The dummy driver plays nothing: a buffer counts as heard from the moment
   // it is handed over. A real device is still playing the previous buffer.
-  const char *driver = SDL_GetCurrentAudioDriver();
+  const char* driver = SDL_GetCurrentAudioDriver();
   const bool dummy = driver != nullptr && std::strcmp(driver, "dummy") == 0;
   device->latencyFrames_ = dummy ? 0u : obtained.samples;
   SDL_PauseAudioDevice(device->id_, 0);
@@ -58,7 +58,7 @@ AudioDevice::~AudioDevice() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void AudioDevice::setSource(MusicStream *stream) {
+void AudioDevice::setSource(MusicStream* stream) {
   SDL_LockAudioDevice(id_);
   source_ = stream;
   SDL_UnlockAudioDevice(id_);
@@ -68,9 +68,9 @@ void AudioDevice::setRunning(bool running) {
   SDL_PauseAudioDevice(id_, running ? 0 : 1);
 }
 
-void SDLCALL AudioDevice::fill(void *self, Uint8 *bytes, int length) {
-  auto *device = static_cast<AudioDevice *>(self);
-  auto *out = reinterpret_cast<float *>(bytes);
+void SDLCALL AudioDevice::fill(void* self, Uint8* bytes, int length) {
+  auto* device = static_cast<AudioDevice*>(self);
+  auto* out = reinterpret_cast<float*>(bytes);
   const std::size_t frames = static_cast<std::size_t>(length) / (outputChannels * sizeof(float));
   if (device->source_ == nullptr) {
     std::fill_n(out, frames * outputChannels, 0.0f);

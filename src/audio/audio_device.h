@@ -15,8 +15,8 @@ public:
   // index is the default device, others count SDL's output devices.
   static std::unique_ptr<AudioDevice> open(int deviceIndex, std::uint32_t sampleRate);
   ~AudioDevice();
-  AudioDevice(const AudioDevice &) = delete;
-  AudioDevice &operator=(const AudioDevice &) = delete;
+  AudioDevice(const AudioDevice&) = delete;
+  AudioDevice& operator=(const AudioDevice&) = delete;
 
   std::uint32_t sampleRate() const { return sampleRate_; }
   // Frames the device has queued ahead of each buffer the callback fills.
@@ -24,17 +24,17 @@ public:
 
   // The stream the callback reads from; nullptr for silence. Returns once
   // the callback has let go of the previous one.
-  void setSource(MusicStream *stream);
+  void setSource(MusicStream* stream);
   void setGain(float gain) { gain_.store(gain); }
   void setRunning(bool running);
 
 private:
   AudioDevice() = default;
-  static void SDLCALL fill(void *self, Uint8 *bytes, int length);
+  static void SDLCALL fill(void* self, Uint8* bytes, int length);
 
   SDL_AudioDeviceID id_ = 0;
   std::uint32_t sampleRate_ = 0;
   std::uint32_t latencyFrames_ = 0;
-  MusicStream *source_ = nullptr; // changed only with the device locked
+  MusicStream* source_ = nullptr; // changed only with the device locked
   std::atomic<float> gain_{1.0f};
 };

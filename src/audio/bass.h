@@ -34,7 +34,7 @@ enum AudioErrorCode : int {
 DWORD BASS_GetVersion();
 // device -1 is the default output device; the window is accepted and unused.
 BOOL BASS_Init(int device, DWORD frequency, DWORD flags, HWND window);
-HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void *file, DWORD offset, DWORD length,
+HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWORD length,
                               DWORD flags);
 // 0 silences the output only; the stream keeps playing and yielding spectra.
 BOOL BASS_SetVolume(DWORD volume);
@@ -43,7 +43,7 @@ BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags);
 // With spectrumRequest1024: 512 float magnitudes of what is audible now.
 // Returns spectrumBytes, or audioRequestFailed and leaves the buffer untouched
 // when there is nothing to analyse.
-DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length);
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
 BOOL BASS_Stop();
 BOOL BASS_Free();
 int BASS_ErrorGetCode();

@@ -58,7 +58,7 @@ BOOL succeed() {
 }
 
 // The stream behind `handle`, or nothing with the error code set.
-MusicStream *findStream(DWORD handle) {
+MusicStream* findStream(DWORD handle) {
   if (!layer.device) {
     lastError = audioErrorNotInitialised;
     return nullptr;
@@ -90,7 +90,7 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD /*flags*/, HWND /*window*/) {
   return succeed();
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void *file, DWORD offset, DWORD length,
+HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWORD length,
                               DWORD /*flags*/) {
   if (!layer.device) {
     lastError = audioErrorNotInitialised;
@@ -103,8 +103,8 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void *file, DWORD offset, DWO
   }
 
   DecoderError decoderError = DecoderError::none;
-  auto decoder = VorbisLoopDecoder::open(static_cast<const char *>(file),
-                                         layer.device->sampleRate(), decoderError);
+  auto decoder = VorbisLoopDecoder::open(static_cast<const char*>(file), layer.device->sampleRate(),
+                                         decoderError);
   if (!decoder) {
     lastError = decoderError == DecoderError::file ? audioErrorFileOpen : audioErrorFormat;
     return 0;
@@ -114,7 +114,7 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void *file, DWORD offset, DWO
     layer.stream =
         std::make_unique<MusicStream>(std::move(decoder), layer.device->sampleRate(),
                                       SDL_GetPerformanceFrequency(), layer.device->latencyFrames());
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     // Out of memory, or no thread left for decoding.
     lastError = audioErrorMemory;
     return 0;
@@ -144,7 +144,7 @@ BOOL BASS_Start() {
 }
 
 BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags) {
-  MusicStream *music = findStream(stream);
+  MusicStream* music = findStream(stream);
   if (music == nullptr)
     return FALSE;
   // Restarting from the beginning is not offered; playing resumes where it stopped.
@@ -154,15 +154,15 @@ BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags) {
   return succeed();
 }
 
-DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
-  MusicStream *music = findStream(handle);
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
+  MusicStream* music = findStream(handle);
   if (music == nullptr)
     return audioRequestFailed;
   if (buffer == nullptr || length != spectrumRequest1024) {
     lastError = audioErrorParameter;
     return audioRequestFailed;
   }
-  if (!music->spectrum(static_cast<float *>(buffer), SDL_GetPerformanceCounter())) {
+  if (!music->spectrum(static_cast<float*>(buffer), SDL_GetPerformanceCounter())) {
     lastError = audioErrorNotAvailable;
     return audioRequestFailed;
   }

@@ -17,7 +17,7 @@ std::size_t FrameRing::availableFrames() const {
   return static_cast<std::size_t>(written - taken);
 }
 
-std::size_t FrameRing::write(const float *interleaved, std::size_t frames) {
+std::size_t FrameRing::write(const float* interleaved, std::size_t frames) {
   const std::uint64_t written = written_.load(std::memory_order_relaxed);
   const std::uint64_t taken = taken_.load(std::memory_order_acquire);
   const std::size_t room = capacity() - static_cast<std::size_t>(written - taken);
@@ -31,7 +31,7 @@ std::size_t FrameRing::write(const float *interleaved, std::size_t frames) {
   return count;
 }
 
-std::size_t FrameRing::read(float *interleaved, std::size_t frames) {
+std::size_t FrameRing::read(float* interleaved, std::size_t frames) {
   const std::uint64_t taken = taken_.load(std::memory_order_relaxed);
   const std::uint64_t written = written_.load(std::memory_order_acquire);
   const std::size_t count = std::min(frames, static_cast<std::size_t>(written - taken));

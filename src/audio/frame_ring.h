@@ -22,9 +22,9 @@ public:
   std::size_t availableFrames() const;
 
   // Writer side: copies up to `frames` frames, returns how many fitted.
-  std::size_t write(const float *interleaved, std::size_t frames);
+  std::size_t write(const float* interleaved, std::size_t frames);
   // Reader side: copies up to `frames` frames, returns how many there were.
-  std::size_t read(float *interleaved, std::size_t frames);
+  std::size_t read(float* interleaved, std::size_t frames);
 
 private:
   std::vector<float> samples_;

@@ -63,7 +63,7 @@ void MusicStream::decodeAhead() {
   }
 }
 
-void MusicStream::render(float *out, std::size_t frames, std::uint64_t ticks) {
+void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
   if (!playing_.load()) {
     std::fill_n(out, frames * FrameRing::channels, 0.0f);
     return;
@@ -75,7 +75,7 @@ void MusicStream::render(float *out, std::size_t frames, std::uint64_t ticks) {
   clock_.handedOver(frames, ticks);
 }
 
-bool MusicStream::spectrum(float *magnitudes, std::uint64_t nowTicks) {
+bool MusicStream::spectrum(float* magnitudes, std::uint64_t nowTicks) {
   const std::optional<std::uint64_t> audible = clock_.audibleFrame(nowTicks);
   if (!audible)
     return false;

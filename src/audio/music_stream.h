@@ -23,8 +23,8 @@ public:
   MusicStream(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate,
               std::uint64_t tickFrequency, std::uint32_t latencyFrames);
   ~MusicStream();
-  MusicStream(const MusicStream &) = delete;
-  MusicStream &operator=(const MusicStream &) = delete;
+  MusicStream(const MusicStream&) = delete;
+  MusicStream& operator=(const MusicStream&) = delete;
 
   void play(bool loop);
   void stop();
@@ -32,11 +32,11 @@ public:
   // From the audio callback: the next `frames` stereo frames, silence when
   // stopped or when the decoder has fallen behind. Volume is not applied here,
   // so the spectrum does not depend on it.
-  void render(float *out, std::size_t frames, std::uint64_t ticks);
+  void render(float* out, std::size_t frames, std::uint64_t ticks);
 
   // The spectrum of the window ending at the audible position, or false
   // before anything has been handed to the device.
-  bool spectrum(float *magnitudes, std::uint64_t nowTicks);
+  bool spectrum(float* magnitudes, std::uint64_t nowTicks);
 
   std::uint64_t framesHandedOver() const { return clock_.framesHandedOver(); }
 

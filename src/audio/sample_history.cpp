@@ -7,7 +7,7 @@ SampleHistory::SampleHistory(std::size_t capacityFrames)
     : samples_(std::bit_ceil(std::max<std::size_t>(capacityFrames, 2))),
       mask_(samples_.size() - 1) {}
 
-void SampleHistory::appendStereo(const float *interleaved, std::size_t frames) {
+void SampleHistory::appendStereo(const float* interleaved, std::size_t frames) {
   const std::lock_guard lock(mutex_);
   for (std::size_t i = 0; i < frames; ++i)
     samples_[(static_cast<std::size_t>(written_) + i) & mask_] =
@@ -20,7 +20,7 @@ std::uint64_t SampleHistory::framesWritten() const {
   return written_;
 }
 
-void SampleHistory::copyEnding(std::uint64_t end, float *out, std::size_t count) const {
+void SampleHistory::copyEnding(std::uint64_t end, float* out, std::size_t count) const {
   const std::lock_guard lock(mutex_);
   const std::uint64_t oldest = written_ > samples_.size() ? written_ - samples_.size() : 0;
   for (std::size_t i = 0; i < count; ++i) {

@@ -14,13 +14,13 @@ public:
   explicit SampleHistory(std::size_t capacityFrames);
 
   // Adds the mono mix of `frames` interleaved stereo frames.
-  void appendStereo(const float *interleaved, std::size_t frames);
+  void appendStereo(const float* interleaved, std::size_t frames);
   std::uint64_t framesWritten() const;
 
   // Fills out[0..count) with the frames ending just before frame `end`.
   // Frames before the stream's start, not yet written or already overwritten
   // read as silence.
-  void copyEnding(std::uint64_t end, float *out, std::size_t count) const;
+  void copyEnding(std::uint64_t end, float* out, std::size_t count) const;
 
 private:
   mutable std::mutex mutex_;

@@ -25,7 +25,7 @@ SpectrumAnalyser::SpectrumAnalyser() : plan_(std::make_unique<Plan>()) {
 
 SpectrumAnalyser::~SpectrumAnalyser() = default;
 
-void SpectrumAnalyser::analyse(const float *samples, float *magnitudes) {
+void SpectrumAnalyser::analyse(const float* samples, float* magnitudes) {
   for (std::size_t n = 0; n < windowSize; ++n)
     windowed_[n] = samples[n] * window_[n];
   kiss_fftr(plan_->config, windowed_.data(), plan_->bins.data());

@@ -13,11 +13,11 @@ public:
 
   SpectrumAnalyser();
   ~SpectrumAnalyser();
-  SpectrumAnalyser(const SpectrumAnalyser &) = delete;
-  SpectrumAnalyser &operator=(const SpectrumAnalyser &) = delete;
+  SpectrumAnalyser(const SpectrumAnalyser&) = delete;
+  SpectrumAnalyser& operator=(const SpectrumAnalyser&) = delete;
 
   // samples: windowSize values, oldest first. magnitudes: binCount values.
-  void analyse(const float *samples, float *magnitudes);
+  void analyse(const float* samples, float* magnitudes);
 
 private:
   struct Plan;

@@ -15,7 +15,7 @@ constexpr int maxChannels = 8;
 } // namespace
 
 std::unique_ptr<VorbisLoopDecoder>
-VorbisLoopDecoder::open(const char *path, std::uint32_t outputRate, DecoderError &error) {
+VorbisLoopDecoder::open(const char* path, std::uint32_t outputRate, DecoderError& error) {
   std::error_code status;
   // A directory opens for reading on some systems and fails only on read.
   if (!std::filesystem::is_regular_file(path, status)) {
@@ -31,7 +31,7 @@ VorbisLoopDecoder::open(const char *path, std::uint32_t outputRate, DecoderError
   }
   decoder->fileOpen_ = true;
 
-  const vorbis_info *info = ov_info(&decoder->file_, -1);
+  const vorbis_info* info = ov_info(&decoder->file_, -1);
   if (info == nullptr || info->channels < 1 || info->channels > maxChannels || info->rate <= 0 ||
       info->rate > 1000000) {
     error = DecoderError::format;
@@ -62,7 +62,7 @@ VorbisLoopDecoder::~VorbisLoopDecoder() {
     ov_clear(&file_);
 }
 
-std::size_t VorbisLoopDecoder::read(float *out, std::size_t frames, bool loop) {
+std::size_t VorbisLoopDecoder::read(float* out, std::size_t frames, bool loop) {
   std::size_t produced = 0;
   while (produced < frames && !unplayable_) {
     produced += drainConverter(out + produced * outputChannels, frames - produced);
@@ -106,7 +106,7 @@ bool VorbisLoopDecoder::rewind() {
   return true;
 }
 
-std::size_t VorbisLoopDecoder::drainConverter(float *out, std::size_t frames) {
+std::size_t VorbisLoopDecoder::drainConverter(float* out, std::size_t frames) {
   if (converter_ == nullptr)
     return 0;
   const int got = SDL_AudioStreamGet(converter_, out, static_cast<int>(frames * outputFrameBytes));
@@ -117,9 +117,9 @@ std::size_t VorbisLoopDecoder::drainConverter(float *out, std::size_t frames) {
   return static_cast<std::size_t>(got) / outputFrameBytes;
 }
 
-std::size_t VorbisLoopDecoder::decodeSome(float *out, std::size_t frames) {
+std::size_t VorbisLoopDecoder::decodeSome(float* out, std::size_t frames) {
   for (;;) {
-    float **pcm = nullptr;
+    float** pcm = nullptr;
     int link = 0;
     const int wanted = converter_ == nullptr
                            ? static_cast<int>(std::min<std::size_t>(frames, decodeChunkFrames))
@@ -132,15 +132,15 @@ std::size_t VorbisLoopDecoder::decodeSome(float *out, std::size_t frames) {
       return 0;
 
     // A chained file may change its layout; the converter was set up for the first.
-    const vorbis_info *info = ov_info(&file_, link);
+    const vorbis_info* info = ov_info(&file_, link);
     if (info == nullptr || info->channels != channels_ || info->rate != rate_)
       return 0;
 
     const auto count = static_cast<std::size_t>(got);
     framesThisPass_ += count;
     if (converter_ == nullptr) {
-      const float *left = pcm[0];
-      const float *right = pcm[channels_ - 1];
+      const float* left = pcm[0];
+      const float* right = pcm[channels_ - 1];
       for (std::size_t i = 0; i < count; ++i) {
         out[2 * i] = left[i];
         out[2 * i + 1] = right[i];

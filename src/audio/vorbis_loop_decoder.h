@@ -16,29 +16,29 @@ class VorbisLoopDecoder {
 public:
   // Nothing, with `error` set, when the file cannot be read or holds no
   // Vorbis stream the layer can play.
-  static std::unique_ptr<VorbisLoopDecoder> open(const char *path, std::uint32_t outputRate,
-                                                 DecoderError &error);
+  static std::unique_ptr<VorbisLoopDecoder> open(const char* path, std::uint32_t outputRate,
+                                                 DecoderError& error);
   ~VorbisLoopDecoder();
-  VorbisLoopDecoder(const VorbisLoopDecoder &) = delete;
-  VorbisLoopDecoder &operator=(const VorbisLoopDecoder &) = delete;
+  VorbisLoopDecoder(const VorbisLoopDecoder&) = delete;
+  VorbisLoopDecoder& operator=(const VorbisLoopDecoder&) = delete;
 
   // Up to `frames` frames into `out`. Fewer only at the end of the file when
   // not looping (later calls with loop set start again), or when the data
   // turns out to hold nothing playable.
-  std::size_t read(float *out, std::size_t frames, bool loop);
+  std::size_t read(float* out, std::size_t frames, bool loop);
 
 private:
   VorbisLoopDecoder() = default;
   bool rewind();
-  std::size_t drainConverter(float *out, std::size_t frames);
+  std::size_t drainConverter(float* out, std::size_t frames);
   // Frames decoded into the output or the converter; 0 at the end of the data.
-  std::size_t decodeSome(float *out, std::size_t frames);
+  std::size_t decodeSome(float* out, std::size_t frames);
 
   OggVorbis_File file_{};
   bool fileOpen_ = false;
   int channels_ = 0;
   long rate_ = 0;
-  SDL_AudioStream *converter_ = nullptr;
+  SDL_AudioStream* converter_ = nullptr;
   std::vector<float> scratch_;
   bool atEnd_ = false;      // end of the file reached, converter flushed
   bool unplayable_ = false; // a whole pass gave nothing

@@ -27,7 +27,9 @@ bool isSet(const char* variable) {
 
 // A video driver chosen by the user (or a test) through SDL's own variable
 // is taken as it is, even an invisible one.
-bool videoDriverChosen() { return isSet("SDL_VIDEODRIVER"); }
+bool videoDriverChosen() {
+  return isSet("SDL_VIDEODRIVER");
+}
 
 // Without a display server SDL quietly falls back to drivers that show
 // nothing; the show would then run unseen and unstoppable.
@@ -51,10 +53,11 @@ void checkFormat(const Format& format) {
 // The icon is decoration; a window without it is still a working console.
 void setProgramIcon(SDL_Window* window) {
   const int size = programIconSize();
-  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<std::uint32_t*>(programIconPixels()), size, size, 32, size * 4,
-      SDL_PIXELFORMAT_ARGB8888);
-  if (icon == nullptr) return;
+  SDL_Surface* icon =
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(programIconPixels()), size,
+                                         size, 32, size * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (icon == nullptr)
+    return;
   SDL_SetWindowIcon(window, icon);
   SDL_FreeSurface(icon);
 }
@@ -67,19 +70,24 @@ void throwSdlError(const std::string& what) {
 }
 
 void Console::Impl::release() {
-  if (cursorHidden) SDL_ShowCursor(SDL_ENABLE);
+  if (cursorHidden)
+    SDL_ShowCursor(SDL_ENABLE);
   cursorHidden = false;
-  if (texture != nullptr) SDL_DestroyTexture(texture);
+  if (texture != nullptr)
+    SDL_DestroyTexture(texture);
   texture = nullptr;
-  if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+  if (renderer != nullptr)
+    SDL_DestroyRenderer(renderer);
   renderer = nullptr;
-  if (window != nullptr) SDL_DestroyWindow(window);
+  if (window != nullptr)
+    SDL_DestroyWindow(window);
   window = nullptr;
   // Counted by SDL: the audio layer's own subsystems stay up.
   if (videoStarted) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // The last one out also lets go of SDL's global state (its D-Bus link).
-    if (SDL_WasInit(0) == 0) SDL_Quit();
+    if (SDL_WasInit(0) == 0)
+      SDL_Quit();
   }
   videoStarted = false;
   width = height = 0;
@@ -91,29 +99,35 @@ void Console::Impl::handleEvent(const SDL_Event& event) {
   switch (event.type) {
   case SDL_KEYDOWN: {
     const int code = keyCodeFor(event.key.keysym.sym);
-    if (code >= 0 && keys.size() < maxPendingKeys) keys.push_back(code);
+    if (code >= 0 && keys.size() < maxPendingKeys)
+      keys.push_back(code);
     break;
   }
   case SDL_QUIT:
   case SDL_WINDOWEVENT:
-    if (event.type == SDL_WINDOWEVENT && event.window.event != SDL_WINDOWEVENT_CLOSE) break;
+    if (event.type == SDL_WINDOWEVENT && event.window.event != SDL_WINDOWEVENT_CLOSE)
+      break;
     if (!closeRequested) {
       closeRequested = true;
       keys.push_back(keyCodeWindowClosed);
     }
     break;
-  default: break;
+  default:
+    break;
   }
 }
 
 void Console::Impl::pumpEvents() {
   SDL_Event event;
-  while (SDL_PollEvent(&event) == 1) handleEvent(event);
+  while (SDL_PollEvent(&event) == 1)
+    handleEvent(event);
 }
 
 Console::Console() : impl_(std::make_unique<Impl>()) {}
 
-Console::~Console() { impl_->release(); }
+Console::~Console() {
+  impl_->release();
+}
 
 void Console::option(const std::string& option) {
   if (option == "fullscreen output")
@@ -138,7 +152,8 @@ void Console::open(const std::string& title, int width, int height, const Format
   const bool driverChosen = videoDriverChosen();
   if (!driverChosen) {
     const bool x11 = isSet("DISPLAY");
-    if (!x11 && !isSet("WAYLAND_DISPLAY")) throw DynamicError(missingDisplayMessage());
+    if (!x11 && !isSet("WAYLAND_DISPLAY"))
+      throw DynamicError(missingDisplayMessage());
     // Only the window system that is there: no probing of others, whose
     // complaints would reach the user, and no fallback to an invisible one.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
@@ -150,22 +165,27 @@ void Console::open(const std::string& title, int width, int height, const Format
       throwSdlError(driverChosen ? "cannot start the video system" : missingDisplayMessage());
     state.videoStarted = true;
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driverChosen && !isVisibleDriver(driver)) throw DynamicError(missingDisplayMessage());
-    if (driver != nullptr && std::string(driver) == "x11") exitCleanlyOnDisplayLoss();
+    if (!driverChosen && !isVisibleDriver(driver))
+      throw DynamicError(missingDisplayMessage());
+    if (driver != nullptr && std::string(driver) == "x11")
+      exitCleanlyOnDisplayLoss();
 
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
 
     // Desktop fullscreen: the desktop keeps its mode, the picture is scaled.
     std::uint32_t flags = SDL_WINDOW_ALLOW_HIGHDPI;
-    if (state.output == Impl::Output::fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (state.output == Impl::Output::fullscreen)
+      flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     state.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     consoleWidth, consoleHeight, flags);
-    if (state.window == nullptr) throwSdlError("cannot open the window");
+    if (state.window == nullptr)
+      throwSdlError("cannot open the window");
     setProgramIcon(state.window);
 
     state.renderer = SDL_CreateRenderer(state.window, -1, 0);
-    if (state.renderer == nullptr) throwSdlError("cannot draw into the window");
+    if (state.renderer == nullptr)
+      throwSdlError("cannot draw into the window");
     if (SDL_RenderSetLogicalSize(state.renderer, consoleWidth, consoleHeight) != 0)
       throwSdlError("cannot scale the picture");
     if (SDL_SetRenderDrawColor(state.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE) != 0)
@@ -174,7 +194,8 @@ void Console::open(const std::string& title, int width, int height, const Format
     // The top byte of a pixel carries nothing, so the texture ignores it.
     state.texture = SDL_CreateTexture(state.renderer, SDL_PIXELFORMAT_XRGB8888,
                                       SDL_TEXTUREACCESS_STREAMING, consoleWidth, consoleHeight);
-    if (state.texture == nullptr) throwSdlError("cannot create the picture texture");
+    if (state.texture == nullptr)
+      throwSdlError("cannot create the picture texture");
     if (SDL_SetTextureBlendMode(state.texture, SDL_BLENDMODE_NONE) != 0)
       throwSdlError("cannot set the texture's blend mode");
     const std::vector<std::uint32_t> black(std::size_t{consoleWidth} * consoleHeight, 0);
@@ -182,7 +203,8 @@ void Console::open(const std::string& title, int width, int height, const Format
       throwSdlError("cannot clear the picture texture");
 
     if (state.hideCursor) {
-      if (SDL_ShowCursor(SDL_DISABLE) < 0) throwSdlError("cannot hide the mouse pointer");
+      if (SDL_ShowCursor(SDL_DISABLE) < 0)
+        throwSdlError("cannot hide the mouse pointer");
       state.cursorHidden = true;
     }
     state.width = consoleWidth;
@@ -193,15 +215,19 @@ void Console::open(const std::string& title, int width, int height, const Format
   }
 }
 
-void Console::close() { impl_->release(); }
+void Console::close() {
+  impl_->release();
+}
 
 int Console::width() const {
-  if (!impl_->isOpen()) throw DynamicError("the console is not open");
+  if (!impl_->isOpen())
+    throw DynamicError("the console is not open");
   return impl_->width;
 }
 
 int Console::height() const {
-  if (!impl_->isOpen()) throw DynamicError("the console is not open");
+  if (!impl_->isOpen())
+    throw DynamicError("the console is not open");
   return impl_->height;
 }
 
@@ -211,12 +237,14 @@ int Console::height() const {
 // a pending key still finds the close request.
 bool Console::key() {
   Impl& state = *impl_;
-  if (state.isOpen()) state.pumpEvents();
+  if (state.isOpen())
+    state.pumpEvents();
   if (!state.keys.empty()) {
     state.closeJustRead = false;
     return true;
   }
-  if (!state.closeRequested) return false;
+  if (!state.closeRequested)
+    return false;
   if (state.closeJustRead) {
     state.closeJustRead = false;
     return false;
@@ -226,11 +254,14 @@ bool Console::key() {
 
 Key Console::read() {
   Impl& state = *impl_;
-  if (state.isOpen()) state.pumpEvents();
+  if (state.isOpen())
+    state.pumpEvents();
   while (state.keys.empty() && !state.closeRequested) {
-    if (!state.isOpen()) throw DynamicError("cannot read a key: the console is not open");
+    if (!state.isOpen())
+      throw DynamicError("cannot read a key: the console is not open");
     SDL_Event event;
-    if (SDL_WaitEvent(&event) != 1) throwSdlError("cannot wait for a key");
+    if (SDL_WaitEvent(&event) != 1)
+      throwSdlError("cannot wait for a key");
     state.handleEvent(event);
   }
   int code = keyCodeWindowClosed;
@@ -244,9 +275,11 @@ Key Console::read() {
 
 void Console::update() {
   Impl& state = *impl_;
-  if (!state.isOpen()) throw DynamicError("cannot update: the console is not open");
+  if (!state.isOpen())
+    throw DynamicError("cannot update: the console is not open");
   state.pumpEvents();
-  if (SDL_RenderClear(state.renderer) != 0) throwSdlError("cannot clear the window");
+  if (SDL_RenderClear(state.renderer) != 0)
+    throwSdlError("cannot clear the window");
   if (SDL_RenderCopy(state.renderer, state.texture, nullptr, nullptr) != 0)
     throwSdlError("cannot draw the picture");
   SDL_RenderPresent(state.renderer);

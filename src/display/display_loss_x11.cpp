@@ -17,4 +17,6 @@ int onDisplayLost(Display*) {
 
 } // namespace
 
-void exitCleanlyOnDisplayLoss() { XSetIOErrorHandler(onDisplayLost); }
+void exitCleanlyOnDisplayLoss() {
+  XSetIOErrorHandler(onDisplayLost);
+}

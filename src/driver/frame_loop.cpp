@@ -15,7 +15,8 @@ FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM
   std::array<float, 1024> spectrum{};
 
   for (;;) {
-    if (console.key()) return FrameLoopExit::keyPending;
+    if (console.key())
+      return FrameLoopExit::keyPending;
 
     const DWORD elapsed = timeGetTime() - startTime;
     BASS_ChannelGetData(stream, spectrum.data(), spectrumRequest1024);
@@ -30,10 +31,12 @@ FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM
     console.update();
 
     while (console.key()) {
-      if (console.read().code() == escapeKey) return FrameLoopExit::escape;
+      if (console.read().code() == escapeKey)
+        return FrameLoopExit::escape;
     }
 
-    if (!showOptions.loop && static_cast<std::int32_t>(elapsed) > static_cast<std::int32_t>(showDuration))
+    if (!showOptions.loop &&
+        static_cast<std::int32_t>(elapsed) > static_cast<std::int32_t>(showDuration))
       return FrameLoopExit::timeLimit;
   }
 }

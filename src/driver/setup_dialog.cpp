@@ -5,9 +5,13 @@
 
 namespace {
 
-UINT checkState(bool on) { return on ? BST_CHECKED : BST_UNCHECKED; }
+UINT checkState(bool on) {
+  return on ? BST_CHECKED : BST_UNCHECKED;
+}
 
-bool isChecked(HWND window, int boxId) { return IsDlgButtonChecked(window, boxId) == BST_CHECKED; }
+bool isChecked(HWND window, int boxId) {
+  return IsDlgButtonChecked(window, boxId) == BST_CHECKED;
+}
 
 } // namespace
 

@@ -72,7 +72,8 @@ int runShow(HINSTANCE instance) {
   if (DialogBoxParamA(instance, MAKEINTRESOURCEA(setupDialogId), nullptr, setupDialogProc, 0) == 0)
     return 1;
 
-  if (!showOptions.sound) BASS_SetVolume(0);
+  if (!showOptions.sound)
+    BASS_SetVolume(0);
 
   try {
     playShow(stream);

@@ -10,4 +10,4 @@ struct ColourFactors {
 extern ColourFactors colourFactors;
 
 // From 512 spectrum magnitudes (bins 1, 10, 20, 50, 100, 150 and 500).
-ColourFactors computeColourFactors(const float *spectrum);
+ColourFactors computeColourFactors(const float* spectrum);

@@ -43,12 +43,12 @@ RowKernels kernels = bestRowKernels();
 // What the row workers read while a frame is being drawn.
 struct FrameJob {
   NoiseFrame noise;
-  const Image *image = nullptr;
-  std::uint32_t *pixels = nullptr;
+  const Image* image = nullptr;
+  std::uint32_t* pixels = nullptr;
 };
 FrameJob job;
 
-void prepareChannel(float factor, ChannelSamples &samples) {
+void prepareChannel(float factor, ChannelSamples& samples) {
   std::array<std::int32_t, tableValueCount> byValue{};
   for (int value = 0; value < tableValueCount; ++value) {
     byValue[static_cast<std::size_t>(value)] = noiseSampleValue(value, factor);
@@ -61,7 +61,7 @@ void prepareChannel(float factor, ChannelSamples &samples) {
   }
 }
 
-std::uint32_t *rowAddress(int y) {
+std::uint32_t* rowAddress(int y) {
   return job.pixels + static_cast<std::ptrdiff_t>(y) * frameWidth;
 }
 
@@ -82,7 +82,7 @@ void drawBandRows(int firstRow, int endRow) {
     const bool hasImage = rowHasImageBelow(y);
     // The picture is a fresh one from a 20 MB bank every frame: its row is
     // fetched while the noise row above it is computed.
-    const std::uint32_t *values =
+    const std::uint32_t* values =
         hasImage ? job.image->data() +
                        static_cast<std::ptrdiff_t>(y + 1 - firstImageScreenRow) * imageWidth
                  : rowAddress(y);
@@ -104,8 +104,8 @@ void drawRuleLines(std::uint32_t imageIndex) {
     upperGreys[half] = ruleGrey(noiseTable[t & 17u]);
   }
   for (int k = 0; k < ruleLineCount; ++k) {
-    std::uint32_t *lower = rowAddress(lowerRuleRow - 2 * k);
-    std::uint32_t *upper = rowAddress(upperRuleRow - 2 * k);
+    std::uint32_t* lower = rowAddress(lowerRuleRow - 2 * k);
+    std::uint32_t* upper = rowAddress(upperRuleRow - 2 * k);
     for (int x = 0; x < frameWidth; ++x) {
       const std::size_t half = (static_cast<std::size_t>(x) >> 4) & 1u;
       lower[x] = lowerGreys[half];
@@ -143,7 +143,7 @@ bool setCompositionKernels(CompositionKernels choice) {
   return true;
 }
 
-void composeFrame(std::uint32_t *pixels) {
+void composeFrame(std::uint32_t* pixels) {
   const auto imageIndex = static_cast<std::uint32_t>(nextRandom() % imageCount);
   job.pixels = pixels;
   job.image = &imageBank[imageIndex];

@@ -14,9 +14,9 @@ extern std::int32_t lastGreen;
 extern std::int32_t lastBlue;
 
 // The composition the show uses.
-void composeFrame(std::uint32_t *pixels);
+void composeFrame(std::uint32_t* pixels);
 // The straight-loop reference the fast one is checked against.
-void composeFramePlain(std::uint32_t *pixels);
+void composeFramePlain(std::uint32_t* pixels);
 
 // Threads the fast composition may use: 1 keeps it on the calling thread, 2
 // (the default on machines with two or more cores) adds one helper thread.

@@ -24,12 +24,12 @@ std::int32_t nextNoiseSample(float factor) {
   return sample;
 }
 
-std::uint32_t *rowAddress(std::uint32_t *pixels, int y) {
+std::uint32_t* rowAddress(std::uint32_t* pixels, int y) {
   return pixels + static_cast<std::ptrdiff_t>(y) * frameWidth;
 }
 
-void drawNoiseRow(std::uint32_t *pixels, int y) {
-  std::uint32_t *row = rowAddress(pixels, y);
+void drawNoiseRow(std::uint32_t* pixels, int y) {
+  std::uint32_t* row = rowAddress(pixels, y);
   for (int x = frameWidth - 1; x >= 0; --x) {
     const std::int32_t red = nextNoiseSample(colourFactors.redFactor);
     const std::int32_t green = nextNoiseSample(colourFactors.greenFactor);
@@ -42,19 +42,19 @@ void drawNoiseRow(std::uint32_t *pixels, int y) {
   }
 }
 
-void drawImageRow(std::uint32_t *pixels, int y, const Image &image) {
-  std::uint32_t *row = rowAddress(pixels, y);
-  const std::uint32_t *values =
+void drawImageRow(std::uint32_t* pixels, int y, const Image& image) {
+  std::uint32_t* row = rowAddress(pixels, y);
+  const std::uint32_t* values =
       image.data() + static_cast<std::ptrdiff_t>(y - firstImageScreenRow) * imageWidth;
   for (int x = frameWidth - 1; x >= 0; --x) {
     row[x] = tintPixel(lastRed, lastGreen, lastBlue, values[x]);
   }
 }
 
-void drawRuleLines(std::uint32_t *pixels, std::uint32_t imageIndex) {
+void drawRuleLines(std::uint32_t* pixels, std::uint32_t imageIndex) {
   for (int k = 0; k < ruleLineCount; ++k) {
-    std::uint32_t *lower = rowAddress(pixels, lowerRuleRow - 2 * k);
-    std::uint32_t *upper = rowAddress(pixels, upperRuleRow - 2 * k);
+    std::uint32_t* lower = rowAddress(pixels, lowerRuleRow - 2 * k);
+    std::uint32_t* upper = rowAddress(pixels, upperRuleRow - 2 * k);
     for (int x = frameWidth - 1; x >= 0; --x) {
       const std::uint32_t t = (static_cast<std::uint32_t>(x) & 16u) + imageIndex;
       lower[x] = ruleGrey(noiseTable[t & 16u]);
@@ -65,9 +65,9 @@ void drawRuleLines(std::uint32_t *pixels, std::uint32_t imageIndex) {
 
 } // namespace
 
-void composeFramePlain(std::uint32_t *pixels) {
+void composeFramePlain(std::uint32_t* pixels) {
   const auto imageIndex = static_cast<std::uint32_t>(nextRandom() % imageCount);
-  const Image &image = imageBank[imageIndex];
+  const Image& image = imageBank[imageIndex];
   drawRuleLines(pixels, imageIndex);
   for (int y = bottomNoiseRow; y > bottomTintedNoiseRow; y -= 2) {
     drawNoiseRow(pixels, y);

@@ -5,7 +5,7 @@
 NoiseTable noiseTable{};
 
 void fillNoiseTable() {
-  for (std::int32_t &entry : noiseTable) {
+  for (std::int32_t& entry : noiseTable) {
     entry = nextRandom() % 255;
   }
 }

@@ -37,15 +37,15 @@ VSF_AVX2 inline __m256i remainderBy2000(__m256i product) {
 
 // Samples for eight frame counts; a negative remainder reads nothing and gives 0.
 VSF_AVX2 inline __m256i channelSamples(__m256i count, __m256i timeOffset,
-                                       const std::int32_t *samples) {
+                                       const std::int32_t* samples) {
   const __m256i product = _mm256_mullo_epi32(count, _mm256_add_epi32(count, timeOffset));
   const __m256i remainder = remainderBy2000(product);
   const __m256i readable = _mm256_cmpgt_epi32(remainder, _mm256_set1_epi32(-1));
   return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), samples, remainder, readable, 4);
 }
 
-VSF_AVX2 void drawNoiseRowAvx2(const NoiseFrame &frame, std::uint32_t firstSample,
-                               std::uint32_t *row, const std::uint32_t *upcoming) {
+VSF_AVX2 void drawNoiseRowAvx2(const NoiseFrame& frame, std::uint32_t firstSample,
+                               std::uint32_t* row, const std::uint32_t* upcoming) {
   // Pixel x + lane takes its samples 3 * lane fewer than pixel x's.
   const __m256i laneOffsets = _mm256_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21);
   const __m256i timeOffset = _mm256_set1_epi32(static_cast<int>(frame.timeOffset));
@@ -66,23 +66,23 @@ VSF_AVX2 void drawNoiseRowAvx2(const NoiseFrame &frame, std::uint32_t firstSampl
     const __m256i blue = channelSamples(blueCount, timeOffset, frame.channelSamples[2]);
     const __m256i pixels = _mm256_or_si256(
         _mm256_or_si256(_mm256_slli_epi32(red, 16), _mm256_slli_epi32(green, 8)), blue);
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(row + x), pixels);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + x), pixels);
   }
 }
 
-VSF_AVX2 void drawImageRowAvx2(const NoiseColour &tint, const std::uint32_t *values,
-                               std::uint32_t *row) {
+VSF_AVX2 void drawImageRowAvx2(const NoiseColour& tint, const std::uint32_t* values,
+                               std::uint32_t* row) {
   const __m256i red = _mm256_set1_epi32(tint.red);
   const __m256i green = _mm256_set1_epi32(tint.green);
   const __m256i blue = _mm256_set1_epi32(tint.blue);
   for (int x = 0; x < frameWidth; x += lanes) {
-    const __m256i value = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(values + x));
+    const __m256i value = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + x));
     const __m256i redPart = _mm256_srli_epi32(_mm256_mullo_epi32(red, value), 2);
     const __m256i greenPart = _mm256_srli_epi32(_mm256_mullo_epi32(green, value), 2);
     const __m256i bluePart = _mm256_srli_epi32(_mm256_mullo_epi32(blue, value), 1);
     const __m256i pixels = _mm256_or_si256(
         _mm256_or_si256(_mm256_slli_epi32(redPart, 16), _mm256_slli_epi32(greenPart, 8)), bluePart);
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(row + x), pixels);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + x), pixels);
   }
 }
 

@@ -24,7 +24,7 @@ constexpr float quotientBias = 0.17f;
 // magnitude a is divided in single precision with a small upward bias, which
 // leaves the quotient exact or one too large, so one correction gives a mod
 // 2000. A negative product reads only when a is a multiple of 2000 (entry 0).
-VSF_AVX512 inline __m512i channelSamples(__m512i product, const std::int32_t *samples) {
+VSF_AVX512 inline __m512i channelSamples(__m512i product, const std::int32_t* samples) {
   const __m512i magnitude = _mm512_abs_epi32(product); // 2^31 stays 2^31, read unsigned
   const __m512 quotientGuess = _mm512_fmadd_ps(
       _mm512_cvtepu32_ps(magnitude), _mm512_set1_ps(reciprocal2000), _mm512_set1_ps(quotientBias));
@@ -56,15 +56,15 @@ VSF_AVX512 inline ProductWalk startWalk(__m512i count, __m512i timeOffset) {
   return ProductWalk{product, step};
 }
 
-VSF_AVX512 inline __m512i advance(ProductWalk &walk) {
+VSF_AVX512 inline __m512i advance(ProductWalk& walk) {
   const __m512i product = walk.product;
   walk.product = _mm512_add_epi32(walk.product, walk.step);
   walk.step = _mm512_add_epi32(walk.step, _mm512_set1_epi32(4608));
   return product;
 }
 
-VSF_AVX512 void drawNoiseRowAvx512(const NoiseFrame &frame, std::uint32_t firstSample,
-                                   std::uint32_t *row, const std::uint32_t *upcoming) {
+VSF_AVX512 void drawNoiseRowAvx512(const NoiseFrame& frame, std::uint32_t firstSample,
+                                   std::uint32_t* row, const std::uint32_t* upcoming) {
   // Pixel x + lane takes its samples 3 * lane fewer than pixel x's.
   const __m512i laneOffsets =
       _mm512_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 33, 36, 39, 42, 45);
@@ -89,8 +89,8 @@ VSF_AVX512 void drawNoiseRowAvx512(const NoiseFrame &frame, std::uint32_t firstS
   }
 }
 
-VSF_AVX512 void drawImageRowAvx512(const NoiseColour &tint, const std::uint32_t *values,
-                                   std::uint32_t *row) {
+VSF_AVX512 void drawImageRowAvx512(const NoiseColour& tint, const std::uint32_t* values,
+                                   std::uint32_t* row) {
   const __m512i red = _mm512_set1_epi32(tint.red);
   const __m512i green = _mm512_set1_epi32(tint.green);
   const __m512i blue = _mm512_set1_epi32(tint.blue);

@@ -7,7 +7,7 @@
 
 namespace {
 
-std::int32_t channelSample(const NoiseFrame &frame, std::uint32_t sample, int channel) {
+std::int32_t channelSample(const NoiseFrame& frame, std::uint32_t sample, int channel) {
   const std::uint32_t count = frame.firstCount + sample;
   const std::int32_t remainder = noiseRemainder(count, count + frame.timeOffset);
   // The sign is a coin toss once the products wrap, so no branch: a negative
@@ -18,8 +18,8 @@ std::int32_t channelSample(const NoiseFrame &frame, std::uint32_t sample, int ch
       static_cast<std::uint32_t>(frame.channelSamples[channel][index]) & keep);
 }
 
-void drawNoiseRowPortable(const NoiseFrame &frame, std::uint32_t firstSample, std::uint32_t *row,
-                          const std::uint32_t * /*upcoming*/) {
+void drawNoiseRowPortable(const NoiseFrame& frame, std::uint32_t firstSample, std::uint32_t* row,
+                          const std::uint32_t* /*upcoming*/) {
   std::uint32_t sample = firstSample;
   for (int x = frameWidth - 1; x >= 0; --x, sample += samplesPerPixel) {
     const NoiseColour colour = noisePixelColour(frame, sample);
@@ -29,8 +29,8 @@ void drawNoiseRowPortable(const NoiseFrame &frame, std::uint32_t firstSample, st
   }
 }
 
-void drawImageRowPortable(const NoiseColour &tint, const std::uint32_t *values,
-                          std::uint32_t *row) {
+void drawImageRowPortable(const NoiseColour& tint, const std::uint32_t* values,
+                          std::uint32_t* row) {
   for (int x = 0; x < frameWidth; ++x) {
     row[x] = tintPixel(tint.red, tint.green, tint.blue, values[x]);
   }
@@ -38,7 +38,7 @@ void drawImageRowPortable(const NoiseColour &tint, const std::uint32_t *values,
 
 } // namespace
 
-NoiseColour noisePixelColour(const NoiseFrame &frame, std::uint32_t firstSample) {
+NoiseColour noisePixelColour(const NoiseFrame& frame, std::uint32_t firstSample) {
   return NoiseColour{channelSample(frame, firstSample, 0), channelSample(frame, firstSample + 1, 1),
                      channelSample(frame, firstSample + 2, 2)};
 }

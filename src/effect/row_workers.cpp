@@ -26,8 +26,8 @@ void cpuRelax() {
 class RowHelper {
 public:
   RowHelper() : thread_([this] { serve(); }) {}
-  RowHelper(const RowHelper &) = delete;
-  RowHelper &operator=(const RowHelper &) = delete;
+  RowHelper(const RowHelper&) = delete;
+  RowHelper& operator=(const RowHelper&) = delete;
   ~RowHelper() {
     stopping_.store(true, std::memory_order_relaxed);
     generation_ += 1;

@@ -8,7 +8,7 @@ ImageBank imageBank{};
 
 void loadImageBank() {
   for (int k = 0; k < imageCount; ++k) {
-    const PictureEntry &entry = pictureTable[static_cast<std::size_t>(k)];
+    const PictureEntry& entry = pictureTable[static_cast<std::size_t>(k)];
     const std::unique_ptr<MemoryStream> stream = openMemoryStream(entry.bytes, entry.size);
     loadPcxImage(stream.get(), imageWidth, imageHeight,
                  imageBank[static_cast<std::size_t>(k)].data());
@@ -17,8 +17,8 @@ void loadImageBank() {
 
 void applyLevelTransform() {
   // White becomes 0; the near-black lettering (19, 20) speckles into 2 and 1.
-  for (Image &image : imageBank) {
-    for (std::uint32_t &value : image) {
+  for (Image& image : imageBank) {
+    for (std::uint32_t& value : image) {
       value = (255u - value) % 3u;
     }
   }

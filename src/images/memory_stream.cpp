@@ -29,7 +29,7 @@ std::int32_t MemoryStream::seek(std::int32_t offset, int origin) {
   return position;
 }
 
-std::uint32_t MemoryStream::read(void *destination, std::uint32_t elementSize,
+std::uint32_t MemoryStream::read(void* destination, std::uint32_t elementSize,
                                  std::uint32_t count) {
   // The fields are public; a position outside the block reads as the end.
   if (elementSize == 0 || position < 0 || position >= length) {
@@ -41,7 +41,7 @@ std::uint32_t MemoryStream::read(void *destination, std::uint32_t elementSize,
   if (elementSize == 1) {
     // The picture decoder reads one byte at a time: no division, no memcpy call.
     if (taken == 1) {
-      *static_cast<std::uint8_t *>(destination) = data[position++];
+      *static_cast<std::uint8_t*>(destination) = data[position++];
       return 1;
     }
     return copyOut(destination, taken);
@@ -51,7 +51,7 @@ std::uint32_t MemoryStream::read(void *destination, std::uint32_t elementSize,
   return elements;
 }
 
-std::uint32_t MemoryStream::copyOut(void *destination, std::uint32_t bytes) {
+std::uint32_t MemoryStream::copyOut(void* destination, std::uint32_t bytes) {
   if (bytes > 0) {
     std::memcpy(destination, data + position, bytes);
     position += static_cast<std::int32_t>(bytes);
@@ -63,10 +63,10 @@ int MemoryStream::close() {
   return 0;
 }
 
-std::unique_ptr<MemoryStream> openMemoryStream(const void *data, std::int32_t length) {
+std::unique_ptr<MemoryStream> openMemoryStream(const void* data, std::int32_t length) {
   if (data == nullptr || length <= 0) {
     return nullptr;
   }
   return std::unique_ptr<MemoryStream>(
-      new (std::nothrow) MemoryStream(static_cast<const std::uint8_t *>(data), length));
+      new (std::nothrow) MemoryStream(static_cast<const std::uint8_t*>(data), length));
 }

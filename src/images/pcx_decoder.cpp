@@ -12,13 +12,13 @@ constexpr int pcxHeaderSize = 128;
 constexpr std::uint8_t pcxRunFlag = 0xC0;
 constexpr std::uint8_t pcxRunLengthMask = 0x3F;
 
-bool readByte(MemoryStream &stream, std::uint8_t &byte) {
+bool readByte(MemoryStream& stream, std::uint8_t& byte) {
   return stream.read(&byte, 1, 1) == 1;
 }
 
 } // namespace
 
-void loadPcxImage(MemoryStream *stream, int width, int height, std::uint32_t *destination) {
+void loadPcxImage(MemoryStream* stream, int width, int height, std::uint32_t* destination) {
   if (stream == nullptr) {
     return;
   }

@@ -7,7 +7,7 @@
 #include "images/image_bank.h"
 
 struct PictureEntry {
-  const std::uint8_t *bytes;
+  const std::uint8_t* bytes;
   std::int32_t size;
 };
 

@@ -73,7 +73,9 @@ std::vector<RunningDialog*>& runningDialogs() {
   return dialogs;
 }
 
-HWND handleOf(RunningDialog& dialog) { return reinterpret_cast<HWND>(&dialog); }
+HWND handleOf(RunningDialog& dialog) {
+  return reinterpret_cast<HWND>(&dialog);
+}
 
 RunningDialog* dialogOf(HWND handle) {
   for (RunningDialog* dialog : runningDialogs()) {
@@ -187,10 +189,9 @@ void buildWindow(RunningDialog& running, const DialogTemplate& dialog) {
   int areaWidth = 0;
   int areaHeight = 0;
   Fl::screen_work_area(areaX, areaY, areaWidth, areaHeight, 0);
-  window.position(centred ? centredStart(areaX, areaWidth, layout.width)
-                          : horizontalPixels(dialog.x, base),
-                  centred ? centredStart(areaY, areaHeight, layout.height)
-                          : verticalPixels(dialog.y, base));
+  window.position(
+      centred ? centredStart(areaX, areaWidth, layout.width) : horizontalPixels(dialog.x, base),
+      centred ? centredStart(areaY, areaHeight, layout.height) : verticalPixels(dialog.y, base));
 
   window.begin();
   for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
@@ -204,14 +205,14 @@ void buildWindow(RunningDialog& running, const DialogTemplate& dialog) {
     } else {
       widget = new Fl_Button(rect.x, rect.y, rect.width, rect.height);
       widget->box((control.extendedStyle & dialog_style::exStaticEdge) != 0 ? FL_THIN_UP_BOX
-                                                                             : FL_UP_BOX);
+                                                                            : FL_UP_BOX);
     }
     widget->copy_label(control.caption);
     widget->labelfont(font.face);
     widget->labelsize(font.size);
     widget->visible_focus((control.style & dialog_style::tabStop) != 0 ? 1 : 0);
-    auto slot = std::make_unique<ControlSlot>(
-        ControlSlot{&running, control.id, control.kind, widget});
+    auto slot =
+        std::make_unique<ControlSlot>(ControlSlot{&running, control.id, control.kind, widget});
     widget->callback(controlClicked, slot.get());
     running.controls.push_back(std::move(slot));
   }

@@ -46,8 +46,8 @@ int verticalPixels(int dialogUnits, DialogBaseUnits base) {
 }
 
 DialogLayout layoutDialog(const DialogTemplate& dialog, DialogBaseUnits base) {
-  DialogLayout layout{horizontalPixels(dialog.width, base), verticalPixels(dialog.height, base),
-                      {}};
+  DialogLayout layout{
+      horizontalPixels(dialog.width, base), verticalPixels(dialog.height, base), {}};
   layout.controls.reserve(dialog.controls.size());
   for (const DialogControl& control : dialog.controls) {
     layout.controls.push_back({horizontalPixels(control.x, base), verticalPixels(control.y, base),

@@ -60,6 +60,7 @@ int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* 
   window.set_modal();
   window.position((Fl::w() - width) / 2, (Fl::h() - height) / 2);
   window.show();
-  while (window.shown()) Fl::wait();
+  while (window.shown())
+    Fl::wait();
   return IDOK;
 }

@@ -33,7 +33,9 @@ constexpr UINT BST_CHECKED = 1;
 
 constexpr UINT MB_OK = 0x00000000;
 
-constexpr WORD LOWORD(WPARAM value) { return static_cast<WORD>(value & 0xFFFFu); }
+constexpr WORD LOWORD(WPARAM value) {
+  return static_cast<WORD>(value & 0xFFFFu);
+}
 
 // An integer resource id travels in the pointer of a resource name.
 inline const char* MAKEINTRESOURCEA(WORD id) {

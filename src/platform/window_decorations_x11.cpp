@@ -47,8 +47,9 @@ bool readLongs(Window xid, const char* name, Atom type, long* values, unsigned l
   unsigned long items = 0;
   unsigned long remaining = 0;
   unsigned char* data = nullptr;
-  const int status = XGetWindowProperty(fl_display, xid, property, 0, static_cast<long>(count), 0,
-                                        type, &actualType, &actualFormat, &items, &remaining, &data);
+  const int status =
+      XGetWindowProperty(fl_display, xid, property, 0, static_cast<long>(count), 0, type,
+                         &actualType, &actualFormat, &items, &remaining, &data);
   const bool complete =
       status == 0 && data != nullptr && actualType == type && actualFormat == 32 && items == count;
   if (complete) {
@@ -70,8 +71,8 @@ bool frameExtents(const Fl_Window& window, FrameExtents& extents) {
       !readLongs(xid, "_NET_FRAME_EXTENTS", XA_CARDINAL, values.data(), values.size())) {
     return false;
   }
-  extents = {static_cast<int>(values[0]), static_cast<int>(values[1]),
-             static_cast<int>(values[2]), static_cast<int>(values[3])};
+  extents = {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+             static_cast<int>(values[3])};
   return true;
 }
 

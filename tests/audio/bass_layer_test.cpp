@@ -28,11 +28,11 @@ protected:
     s.fill(untouched);
     return s;
   }
-  static bool isUntouched(const Spectrum &s) {
+  static bool isUntouched(const Spectrum& s) {
     return std::all_of(s.begin(), s.end(), [](float v) { return v == untouched; });
   }
   // Plays `file` looped from a fresh start and waits until `wait` of it was heard.
-  HSTREAM play(const std::string &file, bool muted = false,
+  HSTREAM play(const std::string& file, bool muted = false,
                std::chrono::milliseconds wait = 150ms) {
     EXPECT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
     if (muted) {
@@ -114,7 +114,7 @@ TEST_F(BassLayer, BadMusicFilesGiveNoStreamAndNoBox) {
        audioErrorFormat},
   };
   ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, c.path.c_str(), 0, 0, 0), 0u) << c.path;
     EXPECT_EQ(BASS_ErrorGetCode(), c.code) << c.path;
     EXPECT_TRUE(BASS_Start());

@@ -29,7 +29,7 @@ protected:
     stream.reset();
     device.reset();
   }
-  void start(const std::string &file) {
+  void start(const std::string& file) {
     DecoderError error = DecoderError::none;
     auto decoder = VorbisLoopDecoder::open(file.c_str(), testRate, error);
     ASSERT_NE(decoder, nullptr);

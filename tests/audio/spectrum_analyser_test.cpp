@@ -20,7 +20,7 @@ Window sine(double bin, double amplitude, double phase = 0.0) {
   return w;
 }
 
-Bins analyse(const Window &samples) {
+Bins analyse(const Window& samples) {
   SpectrumAnalyser analyser;
   Bins bins{};
   analyser.analyse(samples.data(), bins.data());
@@ -50,7 +50,7 @@ TEST(SpectrumAnalyser, SilenceReadsZeroEverywhere) {
 TEST(SpectrumAnalyser, MagnitudesAreNeverNegative) {
   Window noise{};
   unsigned state = 12345;
-  for (float &s : noise) {
+  for (float& s : noise) {
     state = state * 1103515245u + 12345u;
     s = static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
   }

@@ -34,22 +34,22 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-std::string ScratchFolder::path(const std::string &name) const {
+std::string ScratchFolder::path(const std::string& name) const {
   return (root_ / name).string();
 }
 
-std::string ScratchFolder::writeOgg(const std::string &name, const std::vector<float> &frames,
+std::string ScratchFolder::writeOgg(const std::string& name, const std::vector<float>& frames,
                                     int channels, long rate, float quality) const {
   writeVorbisFile(path(name), frames, channels, rate, quality);
   return path(name);
 }
 
-std::string ScratchFolder::writeBytes(const std::string &name, const std::string &bytes) const {
+std::string ScratchFolder::writeBytes(const std::string& name, const std::string& bytes) const {
   std::ofstream(path(name), std::ios::binary) << bytes;
   return path(name);
 }
 
-std::string ScratchFolder::readBytes(const std::string &name) const {
+std::string ScratchFolder::readBytes(const std::string& name) const {
   std::string bytes(std::filesystem::file_size(path(name)), '\0');
   std::ifstream(path(name), std::ios::binary).read(bytes.data(), static_cast<long>(bytes.size()));
   return bytes;

@@ -24,15 +24,15 @@ class ScratchFolder {
 public:
   ScratchFolder();
   ~ScratchFolder();
-  ScratchFolder(const ScratchFolder &) = delete;
-  ScratchFolder &operator=(const ScratchFolder &) = delete;
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-  std::string path(const std::string &name) const;
+  std::string path(const std::string& name) const;
   // Encodes the frames as Ogg Vorbis; returns the file's path.
-  std::string writeOgg(const std::string &name, const std::vector<float> &frames, int channels = 2,
+  std::string writeOgg(const std::string& name, const std::vector<float>& frames, int channels = 2,
                        long rate = testRate, float quality = 0.4f) const;
-  std::string writeBytes(const std::string &name, const std::string &bytes) const;
-  std::string readBytes(const std::string &name) const;
+  std::string writeBytes(const std::string& name, const std::string& bytes) const;
+  std::string readBytes(const std::string& name) const;
 
 private:
   std::filesystem::path root_;

@@ -13,12 +13,12 @@ constexpr std::uint32_t outputRate = 44100;
 
 class VorbisLoopDecoderTest : public testing::Test {
 protected:
-  std::unique_ptr<VorbisLoopDecoder> open(const std::string &path) {
+  std::unique_ptr<VorbisLoopDecoder> open(const std::string& path) {
     error = DecoderError::none;
     return VorbisLoopDecoder::open(path.c_str(), outputRate, error);
   }
   // Everything one pass gives, read in odd-sized pieces.
-  static std::vector<float> readAll(VorbisLoopDecoder &decoder, std::size_t limit = 1 << 22) {
+  static std::vector<float> readAll(VorbisLoopDecoder& decoder, std::size_t limit = 1 << 22) {
     std::vector<float> out;
     std::vector<float> piece(2 * 1000);
     for (;;) {
@@ -29,7 +29,7 @@ protected:
     }
   }
   // Root-mean-square of a channel of interleaved frames.
-  static double rms(const std::vector<float> &frames, std::size_t first, std::size_t count) {
+  static double rms(const std::vector<float>& frames, std::size_t first, std::size_t count) {
     double sum = 0;
     for (std::size_t i = first; i < first + count; ++i)
       sum += frames[2 * i] * frames[2 * i];

@@ -44,10 +44,11 @@ void pushWindowClose(SDL_Window* window) {
 // renderer draws straight into the window's own surface.
 std::uint32_t shownPixel(ptc::Console& console, int x, int y) {
   SDL_Surface* shown = SDL_GetWindowSurface(console.impl().window);
-  if (shown == nullptr || shown->format->BytesPerPixel != 4) return 0xDEADBEEF;
+  if (shown == nullptr || shown->format->BytesPerPixel != 4)
+    return 0xDEADBEEF;
   std::uint32_t pixel = 0;
-  std::memcpy(&pixel,
-              static_cast<const std::uint8_t*>(shown->pixels) + y * shown->pitch + x * 4, 4);
+  std::memcpy(&pixel, static_cast<const std::uint8_t*>(shown->pixels) + y * shown->pitch + x * 4,
+              4);
   std::uint8_t r = 0, g = 0, b = 0;
   SDL_GetRGB(pixel, shown->format, &r, &g, &b);
   return std::uint32_t{r} << 16 | std::uint32_t{g} << 8 | b;
@@ -117,7 +118,8 @@ TEST_F(ConsoleSdlTest, FullscreenCoversTheDesktopKeepingTheShapeAndSharpness) {
   // One-pixel stripes: scaling that smooths would mix the two colours.
   ptc::Surface surface(640, 480, showFormat);
   for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) *pixelAt(surface.lock(), x, y) = (x % 2) ? 0xFF0000 : 0x0000FF;
+    for (int x = 0; x < 640; ++x)
+      *pixelAt(surface.lock(), x, y) = (x % 2) ? 0xFF0000 : 0x0000FF;
   surface.unlock();
   surface.copy(console);
   console.update();
@@ -126,7 +128,8 @@ TEST_F(ConsoleSdlTest, FullscreenCoversTheDesktopKeepingTheShapeAndSharpness) {
   ASSERT_NE(shown, nullptr);
   std::set<std::uint32_t> colours;
   for (int y = 0; y < shown->h; y += 7)
-    for (int x = 0; x < shown->w; ++x) colours.insert(shownPixel(console, x, y));
+    for (int x = 0; x < shown->w; ++x)
+      colours.insert(shownPixel(console, x, y));
   // Red and blue only, plus black where the shape leaves bars.
   EXPECT_THAT(colours, ::testing::IsSupersetOf({0xFF0000u, 0x0000FFu}));
   EXPECT_THAT(colours, ::testing::IsSubsetOf({0xFF0000u, 0x0000FFu, 0x000000u}));

@@ -6,7 +6,9 @@
 
 namespace {
 
-TEST(KeyCodesTest, EscapeIsTheShowsEndKey) { EXPECT_EQ(ptc::keyCodeFor(SDLK_ESCAPE), 27); }
+TEST(KeyCodesTest, EscapeIsTheShowsEndKey) {
+  EXPECT_EQ(ptc::keyCodeFor(SDLK_ESCAPE), 27);
+}
 
 TEST(KeyCodesTest, LettersAndDigitsTakeTheirUpperCaseCodes) {
   EXPECT_EQ(ptc::keyCodeFor(SDLK_a), 'A');
@@ -31,15 +33,15 @@ TEST(KeyCodesTest, EditingAndFunctionKeys) {
 }
 
 TEST(KeyCodesTest, ModifiersAloneAreNoKeys) {
-  const SDL_Keycode modifiers[] = {SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL, SDLK_LALT,
+  const SDL_Keycode modifiers[] = {SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL,   SDLK_LALT,
                                    SDLK_RALT,   SDLK_LGUI,   SDLK_RGUI,  SDLK_CAPSLOCK};
   for (SDL_Keycode key : modifiers)
     EXPECT_EQ(ptc::keyCodeFor(key), -1) << SDL_GetKeyName(key);
 }
 
 TEST(KeyCodesTest, OtherKeysNeverPassForEscapeOrAClose) {
-  const SDL_Keycode others[] = {SDLK_VOLUMEUP, SDLK_PRINTSCREEN, SDLK_MENU, SDLK_AUDIOPLAY,
-                                0x40000FFF,    0x10FFFF};
+  const SDL_Keycode others[] = {SDLK_VOLUMEUP,  SDLK_PRINTSCREEN, SDLK_MENU,
+                                SDLK_AUDIOPLAY, 0x40000FFF,       0x10FFFF};
   for (SDL_Keycode key : others) {
     const int code = ptc::keyCodeFor(key);
     EXPECT_NE(code, ptc::keyCodeEscape);

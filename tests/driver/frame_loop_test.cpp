@@ -11,7 +11,8 @@ constexpr DWORD start = 5000;
 void scriptElapsed(std::initializer_list<DWORD> elapsed) {
   auto& times = fake::platform().times;
   times = {start};
-  for (const DWORD ms : elapsed) times.push_back(start + ms);
+  for (const DWORD ms : elapsed)
+    times.push_back(start + ms);
 }
 
 } // namespace
@@ -22,8 +23,8 @@ TEST_F(ShowTest, RunsOneMoreFrameAtExactlyTheTimeLimit) {
   EXPECT_EQ(runShow(nullptr), 0);
 
   EXPECT_EQ(fake::display().updates, 3);
-  const std::vector<std::string> exit = {"Console.key", "Console.close", "BASS_Stop", "BASS_Free",
-                                         "~Surface", "~Console"};
+  const std::vector<std::string> exit = {"Console.key", "Console.close", "BASS_Stop",
+                                         "BASS_Free",   "~Surface",      "~Console"};
   EXPECT_EQ(std::vector<std::string>(log().end() - 6, log().end()), exit);
 }
 
@@ -53,9 +54,12 @@ TEST_F(ShowTest, ElapsedTimeWrapsWithTheClock) {
 TEST_F(ShowTest, OtherKeysAreDiscardedAndEscapeEndsAtOnce) {
   int reads = 0;
   fake::display().beforeCall = [&](const std::string& operation, int call) {
-    if (operation == "Console.read") ++reads;
-    if (operation == "Console.update" && call == 1) fake::display().keys = {'a', 'b', 13};
-    if (operation == "Console.update" && call == 2) fake::display().keys = {27, 'c'};
+    if (operation == "Console.read")
+      ++reads;
+    if (operation == "Console.update" && call == 1)
+      fake::display().keys = {'a', 'b', 13};
+    if (operation == "Console.update" && call == 2)
+      fake::display().keys = {27, 'c'};
   };
 
   EXPECT_EQ(runShow(nullptr), 0);
@@ -69,7 +73,8 @@ TEST_F(ShowTest, OtherKeysAreDiscardedAndEscapeEndsAtOnce) {
 TEST_F(ShowTest, KeyPendingAtTheTopOfAFrameEndsWithoutClosing) {
   // The third key check is the top of frame 2: a key arriving there ends the show.
   fake::display().beforeCall = [](const std::string& operation, int call) {
-    if (operation == "Console.key" && call == 3) fake::display().keys.push_back('q');
+    if (operation == "Console.key" && call == 3)
+      fake::display().keys.push_back('q');
   };
 
   EXPECT_EQ(runShow(nullptr), 0);
@@ -110,15 +115,18 @@ TEST_F(ShowTest, FactorsAndCountersFollowTheSpectrumAndTheClock) {
 TEST_F(ShowTest, SilentUntilTheFirstSpectrumThenKeepsTheLastOne) {
   int request = 0;
   fake::audio().spectrum = [&](float* s) {
-    if (++request != 2) return false;
+    if (++request != 2)
+      return false;
     std::fill(s, s + 512, 0.0f);
     s[10] = 1.0f;
     return true;
   };
   std::vector<float> redPerFrame;
   fake::display().beforeCall = [&](const std::string& operation, int call) {
-    if (operation == "Surface.lock") redPerFrame.push_back(colourFactors.redFactor);
-    if (operation == "Console.update" && call == 3) fake::display().keys.push_back(27);
+    if (operation == "Surface.lock")
+      redPerFrame.push_back(colourFactors.redFactor);
+    if (operation == "Console.update" && call == 3)
+      fake::display().keys.push_back(27);
   };
 
   runShow(nullptr);

@@ -31,9 +31,7 @@ protected:
     return reinterpret_cast<HWND>(&dialog);
   }
 
-  static INT_PTR command(WPARAM wParam) {
-    return setupDialogProc(window(), WM_COMMAND, wParam, 0);
-  }
+  static INT_PTR command(WPARAM wParam) { return setupDialogProc(window(), WM_COMMAND, wParam, 0); }
 
   static UINT& box(int id) { return fake::platform().buttons[id]; }
 };

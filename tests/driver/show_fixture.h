@@ -29,8 +29,10 @@ protected:
   static void pressAfterFrame(int frame, int code) {
     auto previous = fake::display().beforeCall;
     fake::display().beforeCall = [=](const std::string& operation, int call) {
-      if (previous) previous(operation, call);
-      if (operation == "Console.update" && call == frame) fake::display().keys.push_back(code);
+      if (previous)
+        previous(operation, call);
+      if (operation == "Console.update" && call == frame)
+        fake::display().keys.push_back(code);
     };
   }
 

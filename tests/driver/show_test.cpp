@@ -18,15 +18,15 @@ TEST_F(ShowTest, StartsUpInOrderAndEndsOnEscape) {
 
   EXPECT_EQ(runShow(nullptr), 0);
 
-  const Calls expected = {
-      "BASS_GetVersion", "BASS_Init(-1,44100,0)", "BASS_StreamCreateFile(0,0,0,0)",
-      "DialogBoxParamA(101)", "Console", "Console.option", "Console.option", "Console.open",
-      "Surface", "BASS_Start", "BASS_StreamPlay(1,0,4)",
-      // the one frame
-      "Console.key", "Surface.lock", "Surface.unlock", "Surface.copy", "Console.update",
-      "Console.key", "Console.read",
-      // the Escape exit
-      "Console.close", "BASS_Stop", "BASS_Free", "~Surface", "~Console"};
+  const Calls expected = {"BASS_GetVersion", "BASS_Init(-1,44100,0)",
+                          "BASS_StreamCreateFile(0,0,0,0)", "DialogBoxParamA(101)", "Console",
+                          "Console.option", "Console.option", "Console.open", "Surface",
+                          "BASS_Start", "BASS_StreamPlay(1,0,4)",
+                          // the one frame
+                          "Console.key", "Surface.lock", "Surface.unlock", "Surface.copy",
+                          "Console.update", "Console.key", "Console.read",
+                          // the Escape exit
+                          "Console.close", "BASS_Stop", "BASS_Free", "~Surface", "~Console"};
   EXPECT_EQ(log(), expected);
   EXPECT_EQ(fake::display().options, (Calls{"fullscreen output", "hide cursor"}));
   EXPECT_EQ(fake::display().title, "velvetstaticfog_1");
@@ -39,7 +39,8 @@ TEST_F(ShowTest, PreparesPicturesAndNoiseAtTheirSteps) {
   bool loadedBeforeAudio = false, rawAtOpen = false, untouchedGeneratorAtOpen = false;
   bool levelsAtPlay = false, tableAtPlay = false;
   fake::onRecord() = [&](const std::string& call) {
-    if (call == "BASS_GetVersion") loadedBeforeAudio = anyAbove(imageBank[0], 2);
+    if (call == "BASS_GetVersion")
+      loadedBeforeAudio = anyAbove(imageBank[0], 2);
     if (call == "Console.open") {
       rawAtOpen = anyAbove(imageBank[0], 2);
       untouchedGeneratorAtOpen = randomState == 1;
@@ -160,20 +161,20 @@ TEST_P(DisplayFailureTest, ReportsAndExitsWithZero) {
   EXPECT_FALSE(logged("BASS_Stop"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryGuardedStep, DisplayFailureTest,
-    ::testing::Values(GuardedStep{"Console", {}}, GuardedStep{"Console.option", {"~Console"}},
-                      GuardedStep{"Console.open", {"~Console"}},
-                      GuardedStep{"Surface", {"~Console"}},
-                      GuardedStep{"Surface.lock", {"~Surface", "~Console"}},
-                      GuardedStep{"Surface.unlock", {"~Surface", "~Console"}},
-                      GuardedStep{"Surface.copy", {"~Surface", "~Console"}},
-                      GuardedStep{"Console.update", {"~Surface", "~Console"}},
-                      GuardedStep{"Console.key", {"~Surface", "~Console"}},
-                      GuardedStep{"Console.read", {"~Surface", "~Console"}},
-                      GuardedStep{"Console.close", {"~Surface", "~Console"}}),
-    [](const ::testing::TestParamInfo<GuardedStep>& step) {
-      std::string name = step.param.operation;
-      std::replace(name.begin(), name.end(), '.', '_');
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(EveryGuardedStep, DisplayFailureTest,
+                         ::testing::Values(GuardedStep{"Console", {}},
+                                           GuardedStep{"Console.option", {"~Console"}},
+                                           GuardedStep{"Console.open", {"~Console"}},
+                                           GuardedStep{"Surface", {"~Console"}},
+                                           GuardedStep{"Surface.lock", {"~Surface", "~Console"}},
+                                           GuardedStep{"Surface.unlock", {"~Surface", "~Console"}},
+                                           GuardedStep{"Surface.copy", {"~Surface", "~Console"}},
+                                           GuardedStep{"Console.update", {"~Surface", "~Console"}},
+                                           GuardedStep{"Console.key", {"~Surface", "~Console"}},
+                                           GuardedStep{"Console.read", {"~Surface", "~Console"}},
+                                           GuardedStep{"Console.close", {"~Surface", "~Console"}}),
+                         [](const ::testing::TestParamInfo<GuardedStep>& step) {
+                           std::string name = step.param.operation;
+                           std::replace(name.begin(), name.end(), '.', '_');
+                           return name;
+                         });

@@ -21,7 +21,7 @@ struct Composer {
     setCompositionThreads(threads);
     return setCompositionKernels(kernels);
   }
-  void compose(std::uint32_t *pixels) const {
+  void compose(std::uint32_t* pixels) const {
     if (plain) {
       composeFramePlain(pixels);
     } else {
@@ -30,7 +30,7 @@ struct Composer {
   }
 };
 
-inline std::ostream &operator<<(std::ostream &out, const Composer &composer) {
+inline std::ostream& operator<<(std::ostream& out, const Composer& composer) {
   return out << composer.name;
 }
 

@@ -21,17 +21,17 @@ std::atomic<long> allocationCount{0};
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
 
-void *operator new(std::size_t size) {
+void* operator new(std::size_t size) {
   allocationCount.fetch_add(1, std::memory_order_relaxed);
-  if (void *block = std::malloc(size == 0 ? 1 : size)) {
+  if (void* block = std::malloc(size == 0 ? 1 : size)) {
     return block;
   }
   throw std::bad_alloc();
 }
-void operator delete(void *block) noexcept {
+void operator delete(void* block) noexcept {
   std::free(block);
 }
-void operator delete(void *block, std::size_t) noexcept {
+void operator delete(void* block, std::size_t) noexcept {
   std::free(block);
 }
 
@@ -63,7 +63,7 @@ TEST_P(CompositionAllocationTest, FramesAllocateNothing) {
 
 INSTANTIATE_TEST_SUITE_P(AllCompositions, CompositionAllocationTest,
                          ::testing::ValuesIn(allComposers()),
-                         [](const ::testing::TestParamInfo<Composer> &param) {
+                         [](const ::testing::TestParamInfo<Composer>& param) {
                            return param.param.name;
                          });
 

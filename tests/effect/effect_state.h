@@ -22,7 +22,7 @@ inline void resetEffectState() {
 }
 
 inline void clearImageBank() {
-  for (Image &image : imageBank) {
+  for (Image& image : imageBank) {
     image.fill(0);
   }
 }

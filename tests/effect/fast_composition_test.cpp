@@ -37,10 +37,10 @@ struct EffectSnapshot {
     lastGreen = green;
     lastBlue = blue;
   }
-  bool operator==(const EffectSnapshot &) const = default;
+  bool operator==(const EffectSnapshot&) const = default;
 };
 
-float specialFactor(std::mt19937 &random) {
+float specialFactor(std::mt19937& random) {
   constexpr float specials[] = {0.0f,
                                 -0.0f,
                                 1.0f,
@@ -71,7 +71,7 @@ float specialFactor(std::mt19937 &random) {
   }
 }
 
-std::uint32_t elapsedNearWraps(std::mt19937 &random) {
+std::uint32_t elapsedNearWraps(std::mt19937& random) {
   // timeCursor = elapsed * 2000 turns negative past 1073741 ms and wraps past 2147483 ms.
   constexpr std::uint32_t edges[] = {0, 1073741, 1073742, 2147483, 2147484, 4294967295u};
   switch (random() % 3) {
@@ -89,8 +89,8 @@ protected:
   static void SetUpTestSuite() {
     // Arbitrary picture contents: every value is tinted by the same wrap rules.
     std::mt19937 random(79);
-    for (Image &image : imageBank) {
-      for (std::uint32_t &value : image) {
+    for (Image& image : imageBank) {
+      for (std::uint32_t& value : image) {
         value = random() % 8 == 0 ? static_cast<std::uint32_t>(random())
                                   : static_cast<std::uint32_t>(random() % 3);
       }
@@ -105,12 +105,12 @@ protected:
 
   // Composes one frame from the current state with the straight loop and
   // with every fast form, and compares pixels and state.
-  void expectSameFrame(const char *what) {
+  void expectSameFrame(const char* what) {
     const EffectSnapshot before = EffectSnapshot::take();
     Frame expected(pixelCount, 0x5A5A5A5Au);
     composeFramePlain(expected.data());
     const EffectSnapshot after = EffectSnapshot::take();
-    for (const Composer &composer : fastComposers) {
+    for (const Composer& composer : fastComposers) {
       if (!composer.select()) {
         continue; // not on this processor
       }
@@ -174,7 +174,7 @@ TEST_F(FastCompositionTest, MatchesPlainForAnyTableContents) {
   // A filled table holds 0..254; other values must not break the fast path.
   std::mt19937 random(4);
   for (int frame = 0; frame < 4; ++frame) {
-    for (std::int32_t &entry : noiseTable) {
+    for (std::int32_t& entry : noiseTable) {
       entry = random() % 4 == 0 ? static_cast<std::int32_t>(random())
                                 : static_cast<std::int32_t>(random() % 255);
     }

@@ -36,7 +36,7 @@ bool isPlannedRow(int y) {
   return isNoiseRow(y) || isImageRow(y) || isRuleRow(y);
 }
 
-std::uint32_t at(const Frame &frame, int x, int y) {
+std::uint32_t at(const Frame& frame, int x, int y) {
   return frame[static_cast<std::size_t>(y) * frameWidth + static_cast<std::size_t>(x)];
 }
 
@@ -94,7 +94,7 @@ TEST_P(FrameCompositionTest, RowsOutsideThePlanAreNeverWritten) {
 }
 
 TEST_P(FrameCompositionTest, ZeroFactorsGiveBlackNoiseAndPictures) {
-  for (Image &image : imageBank) {
+  for (Image& image : imageBank) {
     for (std::size_t i = 0; i < image.size(); ++i) {
       image[i] = static_cast<std::uint32_t>(i % 3);
     }
@@ -127,7 +127,7 @@ TEST_P(FrameCompositionTest, RuleLinesFollowTheImageIndex) {
       {grey2, grey11, grey6, grey13}, // 1: odd, entries 1 and 17 above
       {grey2, grey11, grey6, grey13}, // 71 = 64 + 7
   }};
-  for (const Expected &lines : expected) {
+  for (const Expected& lines : expected) {
     compose(0, 0, 0.0f, 0.0f, 0.0f);
     for (int k = 0; k < 4; ++k) {
       for (int x = 0; x < frameWidth; ++x) {
@@ -163,7 +163,7 @@ TEST_P(FrameCompositionTest, NoisePixelsFollowTheCountersAndFactors) {
       {0xFFFFFF00u, 0xFFFFFFFEu, 2.0f, -1.0f, 0.5f},    // counters wrap in the frame
       {123456789u, 987654321u, -0.0f, 250.0f, -250.0f}, // unrelated start values
   };
-  for (const StartCase &c : cases) {
+  for (const StartCase& c : cases) {
     const FrameStart start = compose(c.frameCount, c.timeCount, c.red, c.green, c.blue);
     for (int y = 102; y <= 378; y += 2) {
       for (int x = (y * 7) % 13; x < frameWidth; x += 13) {
@@ -186,14 +186,14 @@ TEST_P(FrameCompositionTest, NoisePixelsFollowTheCountersAndFactors) {
 
 TEST_P(FrameCompositionTest, ImageRowsTakeTheColourOfTheNoisePixelBeforeThem) {
   // Values beyond 2 are not in a transformed bank but still follow the rule.
-  for (Image &image : imageBank) {
+  for (Image& image : imageBank) {
     for (std::size_t i = 0; i < image.size(); ++i) {
       image[i] = static_cast<std::uint32_t>((i * 7) % 5);
     }
     image[1] = 0xFFFFFFFFu;
   }
   const FrameStart start = compose(0, 31000u * 2000u, 180.5f, -3.0f, 95.25f);
-  const Image &image = imageBank[28];
+  const Image& image = imageBank[28];
   for (int y = 189; y <= 267; y += 2) {
     const std::uint64_t k = modelPixelSample(0, y - 1);
     const std::int64_t red = modelSample(start, k, 0);
@@ -248,7 +248,7 @@ TEST_P(FrameCompositionTest, NegativeBlueSetsEveryHigherBit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCompositions, FrameCompositionTest, ::testing::ValuesIn(allComposers()),
-                         [](const ::testing::TestParamInfo<Composer> &param) {
+                         [](const ::testing::TestParamInfo<Composer>& param) {
                            return param.param.name;
                          });
 

@@ -14,7 +14,7 @@ struct FrameStart {
 };
 
 // Sample `k` of the frame (0 for the first red sample of pixel (639, 378)).
-inline std::int64_t modelSample(const FrameStart &start, std::uint64_t k, int channel) {
+inline std::int64_t modelSample(const FrameStart& start, std::uint64_t k, int channel) {
   const std::uint64_t wordCount = 1ull << 32;
   const std::uint64_t frameCount = (start.frameCount + k) % wordCount;
   const std::uint64_t timeCount = (start.timeCount + k) % wordCount;
@@ -55,7 +55,7 @@ inline std::uint32_t modelPack(std::int64_t red, std::int64_t green, std::int64_
   return static_cast<std::uint32_t>(packed & 0xFFFFFFFFu);
 }
 
-inline std::uint32_t modelNoisePixel(const FrameStart &start, int x, int y) {
+inline std::uint32_t modelNoisePixel(const FrameStart& start, int x, int y) {
   const std::uint64_t k = modelPixelSample(x, y);
   return modelPack(modelSample(start, k, 0), modelSample(start, k + 1, 1),
                    modelSample(start, k + 2, 2));

@@ -43,9 +43,9 @@ protected:
   }
   void TearDown() override { fs::remove_all(directory_); }
 
-  fs::path file(const std::string &name) const { return directory_ / name; }
+  fs::path file(const std::string& name) const { return directory_ / name; }
 
-  ToolRun runTool(const std::string &arguments) const {
+  ToolRun runTool(const std::string& arguments) const {
     const fs::path errors = file("stderr.txt");
     const std::string command =
         std::string(VSF_FRAME_TOOL) + " " + arguments + " 2> '" + errors.string() + "'";
@@ -53,7 +53,7 @@ protected:
     return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
   }
 
-  static std::string readFile(const fs::path &path) {
+  static std::string readFile(const fs::path& path) {
     std::error_code error;
     const auto size = fs::file_size(path, error);
     if (error) {
@@ -93,7 +93,7 @@ TEST_F(FrameToolTest, BadArgumentsGiveUsageAndExit2WithoutOutput) {
       "--frame 1 --elapsed 0 --factors 1 1 1 --colour red" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --out",
   };
-  for (const std::string &arguments : cases) {
+  for (const std::string& arguments : cases) {
     const ToolRun result = runTool(arguments);
     EXPECT_EQ(result.exitCode, 2) << arguments;
     EXPECT_NE(result.errorText.find("usage: velvetstaticfog-frame --frame N"), std::string::npos)

@@ -18,7 +18,8 @@ std::function<void(const std::string& call)>& onRecord() {
 
 void record(std::string call) {
   callLog().push_back(call);
-  if (onRecord()) onRecord()(call);
+  if (onRecord())
+    onRecord()(call);
 }
 
 void resetAll() {

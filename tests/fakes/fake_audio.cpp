@@ -11,7 +11,9 @@ AudioState& audio() {
   return state;
 }
 
-void resetAudio() { audio() = AudioState{}; }
+void resetAudio() {
+  audio() = AudioState{};
+}
 
 } // namespace fake
 
@@ -61,7 +63,8 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   if (handle == 0 || handle != state.stream || length != spectrumRequest1024 || !state.spectrum)
     return audioRequestFailed;
   float magnitudes[512];
-  if (!state.spectrum(magnitudes)) return audioRequestFailed;
+  if (!state.spectrum(magnitudes))
+    return audioRequestFailed;
   std::memcpy(buffer, magnitudes, sizeof magnitudes);
   return sizeof magnitudes;
 }
@@ -76,4 +79,6 @@ BOOL BASS_Free() {
   return TRUE;
 }
 
-int BASS_ErrorGetCode() { return audio().errorCode; }
+int BASS_ErrorGetCode() {
+  return audio().errorCode;
+}

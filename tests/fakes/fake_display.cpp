@@ -29,7 +29,8 @@ static void operation(const std::string& name) {
   const int call = ++callCounts()[name];
   record(name);
   auto& state = display();
-  if (state.beforeCall) state.beforeCall(name, call);
+  if (state.beforeCall)
+    state.beforeCall(name, call);
   if (name == state.failOn && call == state.failOnCall)
     throw ptc::DynamicError("scripted failure in " + name);
 }
@@ -55,7 +56,9 @@ Console::Console() {
   impl_ = std::make_unique<Impl>();
 }
 
-Console::~Console() { fake::record("~Console"); }
+Console::~Console() {
+  fake::record("~Console");
+}
 
 void Console::option(const std::string& option) {
   fake::operation("Console.option");
@@ -64,7 +67,8 @@ void Console::option(const std::string& option) {
 
 void Console::open(const std::string& title, int width, int height, const Format&, int) {
   fake::operation("Console.open");
-  if (width != 640 || height != 480) throw DynamicError("unsupported console size");
+  if (width != 640 || height != 480)
+    throw DynamicError("unsupported console size");
   fake::display().title = title;
   impl_->open = true;
   impl_->width = fake::display().reportedWidth;
@@ -76,8 +80,12 @@ void Console::close() {
   impl_->open = false;
 }
 
-int Console::width() const { return impl_->width; }
-int Console::height() const { return impl_->height; }
+int Console::width() const {
+  return impl_->width;
+}
+int Console::height() const {
+  return impl_->height;
+}
 
 bool Console::key() {
   fake::operation("Console.key");
@@ -87,7 +95,8 @@ bool Console::key() {
 Key Console::read() {
   fake::operation("Console.read");
   auto& keys = fake::display().keys;
-  if (keys.empty()) throw DynamicError("read with no key pending would block forever");
+  if (keys.empty())
+    throw DynamicError("read with no key pending would block forever");
   const int code = keys.front();
   keys.pop_front();
   return Key(code);
@@ -104,17 +113,25 @@ Surface::Surface(int width, int height, const Format&) {
   impl_->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
 }
 
-Surface::~Surface() { fake::record("~Surface"); }
+Surface::~Surface() {
+  fake::record("~Surface");
+}
 
-int Surface::width() const { return impl_->width; }
-int Surface::height() const { return impl_->height; }
+int Surface::width() const {
+  return impl_->width;
+}
+int Surface::height() const {
+  return impl_->height;
+}
 
 void* Surface::lock() {
   fake::operation("Surface.lock");
   return impl_->pixels.data();
 }
 
-void Surface::unlock() { fake::operation("Surface.unlock"); }
+void Surface::unlock() {
+  fake::operation("Surface.unlock");
+}
 
 void Surface::copy(Console&) {
   fake::operation("Surface.copy");

@@ -13,7 +13,9 @@ PlatformState& platform() {
   return state;
 }
 
-void resetPlatform() { platform() = PlatformState{}; }
+void resetPlatform() {
+  platform() = PlatformState{};
+}
 
 } // namespace fake
 
@@ -36,7 +38,9 @@ DWORD timeGetTime() {
   return state.now;
 }
 
-HWND GetForegroundWindow() { return nullptr; }
+HWND GetForegroundWindow() {
+  return nullptr;
+}
 
 namespace {
 // Any non-null handle will do; the fake has one dialog at a time.
@@ -47,14 +51,16 @@ HWND fakeDialog() {
 } // namespace
 
 INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND, DLGPROC dialogProc, LPARAM) {
-  fake::record("DialogBoxParamA(" +
-               std::to_string(reinterpret_cast<std::uintptr_t>(templateName)) + ")");
+  fake::record("DialogBoxParamA(" + std::to_string(reinterpret_cast<std::uintptr_t>(templateName)) +
+               ")");
   auto& state = platform();
-  if (state.dialogFails) return -1;
+  if (state.dialogFails)
+    return -1;
   state.endResult.reset();
   state.initDialogResult = dialogProc(fakeDialog(), WM_INITDIALOG, 0, 0);
   for (const int id : state.dialogCommands) {
-    if (state.endResult) break;
+    if (state.endResult)
+      break;
     if (id >= 1000) {
       UINT& box = state.buttons[id];
       box = box == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
@@ -69,7 +75,9 @@ BOOL CheckDlgButton(HWND, int buttonId, UINT check) {
   return TRUE;
 }
 
-UINT IsDlgButtonChecked(HWND, int buttonId) { return platform().buttons[buttonId]; }
+UINT IsDlgButtonChecked(HWND, int buttonId) {
+  return platform().buttons[buttonId];
+}
 
 BOOL EndDialog(HWND, INT_PTR result) {
   platform().endResult = result;

@@ -14,7 +14,7 @@ class ImageBankTest : public ::testing::Test {
 protected:
   // The bank is process-wide; every test starts from an empty one.
   void SetUp() override {
-    for (Image &image : imageBank) {
+    for (Image& image : imageBank) {
       image.fill(0);
     }
   }
@@ -41,7 +41,7 @@ TEST_F(ImageBankTest, LevelTransformLeavesNothingAboveTwo) {
     }
   }
   applyLevelTransform();
-  for (const Image &image : imageBank) {
+  for (const Image& image : imageBank) {
     EXPECT_LE(*std::max_element(image.begin(), image.end()), 2u);
   }
 }
@@ -52,7 +52,7 @@ TEST_F(ImageBankTest, LoadsEveryPictureAsDarkLettersOnWhite) {
     if (k == colourEntry) {
       continue;
     }
-    const Image &image = imageBank[k];
+    const Image& image = imageBank[k];
     const auto white = std::count(image.begin(), image.end(), 255u);
     const auto dark = std::count(image.begin(), image.end(), 19u);
     const auto darker = std::count(image.begin(), image.end(), 20u);
@@ -72,7 +72,7 @@ TEST_F(ImageBankTest, LoadsEveryPictureAsDarkLettersOnWhite) {
 
 TEST_F(ImageBankTest, TallColourPictureShowsAsEmpty) {
   loadImageBank();
-  const Image &image = imageBank[colourEntry];
+  const Image& image = imageBank[colourEntry];
   EXPECT_EQ(std::count(image.begin(), image.end(), 255u), imageSize);
   applyLevelTransform();
   EXPECT_EQ(std::count(image.begin(), image.end(), 0u), imageSize);
@@ -85,7 +85,7 @@ TEST_F(ImageBankTest, TransformedPicturesSpeckleTheLettering) {
     if (k == colourEntry) {
       continue;
     }
-    const Image &image = imageBank[k];
+    const Image& image = imageBank[k];
     EXPECT_GT(std::count(image.begin(), image.end(), 1u), 500) << "picture " << k;
     EXPECT_GT(std::count(image.begin(), image.end(), 2u), 500) << "picture " << k;
     EXPECT_LE(*std::max_element(image.begin(), image.end()), 2u) << "picture " << k;

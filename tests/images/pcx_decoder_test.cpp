@@ -51,7 +51,7 @@ struct Decoded {
   }
 };
 
-Decoded decode(const std::vector<std::uint8_t> &file, int width, int height, std::size_t room = 0) {
+Decoded decode(const std::vector<std::uint8_t>& file, int width, int height, std::size_t room = 0) {
   const std::size_t size = room != 0 ? room : static_cast<std::size_t>(width * height);
   Decoded decoded{std::vector<std::uint32_t>(size + 2 * guard, untouched), size};
   const auto stream = openMemoryStream(file.data(), static_cast<std::int32_t>(file.size()));
@@ -159,7 +159,7 @@ TEST(PcxDecoder, StreamShorterThanTheHeaderStoresNothing) {
 
 TEST(PcxDecoder, EmptyOrNegativeSizesStoreNothing) {
   const std::vector<std::uint8_t> file = pcxFile({1, 2, 3, 4, 5, 6, 7, 8});
-  for (const auto &[width, height] :
+  for (const auto& [width, height] :
        {std::pair{0, 5}, std::pair{5, 0}, std::pair{-2, 3}, std::pair{3, -2}, std::pair{-2, -2}}) {
     const Decoded d = decode(file, width, height, 8);
     for (std::size_t i = 0; i < 8; ++i) {
@@ -185,7 +185,7 @@ public:
     calls.push_back("seek " + std::to_string(offset) + " " + std::to_string(origin));
     return MemoryStream::seek(offset, origin);
   }
-  std::uint32_t read(void *destination, std::uint32_t elementSize, std::uint32_t count) override {
+  std::uint32_t read(void* destination, std::uint32_t elementSize, std::uint32_t count) override {
     calls.push_back("read " + std::to_string(elementSize) + " " + std::to_string(count));
     return MemoryStream::read(destination, elementSize, count);
   }

@@ -10,13 +10,13 @@ constexpr std::size_t colourEntry = 32;
 constexpr std::size_t headerSize = 128;
 constexpr std::size_t paletteSize = 769; // 0x0C marker and 256 RGB entries
 
-int word(const PictureEntry &entry, std::size_t at) {
+int word(const PictureEntry& entry, std::size_t at) {
   return entry.bytes[at] | (entry.bytes[at + 1] << 8);
 }
 
 // Walks the run-length data line by line, failing on any run that spills over
 // a line's end; returns the offset just after the last line.
-std::size_t walkLines(const PictureEntry &entry, int lineLength, int lineCount) {
+std::size_t walkLines(const PictureEntry& entry, int lineLength, int lineCount) {
   std::size_t at = headerSize;
   const auto size = static_cast<std::size_t>(entry.size);
   for (int line = 0; line < lineCount; ++line) {
@@ -59,7 +59,7 @@ TEST(PictureTable, RegularPicturesAre640By100GreyRampFiles) {
     if (k == colourEntry) {
       continue;
     }
-    const PictureEntry &entry = pictureTable[k];
+    const PictureEntry& entry = pictureTable[k];
     SCOPED_TRACE("picture " + std::to_string(k));
     EXPECT_EQ(entry.bytes[0], 10);
     EXPECT_EQ(entry.bytes[1], 5);
@@ -85,7 +85,7 @@ TEST(PictureTable, RegularPicturesAre640By100GreyRampFiles) {
 }
 
 TEST(PictureTable, TallColourPictureHasThreePlanesAndNoPalette) {
-  const PictureEntry &entry = pictureTable[colourEntry];
+  const PictureEntry& entry = pictureTable[colourEntry];
   EXPECT_EQ(entry.bytes[0], 10);
   EXPECT_EQ(entry.bytes[1], 5);
   EXPECT_EQ(entry.bytes[2], 1);

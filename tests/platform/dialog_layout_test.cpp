@@ -52,9 +52,9 @@ TEST(DialogLayout, UnitsRoundHalfAwayFromZero) {
   EXPECT_EQ(horizontalPixels(1, base), 2);   // 1.5
   EXPECT_EQ(horizontalPixels(-1, base), -2); // -1.5
   EXPECT_EQ(horizontalPixels(0, base), 0);
-  EXPECT_EQ(verticalPixels(27, base), 44);   // 43.875
-  EXPECT_EQ(verticalPixels(4, base), 7);     // 6.5
-  EXPECT_EQ(verticalPixels(3, base), 5);     // 4.875
+  EXPECT_EQ(verticalPixels(27, base), 44); // 43.875
+  EXPECT_EQ(verticalPixels(4, base), 7);   // 6.5
+  EXPECT_EQ(verticalPixels(3, base), 5);   // 4.875
   EXPECT_EQ(verticalPixels(-4, base), -7);
 }
 
@@ -69,10 +69,10 @@ TEST(DialogLayout, SetupTemplateInClassicUnits) {
   EXPECT_EQ(layout.width, 183);
   EXPECT_EQ(layout.height, 44);
   ASSERT_EQ(layout.controls.size(), 4u);
-  EXPECT_EQ(layout.controls[0], (PixelRect{0, 18, 183, 26}));  // OK
-  EXPECT_EQ(layout.controls[1], (PixelRect{128, 0, 53, 18}));  // sound
-  EXPECT_EQ(layout.controls[2], (PixelRect{0, 0, 69, 18}));    // fullscreen
-  EXPECT_EQ(layout.controls[3], (PixelRect{81, 0, 42, 18}));   // loop
+  EXPECT_EQ(layout.controls[0], (PixelRect{0, 18, 183, 26})); // OK
+  EXPECT_EQ(layout.controls[1], (PixelRect{128, 0, 53, 18})); // sound
+  EXPECT_EQ(layout.controls[2], (PixelRect{0, 0, 69, 18}));   // fullscreen
+  EXPECT_EQ(layout.controls[3], (PixelRect{81, 0, 42, 18}));  // loop
 }
 
 // Whatever font the platform ends up with, the boxes stay in one row,

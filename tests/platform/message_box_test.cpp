@@ -12,11 +12,13 @@ namespace {
 class MessageBoxWithoutDisplayTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (const char* display = std::getenv("DISPLAY")) savedDisplay_ = display;
+    if (const char* display = std::getenv("DISPLAY"))
+      savedDisplay_ = display;
     unsetenv("DISPLAY");
   }
   void TearDown() override {
-    if (!savedDisplay_.empty()) setenv("DISPLAY", savedDisplay_.c_str(), 1);
+    if (!savedDisplay_.empty())
+      setenv("DISPLAY", savedDisplay_.c_str(), 1);
   }
 
 private:

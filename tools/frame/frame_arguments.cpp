@@ -35,11 +35,11 @@ std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t 
 
 // A whole argument as a 32-bit float; nan and inf are accepted, and values
 // beyond the float range round as strtof rounds them.
-std::optional<float> parseFloat(const char *text) {
+std::optional<float> parseFloat(const char* text) {
   if (*text == '\0') {
     return std::nullopt;
   }
-  char *end = nullptr;
+  char* end = nullptr;
   const float value = std::strtof(text, &end);
   if (*end != '\0') {
     return std::nullopt;
@@ -47,7 +47,7 @@ std::optional<float> parseFloat(const char *text) {
   return value;
 }
 
-std::optional<ColourFactors> readSpectrumFactors(const std::string &path, std::string &problem) {
+std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::string& problem) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     problem = "cannot read the spectrum file " + path;
@@ -73,8 +73,8 @@ std::optional<ColourFactors> readSpectrumFactors(const std::string &path, std::s
 
 } // namespace
 
-std::optional<FrameArguments> parseFrameArguments(int argc, const char *const *argv,
-                                                  std::string &problem) {
+std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
+                                                  std::string& problem) {
   FrameArguments arguments;
   bool haveFrame = false, haveElapsed = false, haveFactors = false, haveFormat = false,
        haveOutput = false;
@@ -86,7 +86,7 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char *const *a
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
     const int valuesLeft = argc - 1 - i;
-    const auto once = [&](bool &seen) {
+    const auto once = [&](bool& seen) {
       const bool first = !seen;
       seen = true;
       return first;

@@ -18,11 +18,11 @@ struct FrameArguments {
   std::string outputPath;
 };
 
-constexpr const char *frameUsage =
+constexpr const char* frameUsage =
     "usage: velvetstaticfog-frame --frame N --elapsed MS (--factors R G B | --spectrum FILE) "
     "[--format raw|ppm] --out FILE";
 
 // Parses and checks everything, reading the spectrum file if one is named.
 // On failure returns nothing and sets `problem` to a short description.
-std::optional<FrameArguments> parseFrameArguments(int argc, const char *const *argv,
-                                                  std::string &problem);
+std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
+                                                  std::string& problem);

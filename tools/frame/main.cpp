@@ -19,7 +19,7 @@ namespace {
 constexpr int badArgumentsExit = 2;
 constexpr int writeFailedExit = 1;
 
-std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments &arguments) {
+std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments) {
   loadImageBank();
   applyLevelTransform();
   randomState = 1;
@@ -34,7 +34,7 @@ std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments &arguments
   return pixels;
 }
 
-std::string encode(const std::vector<std::uint32_t> &pixels, FrameFormat format) {
+std::string encode(const std::vector<std::uint32_t>& pixels, FrameFormat format) {
   std::string bytes;
   if (format == FrameFormat::ppm) {
     bytes = "P6\n" + std::to_string(frameWidth) + " " + std::to_string(frameHeight) + "\n255\n";
@@ -57,7 +57,7 @@ std::string encode(const std::vector<std::uint32_t> &pixels, FrameFormat format)
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   std::string problem;
   const auto arguments = parseFrameArguments(argc, argv, problem);
   if (!arguments) {

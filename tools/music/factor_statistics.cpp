@@ -17,7 +17,7 @@ double percentile(std::vector<float> values, double fraction) {
 
 namespace {
 
-FactorSpread spreadOf(const std::vector<float> &values) {
+FactorSpread spreadOf(const std::vector<float>& values) {
   const auto negative = std::count_if(values.begin(), values.end(), [](float v) { return v < 0; });
   const double share =
       values.empty() ? 0.0 : static_cast<double>(negative) / static_cast<double>(values.size());
@@ -26,7 +26,7 @@ FactorSpread spreadOf(const std::vector<float> &values) {
 
 } // namespace
 
-void FactorCollector::add(const ColourFactors &factors) {
+void FactorCollector::add(const ColourFactors& factors) {
   red_.push_back(factors.redFactor);
   green_.push_back(factors.greenFactor);
   blue_.push_back(factors.blueFactor);

@@ -23,7 +23,7 @@ struct StretchSummary {
 
 class FactorCollector {
 public:
-  void add(const ColourFactors &factors);
+  void add(const ColourFactors& factors);
   StretchSummary summary() const;
   void clear();
 

@@ -40,7 +40,7 @@ double gateEnvelope(double t, double gate, double attack, double release) {
 }
 
 template <typename Sample>
-void renderFrames(std::int64_t from, std::int64_t to, float *stereo, Sample sample) {
+void renderFrames(std::int64_t from, std::int64_t to, float* stereo, Sample sample) {
   for (std::int64_t i = 0; i < to; ++i) {
     double left = 0.0, right = 0.0;
     sample(i, seconds(i), left, right);
@@ -54,11 +54,11 @@ void renderFrames(std::int64_t from, std::int64_t to, float *stereo, Sample samp
 
 // The kick settles on the bass's own pitch and, since its sweep adds a whole
 // number of cycles, on the bass's phase: the two add up instead of beating.
-void kick(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   constexpr double sweep = 100.0, fall = 0.02; // sweep * fall: two whole cycles
   const double low = midiFrequency(n.pitch);
   const double startCycles = low * seconds(n.start);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     const double cycles = startCycles + low * t + sweep * fall * (1.0 - std::exp(-t / fall));
     const double body =
         std::tanh(1.5 * std::sin(twoPi * (cycles - std::floor(cycles)))) * std::exp(-t / 0.3);
@@ -68,12 +68,12 @@ void kick(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   });
 }
 
-void snare(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void snare(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   StateVariableFilter left, right;
   left.setCutoff(2150.0, 0.55);
   right.setCutoff(2150.0, 0.55);
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     const double tone = 0.5 * std::sin(twoPi * 185.0 * t) * std::exp(-t / 0.05) +
                         0.25 * std::sin(twoPi * 330.0 * t) * std::exp(-t / 0.03);
     // A short ring at 2153 Hz gives the clap its crack, and the picture a dip of red.
@@ -96,8 +96,8 @@ constexpr MetalWeights closedHatWeights{0.3, 1.0, 0.25, 0.35, 0.25, 0.2};
 constexpr MetalWeights openHatWeights{0.3, 0.35, 0.25, 1.0, 0.3, 0.2};
 constexpr MetalWeights crashWeights{0.35, 0.8, 0.3, 0.8, 0.25, 0.2};
 
-void metal(const Note &n, std::int64_t from, std::int64_t to, float *out, double cutoff,
-           double decay, double level, const MetalWeights &weights, double ringLevel) {
+void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double cutoff,
+           double decay, double level, const MetalWeights& weights, double ringLevel) {
   constexpr std::array<double, 6> partials{3150.0, 4307.0, 5120.0, 6460.0, 7870.0, 9320.0};
   // Each partial is a point turning on the unit circle: far cheaper than a sine a sample.
   std::array<double, 6> x{}, y{}, turnCos{}, turnSin{};
@@ -111,7 +111,7 @@ void metal(const Note &n, std::int64_t from, std::int64_t to, float *out, double
   left.setCutoff(cutoff, 0.35);
   right.setCutoff(cutoff, 0.35);
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     const double env = level * n.velocity * std::exp(-t / decay) * std::min(1.0, t / 0.0005);
     double ring = 0.0;
     for (std::size_t p = 0; p < partials.size(); ++p) {
@@ -131,14 +131,14 @@ void metal(const Note &n, std::int64_t from, std::int64_t to, float *out, double
 // the line can be followed on small speakers too. Its phase runs from the start
 // of the piece and its edges are short linear ramps, so that back-to-back notes
 // of one pitch join without a dip.
-void bass(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   constexpr double ramp = 0.005;
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   const double startPhase = f * seconds(n.start);
   SawOscillator saw(startPhase - std::floor(startPhase));
   StateVariableFilter filter;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     if (i % 16 == 0)
       filter.setCutoff(90.0 + 900.0 * n.brightness * (std::exp(-t / 0.09) + 0.15), 0.4);
     const double cycles = startPhase + f * t;
@@ -153,14 +153,14 @@ void bass(const Note &n, std::int64_t from, std::int64_t to, float *out) {
 // A held tone near A4, the pitch the show's picture is brightest on: a sine
 // with a quieter, slightly detuned twin for a slow shimmer, and a touch of its
 // octave.
-void pedal(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void pedal(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   const double attack = 0.004 + 0.08 * (1.0 - n.brightness);
   // Phase from the start of the piece, so that gated notes join seamlessly.
   const double startCycles = f * seconds(n.start);
   auto turn = [](double cycles) { return twoPi * (cycles - std::floor(cycles)); };
-  renderFrames(from, to, out, [&](std::int64_t, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t, double t, double& l, double& r) {
     const double cycles = startCycles + f * t;
     const double body = std::sin(turn(cycles)) + 0.3 * std::sin(turn(1.0025 * cycles) + 1.0);
     const double octave = 0.18 * std::sin(turn(2.0 * cycles) + 0.5);
@@ -171,7 +171,7 @@ void pedal(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   });
 }
 
-void pad(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   // Three detuned saws, spread across the stereo field.
@@ -179,7 +179,7 @@ void pad(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   const double fLow = f * std::exp2(-9.0 / 1200.0), fHigh = f * std::exp2(8.0 / 1200.0);
   StateVariableFilter left, right;
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     if (i % 32 == 0) {
       const double cutoff =
           250.0 + 3200.0 * n.brightness * (0.8 + 0.2 * std::sin(twoPi * 0.25 * t));
@@ -193,13 +193,13 @@ void pad(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   });
 }
 
-void arp(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void arp(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   SawOscillator saw, octave(0.25);
   StateVariableFilter filter;
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     if (i % 8 == 0)
       filter.setCutoff(350.0 + 4200.0 * n.brightness * std::exp(-t / 0.07), 0.45);
     const double tone = filter.process(saw.next(f) + 0.3 * octave.next(2.0 * f)).low;
@@ -209,14 +209,14 @@ void arp(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   });
 }
 
-void lead(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
   const double gate = seconds(n.length);
   SawOscillator a, b(0.4);
   StateVariableFilter filter;
   const Pan pan(n.pan);
   double phase = 0.0;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     // Vibrato grows in after the attack.
     const double depth = 0.2 * std::clamp((t - 0.18) / 0.3, 0.0, 1.0);
     const double bent = f * std::exp2(depth * std::sin(twoPi * 5.5 * t) / 12.0);
@@ -231,10 +231,10 @@ void lead(const Note &n, std::int64_t from, std::int64_t to, float *out) {
   });
 }
 
-void riser(const Note &n, std::int64_t from, std::int64_t to, float *out) {
+void riser(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double gate = seconds(n.length);
   StateVariableFilter left, right;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double &l, double &r) {
+  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
     const double x = std::min(t / gate, 1.0);
     if (i % 16 == 0) {
       const double cutoff = 300.0 * std::pow(30.0, x);
@@ -250,7 +250,7 @@ void riser(const Note &n, std::int64_t from, std::int64_t to, float *out) {
 
 } // namespace
 
-std::int64_t soundingFrames(const Note &note) {
+std::int64_t soundingFrames(const Note& note) {
   switch (note.voice) {
   case Voice::kick:
     return framesOf(0.7);
@@ -286,7 +286,7 @@ bool isLowEnd(Voice voice) {
   return voice == Voice::kick || voice == Voice::bass;
 }
 
-void renderNote(const Note &note, std::int64_t from, std::int64_t to, float *stereo) {
+void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* stereo) {
   switch (note.voice) {
   case Voice::kick:
     kick(note, from, to, stereo);

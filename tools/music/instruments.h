@@ -7,7 +7,7 @@
 #include "music/score.h"
 
 // Frames from the note's start until it has died away.
-std::int64_t soundingFrames(const Note &note);
+std::int64_t soundingFrames(const Note& note);
 
 // Whether the voice gives way to the kick (the pumping of the pads and bass).
 bool isDucked(Voice voice);
@@ -18,4 +18,4 @@ bool isLowEnd(Voice voice);
 
 // Adds the note's frames [from, to) (counted from its start) to `stereo`,
 // interleaved, stereo[0] being frame `from`.
-void renderNote(const Note &note, std::int64_t from, std::int64_t to, float *stereo);
+void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* stereo);

@@ -23,7 +23,7 @@ constexpr float encodingQuality = 0.4f;
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: make_music OUTPUT.ogg\n");
     return 2;
@@ -59,7 +59,7 @@ int main(int argc, char **argv) {
     }
     writer.finish();
     std::filesystem::rename(partial, output);
-  } catch (const std::exception &error) {
+  } catch (const std::exception& error) {
     std::fprintf(stderr, "make_music: %s\n", error.what());
     std::error_code ignored;
     std::filesystem::remove(partial, ignored);

@@ -33,7 +33,7 @@
 namespace {
 
 constexpr double framesPerSecond = 60.0;
-constexpr const char *usage =
+constexpr const char* usage =
     "usage: music-factors FILE.ogg [--every SECONDS] [--csv FILE] [--spectrum SECONDS FILE]...\n";
 
 struct SpectrumDump {
@@ -49,15 +49,15 @@ struct Options {
   std::vector<SpectrumDump> dumps;
 };
 
-std::optional<double> parseSeconds(const char *text) {
-  char *end = nullptr;
+std::optional<double> parseSeconds(const char* text) {
+  char* end = nullptr;
   const double value = std::strtod(text, &end);
   if (*text == '\0' || *end != '\0' || !std::isfinite(value) || value < 0.0 || value > 1e6)
     return std::nullopt;
   return value;
 }
 
-std::optional<Options> parseOptions(int argc, char **argv) {
+std::optional<Options> parseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -88,7 +88,7 @@ std::optional<Options> parseOptions(int argc, char **argv) {
 // One line of the report: a stretch of the music and what it gives.
 class Stretch {
 public:
-  void add(const ColourFactors &factors) {
+  void add(const ColourFactors& factors) {
     factors_.add(factors);
     const auto [low, high] =
         std::minmax({factors.redFactor, factors.greenFactor, factors.blueFactor});
@@ -99,12 +99,12 @@ public:
     ++samples_;
     peak_ = std::max(peak_, peak);
   }
-  void print(const char *name, double from, double to) {
+  void print(const char* name, double from, double to) {
     const StretchSummary s = factors_.summary();
     const double rms = samples_ == 0 ? 0.0 : std::sqrt(sumSquares_ / static_cast<double>(samples_));
     auto decibels = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -999.0; };
     std::printf("%-10s %6.1f %6.1f", name, from, to);
-    for (const FactorSpread &f : {s.red, s.green, s.blue})
+    for (const FactorSpread& f : {s.red, s.green, s.blue})
       std::printf(" | %5.2f %5.2f %5.2f %3.0f%%", f.low, f.middle, f.high, 100.0 * f.negativeShare);
     std::printf(" | %5.2f %5.2f | %6.1f %6.1f\n", percentile(spreads_, 0.5),
                 percentile(spreads_, 0.9), decibels(peak_), decibels(rms));
@@ -123,34 +123,34 @@ private:
   double peak_ = 0.0;
 };
 
-bool writeSpectrum(const std::string &path, const float *magnitudes) {
+bool writeSpectrum(const std::string& path, const float* magnitudes) {
   std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char *>(magnitudes),
+  file.write(reinterpret_cast<const char*>(magnitudes),
              static_cast<std::streamsize>(SpectrumAnalyser::binCount * sizeof(float)));
   return static_cast<bool>(file);
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   auto options = parseOptions(argc, argv);
   if (!options) {
     std::fputs(usage, stderr);
     return 2;
   }
-  const std::string &input = options->input;
+  const std::string& input = options->input;
   OggVorbis_File ogg;
   if (ov_fopen(input.c_str(), &ogg) != 0) {
     std::fprintf(stderr, "music-factors: cannot open %s as Ogg Vorbis\n", input.c_str());
     return 1;
   }
-  const vorbis_info *info = ov_info(&ogg, -1);
+  const vorbis_info* info = ov_info(&ogg, -1);
   const int channels = info->channels;
   const long rate = info->rate;
-  for (SpectrumDump &dump : options->dumps)
+  for (SpectrumDump& dump : options->dumps)
     dump.end = static_cast<std::int64_t>(std::llround(dump.seconds * static_cast<double>(rate)));
 
-  std::FILE *csv = nullptr;
+  std::FILE* csv = nullptr;
   if (!options->csvPath.empty()) {
     csv = std::fopen(options->csvPath.c_str(), "w");
     if (csv == nullptr) {
@@ -173,7 +173,7 @@ int main(int argc, char **argv) {
     for (std::int64_t start = 0; start < total; start += length)
       spans.push_back({"", start, std::min<std::int64_t>(start + length, total)});
   } else {
-    for (const SectionSpan &s : sectionSpans())
+    for (const SectionSpan& s : sectionSpans())
       spans.push_back({s.name, s.start, s.end});
   }
   std::printf("%-10s %6s %6s | %-25s | %-25s | %-25s | %-11s | %6s %6s\n", "stretch", "from", "to",
@@ -191,7 +191,7 @@ int main(int argc, char **argv) {
   Stretch stretch;
   auto finishSpans = [&](std::int64_t upTo) {
     while (span < spans.size() && spans[span].end <= upTo) {
-      const Span &s = spans[span];
+      const Span& s = spans[span];
       const std::string name = s.name.empty() ? std::to_string(span) : s.name;
       stretch.print(name.c_str(), static_cast<double>(s.start) / static_cast<double>(rate),
                     static_cast<double>(s.end) / static_cast<double>(rate));
@@ -200,7 +200,7 @@ int main(int argc, char **argv) {
   };
 
   for (;;) {
-    float **pcm = nullptr;
+    float** pcm = nullptr;
     int section = 0;
     const long got = ov_read_float(&ogg, &pcm, 4096, &section);
     if (got == OV_HOLE)
@@ -225,13 +225,13 @@ int main(int argc, char **argv) {
 
       const bool frameEnds = position == nextFrameEnd;
       const bool dumpEnds = std::any_of(options->dumps.begin(), options->dumps.end(),
-                                        [&](const SpectrumDump &d) { return d.end == position; });
+                                        [&](const SpectrumDump& d) { return d.end == position; });
       if (!frameEnds && !dumpEnds)
         continue;
       for (std::size_t n = 0; n < window.size(); ++n)
         window[n] = ring[(static_cast<std::size_t>(position) + n) % ring.size()];
       analyser.analyse(window.data(), magnitudes.data());
-      for (const SpectrumDump &d : options->dumps)
+      for (const SpectrumDump& d : options->dumps)
         if (d.end == position && !writeSpectrum(d.path, magnitudes.data()))
           std::fprintf(stderr, "music-factors: cannot write %s\n", d.path.c_str());
       if (!frameEnds)

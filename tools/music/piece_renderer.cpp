@@ -22,14 +22,14 @@ constexpr double finalFadeSeconds = 1.5;
 
 } // namespace
 
-void PieceRenderer::render(std::int64_t start, std::int64_t frames, float *stereo) const {
+void PieceRenderer::render(std::int64_t start, std::int64_t frames, float* stereo) const {
   const auto count = static_cast<std::size_t>(frames);
   // Low end and the rest, each split into what the kick ducks and what it does not.
   std::vector<float> dry(2 * count, 0.0f), ducked(2 * count, 0.0f);
   std::vector<float> lowDry(2 * count, 0.0f), lowDucked(2 * count, 0.0f);
   const std::int64_t end = start + frames;
 
-  for (const Note &note : score_.notes) {
+  for (const Note& note : score_.notes) {
     if (note.start >= end)
       break; // sorted by start
     const std::int64_t sounding = soundingFrames(note);
@@ -38,7 +38,7 @@ void PieceRenderer::render(std::int64_t start, std::int64_t frames, float *stere
     const std::int64_t from = std::max<std::int64_t>(0, start - note.start);
     const std::int64_t to = std::min(sounding, end - note.start);
     const bool low = isLowEnd(note.voice);
-    float *target =
+    float* target =
         isDucked(note.voice) ? (low ? lowDucked : ducked).data() : (low ? lowDry : dry).data();
     renderNote(note, from, to, target + 2 * (note.start + from - start));
   }

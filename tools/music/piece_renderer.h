@@ -8,10 +8,10 @@
 
 class PieceRenderer {
 public:
-  explicit PieceRenderer(const Score &score) : score_(score) {}
+  explicit PieceRenderer(const Score& score) : score_(score) {}
   // `frames` interleaved stereo frames from frame `start` of the piece.
-  void render(std::int64_t start, std::int64_t frames, float *stereo) const;
+  void render(std::int64_t start, std::int64_t frames, float* stereo) const;
 
 private:
-  const Score &score_;
+  const Score& score_;
 };

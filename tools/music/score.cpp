@@ -61,14 +61,14 @@ struct Step {
 class Composer {
 public:
   explicit Composer(std::uint64_t seed) : random_(seed) {
-    for (auto &motif : motifs_)
+    for (auto& motif : motifs_)
       motif = makeMotif();
   }
 
   Score compose() {
     int bar = 0;
     for (std::size_t s = 0; s < sections.size(); ++s) {
-      const Section &section = sections[s];
+      const Section& section = sections[s];
       const bool dropFollows = s + 1 < sections.size() && sections[s + 1].part == Part::drop;
       for (int b = 0; b < section.bars; ++b)
         writeBar(section, b, bar + b, dropFollows);
@@ -76,7 +76,7 @@ public:
     }
     score_.frames = steps_.at(bar * stepsPerBar);
     std::sort(score_.notes.begin(), score_.notes.end(),
-              [](const Note &a, const Note &b) { return a.start < b.start; });
+              [](const Note& a, const Note& b) { return a.start < b.start; });
     return std::move(score_);
   }
 
@@ -117,7 +117,7 @@ private:
   double humanise(double velocity) { return velocity * (0.9 + 0.1 * random_.unit()); }
 
   // The chord tone of `chord` (or `extra`, in any octave) nearest to `pitch`.
-  static int nearestChordTone(const Chord &chord, int pitch, int extra = -1) {
+  static int nearestChordTone(const Chord& chord, int pitch, int extra = -1) {
     const std::array<int, 4> tones{0, chord.major ? 4 : 3, 7, extra < 0 ? 0 : extra - chord.root};
     int best = pitch;
     int bestDistance = 99;
@@ -132,7 +132,7 @@ private:
     return best;
   }
 
-  void writeBar(const Section &section, int barInSection, int bar, bool dropFollows) {
+  void writeBar(const Section& section, int barInSection, int bar, bool dropFollows) {
     const Chord chord = progressions[static_cast<std::size_t>(section.progression)]
                                     [static_cast<std::size_t>(bar % 4)];
     const int first = bar * stepsPerBar;
@@ -234,7 +234,7 @@ private:
     }
   }
 
-  void kicks(const Chord &chord, int first, double velocity, int steps = stepsPerBar) {
+  void kicks(const Chord& chord, int first, double velocity, int steps = stepsPerBar) {
     for (int s = 0; s < steps; s += 4)
       add(Voice::kick, first + s, 2, bassRoot(chord), velocity, 0, 1);
   }
@@ -274,9 +274,9 @@ private:
   // The bass sits in the lowest octave, 32 to 55 Hz, where the picture takes
   // its brightness. style 0: held roots, 1: offbeat eighths, 2: rolling
   // sixteenths, 3: syncopated octaves.
-  static int bassRoot(const Chord &chord) { return 24 + (chord.root - 24) % 12; }
+  static int bassRoot(const Chord& chord) { return 24 + (chord.root - 24) % 12; }
 
-  void bassLine(const Chord &chord, int first, int style, double brightness, double level,
+  void bassLine(const Chord& chord, int first, int style, double brightness, double level,
                 int steps = stepsPerBar) {
     const int root = bassRoot(chord);
     switch (style) {
@@ -299,7 +299,7 @@ private:
       }
       break;
     default:
-      for (const auto &[s, octave, len] : {std::array{0, 0, 3},
+      for (const auto& [s, octave, len] : {std::array{0, 0, 3},
                                            {3, 12, 1},
                                            {4, 0, 2},
                                            {6, 0, 3},
@@ -312,12 +312,12 @@ private:
   }
 
   // The held A4 (G#4 over E major) that the chords move around.
-  static int pedalPitch(const Chord &chord) {
+  static int pedalPitch(const Chord& chord) {
     return (chord.root + (chord.major ? 4 : 3)) % 12 == 8 ? 68 : 69;
   }
 
   // Held for the bar, or cut into a trance gate of sixteenths.
-  void pedal(const Chord &chord, int first, double level, bool gated, double fade = 1.0) {
+  void pedal(const Chord& chord, int first, double level, bool gated, double fade = 1.0) {
     const int pitch = pedalPitch(chord);
     if (!gated) {
       add(Voice::pedal, first, stepsPerBar, pitch, level * fade, 0.0, 0.2);
@@ -330,7 +330,7 @@ private:
   }
 
   // Close voicing near the middle of the keyboard, plus the root an octave down.
-  void pads(const Chord &chord, int first, double brightness, double level) {
+  void pads(const Chord& chord, int first, double brightness, double level) {
     const int third = chord.root + (chord.major ? 4 : 3);
     const int fifth = chord.root + 7;
     for (const int tone : {chord.root, third, fifth}) {
@@ -341,7 +341,7 @@ private:
   }
 
   // Chord tones above the pedal, turning back to it every few notes.
-  void arp(const Chord &chord, int first, double brightness, double level) {
+  void arp(const Chord& chord, int first, double brightness, double level) {
     const int home = pedalPitch(chord);
     std::array<int, 3> tones{};
     const std::array<int, 3> steps{0, chord.major ? 4 : 3, 7};
@@ -360,14 +360,14 @@ private:
     }
   }
 
-  void lead(const Chord &chord, const Section &section, int barInSection, int first,
+  void lead(const Chord& chord, const Section& section, int barInSection, int first,
             double brightness) {
-    const Motif &motif = motifs_[static_cast<std::size_t>(section.motif)];
+    const Motif& motif = motifs_[static_cast<std::size_t>(section.motif)];
     const int half = barInSection % 2; // which bar of the two-bar phrase
     // Second half of a drop climbs an octave for its lift; every eighth bar answers.
     const int lift = barInSection >= section.bars / 2 && section.motif % 2 == 0 ? 7 : 0;
     const bool answer = barInSection % 8 >= 6;
-    for (const MotifNote &n : motif) {
+    for (const MotifNote& n : motif) {
       if (n.step / stepsPerBar != half)
         continue;
       int degree =
@@ -385,7 +385,7 @@ private:
   }
 
   // Long notes over the breakdown's chords: the motif slowed down.
-  void breakdownMelody(const Chord &chord, int barInSection, int first) {
+  void breakdownMelody(const Chord& chord, int barInSection, int first) {
     if (barInSection < 4)
       return;
     const int pitch =
@@ -408,12 +408,12 @@ Score composeScore(std::uint64_t seed) {
 }
 
 std::vector<SectionSpan> sectionSpans() {
-  constexpr std::array<const char *, 7> names{"intro",  "build",     "drop", "breakdown",
-                                              "groove", "interlude", "outro"};
+  constexpr std::array<const char*, 7> names{"intro",  "build",     "drop", "breakdown",
+                                             "groove", "interlude", "outro"};
   const Step steps;
   std::vector<SectionSpan> spans;
   int bar = 0;
-  for (const Section &section : sections) {
+  for (const Section& section : sections) {
     const int next = bar + section.bars;
     spans.push_back({names[static_cast<std::size_t>(section.part)], steps.at(bar * stepsPerBar),
                      steps.at(next * stepsPerBar)});

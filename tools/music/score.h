@@ -34,7 +34,7 @@ Score composeScore(std::uint64_t seed);
 
 // The piece's sections in order, for tools that report on it part by part.
 struct SectionSpan {
-  const char *name;
+  const char* name;
   std::int64_t start, end; // frames
 };
 std::vector<SectionSpan> sectionSpans();

@@ -11,7 +11,7 @@ constexpr std::size_t blockFrames = 4096;
 
 } // namespace
 
-VorbisWriter::VorbisWriter(const std::string &path, int channels, long sampleRate, float quality)
+VorbisWriter::VorbisWriter(const std::string& path, int channels, long sampleRate, float quality)
     : channels_(channels) {
   vorbis_info_init(&info_);
   if (vorbis_encode_init_vbr(&info_, channels, sampleRate, quality) != 0) {
@@ -50,11 +50,11 @@ VorbisWriter::~VorbisWriter() {
     std::fclose(file_);
 }
 
-void VorbisWriter::write(const float *frames, std::size_t count) {
+void VorbisWriter::write(const float* frames, std::size_t count) {
   const auto channels = static_cast<std::size_t>(channels_);
   while (count > 0) {
     const std::size_t n = std::min(count, blockFrames);
-    float **buffer = vorbis_analysis_buffer(&dsp_, static_cast<int>(n));
+    float** buffer = vorbis_analysis_buffer(&dsp_, static_cast<int>(n));
     for (std::size_t i = 0; i < n; ++i)
       for (std::size_t c = 0; c < channels; ++c)
         buffer[c][i] = frames[i * channels + c];
@@ -92,7 +92,7 @@ void VorbisWriter::drain() {
       writePage(page_);
 }
 
-void VorbisWriter::writePage(const ogg_page &page) {
+void VorbisWriter::writePage(const ogg_page& page) {
   const auto header = static_cast<std::size_t>(page.header_len);
   const auto body = static_cast<std::size_t>(page.body_len);
   if (std::fwrite(page.header, 1, header, file_) != header ||
@@ -100,7 +100,7 @@ void VorbisWriter::writePage(const ogg_page &page) {
     failed_ = true;
 }
 
-void writeVorbisFile(const std::string &path, const std::vector<float> &frames, int channels,
+void writeVorbisFile(const std::string& path, const std::vector<float>& frames, int channels,
                      long sampleRate, float quality) {
   VorbisWriter writer(path, channels, sampleRate, quality);
   writer.write(frames.data(), frames.size() / static_cast<std::size_t>(channels));

@@ -13,21 +13,21 @@
 class VorbisWriter {
 public:
   // Throws std::runtime_error when the file or the encoder cannot be set up.
-  VorbisWriter(const std::string &path, int channels, long sampleRate, float quality);
+  VorbisWriter(const std::string& path, int channels, long sampleRate, float quality);
   ~VorbisWriter();
-  VorbisWriter(const VorbisWriter &) = delete;
-  VorbisWriter &operator=(const VorbisWriter &) = delete;
+  VorbisWriter(const VorbisWriter&) = delete;
+  VorbisWriter& operator=(const VorbisWriter&) = delete;
 
   // Interleaved frames.
-  void write(const float *frames, std::size_t count);
+  void write(const float* frames, std::size_t count);
   // Ends the stream and closes the file; throws if anything failed to be written.
   void finish();
 
 private:
   void drain();
-  void writePage(const ogg_page &page);
+  void writePage(const ogg_page& page);
 
-  std::FILE *file_ = nullptr;
+  std::FILE* file_ = nullptr;
   int channels_;
   ogg_stream_state stream_{};
   ogg_page page_{};
@@ -41,5 +41,5 @@ private:
 };
 
 // The whole of `frames` (interleaved) as one file.
-void writeVorbisFile(const std::string &path, const std::vector<float> &frames, int channels,
+void writeVorbisFile(const std::string& path, const std::vector<float>& frames, int channels,
                      long sampleRate, float quality = 0.4f);

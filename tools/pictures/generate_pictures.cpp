@@ -58,7 +58,7 @@ std::uint8_t greyFor(std::uint8_t ink, int x, int y) {
                                                          : rounded);
 }
 
-std::vector<std::uint8_t> greyPicture(const Coverage &coverage) {
+std::vector<std::uint8_t> greyPicture(const Coverage& coverage) {
   std::vector<std::uint8_t> pixels(coverage.values.size());
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -70,7 +70,7 @@ std::vector<std::uint8_t> greyPicture(const Coverage &coverage) {
 }
 
 // Rows of three plane lines (red, green, blue), as 24-bit PCX stores them.
-std::vector<std::uint8_t> colourPicture(const Coverage &coverage) {
+std::vector<std::uint8_t> colourPicture(const Coverage& coverage) {
   std::vector<std::uint8_t> planes(static_cast<std::size_t>(width * colourHeight * 3), paper);
   for (int y = 0; y < height; ++y) {
     for (int plane = 0; plane < 3; ++plane) {
@@ -85,7 +85,7 @@ std::vector<std::uint8_t> colourPicture(const Coverage &coverage) {
   return planes;
 }
 
-std::vector<std::string> readNames(const std::string &path) {
+std::vector<std::string> readNames(const std::string& path) {
   std::ifstream in(path);
   std::vector<std::string> names;
   for (std::string line; std::getline(in, line);) {
@@ -96,9 +96,9 @@ std::vector<std::string> readNames(const std::string &path) {
   return names;
 }
 
-void writeFile(const std::string &path, const std::vector<std::uint8_t> &bytes) {
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()),
+  out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   if (!out) {
     throw std::runtime_error("cannot write " + path);
@@ -107,7 +107,7 @@ void writeFile(const std::string &path, const std::vector<std::uint8_t> &bytes) 
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 4) {
     std::fprintf(stderr, "usage: %s <font.ttf> <names.txt> <output directory>\n", argv[0]);
     return 2;
@@ -134,7 +134,7 @@ int main(int argc, char **argv) {
       }
       writeFile(std::string(argv[3]) + fileName, bytes);
     }
-  } catch (const std::exception &error) {
+  } catch (const std::exception& error) {
     std::fprintf(stderr, "generate_pictures: %s\n", error.what());
     return 1;
   }

@@ -9,14 +9,14 @@ constexpr int maxRun = 63;
 constexpr std::uint8_t runFlag = 0xC0;
 constexpr std::uint8_t paletteMarker = 0x0C;
 
-void putWord(std::vector<std::uint8_t> &out, std::size_t at, int value) {
+void putWord(std::vector<std::uint8_t>& out, std::size_t at, int value) {
   out[at] = static_cast<std::uint8_t>(value & 0xFF);
   out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
 }
 
 // Runs stop at the end of each line so that a reader working line by line
 // never sees one spill over.
-void encodeLine(std::vector<std::uint8_t> &out, const std::uint8_t *line, int width) {
+void encodeLine(std::vector<std::uint8_t>& out, const std::uint8_t* line, int width) {
   int x = 0;
   while (x < width) {
     const std::uint8_t value = line[x];
@@ -35,8 +35,8 @@ void encodeLine(std::vector<std::uint8_t> &out, const std::uint8_t *line, int wi
 
 } // namespace
 
-std::vector<std::uint8_t> encodePcx(const PcxLayout &layout,
-                                    const std::vector<std::uint8_t> &planeData) {
+std::vector<std::uint8_t> encodePcx(const PcxLayout& layout,
+                                    const std::vector<std::uint8_t>& planeData) {
   std::vector<std::uint8_t> out(headerSize, 0);
   out[0] = 10; // manufacturer
   out[1] = 5;  // version

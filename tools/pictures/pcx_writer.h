@@ -13,5 +13,5 @@ struct PcxLayout {
 };
 
 // planeData holds, for each row, `planes` consecutive lines of width bytes.
-std::vector<std::uint8_t> encodePcx(const PcxLayout &layout,
-                                    const std::vector<std::uint8_t> &planeData);
+std::vector<std::uint8_t> encodePcx(const PcxLayout& layout,
+                                    const std::vector<std::uint8_t>& planeData);

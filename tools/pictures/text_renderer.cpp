@@ -25,7 +25,7 @@ struct Layout {
   int maxY = INT_MIN;
 };
 
-void check(FT_Error error, const char *what) {
+void check(FT_Error error, const char* what) {
   if (error != 0) {
     throw std::runtime_error(std::string("FreeType: ") + what + " failed");
   }
@@ -37,7 +37,7 @@ struct TextRenderer::Impl {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
 
-  Layout layOut(const std::string &text, int pixelSize) {
+  Layout layOut(const std::string& text, int pixelSize) {
     check(FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)), "setting the size");
     Layout layout;
     FT_Pos pen = 0; // 26.6 fixed point
@@ -51,7 +51,7 @@ struct TextRenderer::Impl {
       }
       check(FT_Load_Glyph(face, index, FT_LOAD_RENDER), "rendering a glyph");
       const FT_GlyphSlot slot = face->glyph;
-      const FT_Bitmap &bitmap = slot->bitmap;
+      const FT_Bitmap& bitmap = slot->bitmap;
       Glyph glyph{static_cast<int>(pen >> 6) + slot->bitmap_left,
                   -slot->bitmap_top,
                   static_cast<int>(bitmap.width),
@@ -60,7 +60,7 @@ struct TextRenderer::Impl {
       glyph.pixels.resize(static_cast<std::size_t>(glyph.width) *
                           static_cast<std::size_t>(glyph.rows));
       for (int y = 0; y < glyph.rows; ++y) {
-        const unsigned char *row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+        const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
         std::copy(row, row + glyph.width,
                   glyph.pixels.begin() + static_cast<std::ptrdiff_t>(y) * glyph.width);
       }
@@ -78,7 +78,7 @@ struct TextRenderer::Impl {
   }
 };
 
-TextRenderer::TextRenderer(const std::string &fontPath) : impl(std::make_unique<Impl>()) {
+TextRenderer::TextRenderer(const std::string& fontPath) : impl(std::make_unique<Impl>()) {
   check(FT_Init_FreeType(&impl->library), "initialising");
   if (FT_New_Face(impl->library, fontPath.c_str(), 0, &impl->face) != 0) {
     FT_Done_FreeType(impl->library);
@@ -91,7 +91,7 @@ TextRenderer::~TextRenderer() {
   FT_Done_FreeType(impl->library);
 }
 
-Coverage TextRenderer::render(const std::string &text, int boxWidth, int boxHeight,
+Coverage TextRenderer::render(const std::string& text, int boxWidth, int boxHeight,
                               int maxPixelSize, int margin) {
   for (int size = maxPixelSize; size >= 8; --size) {
     const Layout layout = impl->layOut(text, size);
@@ -108,7 +108,7 @@ Coverage TextRenderer::render(const std::string &text, int boxWidth, int boxHeig
                                                 static_cast<std::size_t>(boxHeight))};
     const int originX = (boxWidth - inkWidth) / 2 - layout.minX;
     const int originY = (boxHeight - inkHeight) / 2 - layout.minY;
-    for (const Glyph &glyph : layout.glyphs) {
+    for (const Glyph& glyph : layout.glyphs) {
       for (int y = 0; y < glyph.rows; ++y) {
         for (int x = 0; x < glyph.width; ++x) {
           const auto at = static_cast<std::size_t>((originY + glyph.top + y) * boxWidth + originX +

@@ -14,14 +14,14 @@ struct Coverage {
 
 class TextRenderer {
 public:
-  explicit TextRenderer(const std::string &fontPath);
+  explicit TextRenderer(const std::string& fontPath);
   ~TextRenderer();
-  TextRenderer(const TextRenderer &) = delete;
-  TextRenderer &operator=(const TextRenderer &) = delete;
+  TextRenderer(const TextRenderer&) = delete;
+  TextRenderer& operator=(const TextRenderer&) = delete;
 
   // The largest size up to maxPixelSize whose ink fits the box with the given
   // margin, centred on the box's middle. Throws if the text cannot be drawn.
-  Coverage render(const std::string &text, int boxWidth, int boxHeight, int maxPixelSize,
+  Coverage render(const std::string& text, int boxWidth, int boxHeight, int maxPixelSize,
                   int margin);
 
 private:
