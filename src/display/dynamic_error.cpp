@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "display/ptc.h"
 #include "platform/message_box.h"
 
@@ -7,9 +5,7 @@ namespace ptc {
 
 DynamicError::DynamicError(const std::string& message) : std::runtime_error(message) {}
 
-void DynamicError::report() const {
-  std::fprintf(stderr, "velvetstaticfog: %s\n", what());
-  MessageBoxA(nullptr, what(), "Error", MB_OK);
-}
+// The box also puts its text on standard error, with or without a screen.
+void DynamicError::report() const { MessageBoxA(nullptr, what(), "Error", MB_OK); }
 
 } // namespace ptc

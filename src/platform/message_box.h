@@ -1,6 +1,6 @@
 #pragma once
-// A modal box with a caption, a text and an OK button. Without any display it
-// writes caption and text to standard error instead. Never aborts.
+// A modal box with a caption, a text and an OK button. Caption and text also
+// go to standard error, so they are seen even without a display. Never aborts.
 
 #include "platform/win_types.h"
 

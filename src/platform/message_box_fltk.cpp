@@ -30,9 +30,11 @@ int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* 
   // Windows' own caption for a box without one.
   const char* shownCaption = caption != nullptr ? caption : "Error";
 
+  // Echoed for whoever started the program from a terminal, and the only
+  // trace when there is no screen to show the box on.
+  std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
+  std::fflush(stderr);
   if (!displayAvailable()) {
-    std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
-    std::fflush(stderr);
     return IDOK;
   }
 
