@@ -27,8 +27,7 @@ template <void (*compose)(std::uint32_t*)> void composeFrames(benchmark::State& 
   for (auto _ : state) {
     const float swing = static_cast<float>(elapsed % 1000) / 1000.0f;
     colourFactors = ColourFactors{0.4f + swing, 1.3f - swing, 0.2f + swing * 0.5f};
-    frameCursor = 0;
-    timeCursor = static_cast<std::int32_t>(elapsed * 2000u);
+    startFrameCounters(elapsed);
     compose(surface.data());
     benchmark::DoNotOptimize(surface.data());
     benchmark::ClobberMemory();

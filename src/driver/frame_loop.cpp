@@ -22,8 +22,7 @@ FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM
     BASS_ChannelGetData(stream, spectrum.data(), spectrumRequest1024);
     colourFactors = computeColourFactors(spectrum.data());
 
-    frameCursor = 0;
-    timeCursor = static_cast<std::int32_t>(elapsed * 2000u);
+    startFrameCounters(elapsed);
 
     composeFrame(static_cast<std::uint32_t*>(surface.lock()));
     surface.unlock();

@@ -116,6 +116,12 @@ void drawRuleLines(std::uint32_t imageIndex) {
 
 } // namespace
 
+void startFrameCounters(std::uint32_t elapsed) {
+  constexpr std::uint32_t samplesPerMillisecond = 2000;
+  frameCursor = 0;
+  timeCursor = static_cast<std::int32_t>(elapsed * samplesPerMillisecond);
+}
+
 void setCompositionThreads(int threads) {
   compositionThreads = threads < 1 ? 1 : threads;
 }

@@ -13,6 +13,10 @@ extern std::int32_t lastRed;
 extern std::int32_t lastGreen;
 extern std::int32_t lastBlue;
 
+// The counters' start values for a frame `elapsed` ms into the show:
+// 0 and elapsed x 2000, wrapping in 32 bits.
+void startFrameCounters(std::uint32_t elapsed);
+
 // The composition the show uses.
 void composeFrame(std::uint32_t* pixels);
 // The straight-loop reference the fast one is checked against.

@@ -55,7 +55,7 @@ TEST_P(CompositionAllocationTest, FramesAllocateNothing) {
   GetParam().compose(pixels.data());
   const long before = allocationCount.load();
   for (std::uint32_t elapsed = 0; elapsed < 20; ++elapsed) {
-    startFrameAt(elapsed * 997u);
+    startFrameCounters(elapsed * 997u);
     GetParam().compose(pixels.data());
   }
   EXPECT_EQ(allocationCount.load() - before, 0);

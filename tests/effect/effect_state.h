@@ -26,9 +26,3 @@ inline void clearImageBank() {
     image.fill(0);
   }
 }
-
-// The counters' start values the frame loop sets for `elapsed` milliseconds.
-inline void startFrameAt(std::uint32_t elapsed) {
-  frameCursor = 0;
-  timeCursor = static_cast<std::int32_t>(elapsed * 2000u);
-}

@@ -135,7 +135,7 @@ TEST_F(FastCompositionTest, MatchesPlainForShowLikeFrames) {
   // Frames as the loop drives them, from the seeded sequence on.
   std::mt19937 random(1);
   for (int frame = 0; frame < 16; ++frame) {
-    startFrameAt(elapsedNearWraps(random));
+    startFrameCounters(elapsedNearWraps(random));
     colourFactors = ColourFactors{std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
                                   std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
                                   std::uniform_real_distribution<float>(-2.0f, 3.0f)(random)};
@@ -147,7 +147,7 @@ TEST_F(FastCompositionTest, MatchesPlainForExtremeFactorsAndCounters) {
   std::mt19937 random(2);
   for (int frame = 0; frame < 24; ++frame) {
     if (frame % 2 == 0) {
-      startFrameAt(elapsedNearWraps(random));
+      startFrameCounters(elapsedNearWraps(random));
     } else {
       frameCursor = static_cast<std::int32_t>(random());
       timeCursor = static_cast<std::int32_t>(random());
@@ -164,7 +164,7 @@ TEST_F(FastCompositionTest, MatchesPlainAfterHoursOfRunning) {
   std::mt19937 random(3);
   std::uint32_t elapsed = 2147480;
   for (int frame = 0; frame < 8; ++frame, elapsed += 1) {
-    startFrameAt(elapsed);
+    startFrameCounters(elapsed);
     colourFactors = ColourFactors{specialFactor(random), 1.5f, -0.75f};
     expectSameFrame("frame near the wrap");
   }
@@ -178,7 +178,7 @@ TEST_F(FastCompositionTest, MatchesPlainForAnyTableContents) {
       entry = random() % 4 == 0 ? static_cast<std::int32_t>(random())
                                 : static_cast<std::int32_t>(random() % 255);
     }
-    startFrameAt(elapsedNearWraps(random));
+    startFrameCounters(elapsedNearWraps(random));
     colourFactors =
         ColourFactors{specialFactor(random), specialFactor(random), specialFactor(random)};
     expectSameFrame("arbitrary table");

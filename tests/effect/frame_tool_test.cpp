@@ -116,7 +116,7 @@ TEST_F(FrameToolTest, RawFrameIsTheComposedFrame) {
   nextRandom();
   nextRandom();
   colourFactors = ColourFactors{1.5f, -2.0f, 0.25f};
-  startFrameAt(31000);
+  startFrameCounters(31000);
   std::vector<std::uint32_t> expected(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
   composeFramePlain(expected.data());
   clearImageBank();

@@ -27,8 +27,7 @@ std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments
   // The image indices of the frames before this one.
   skipRandom(arguments.frame - 1);
   colourFactors = arguments.factors;
-  frameCursor = 0;
-  timeCursor = static_cast<std::int32_t>(arguments.elapsed * 2000u);
+  startFrameCounters(arguments.elapsed);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
   composeFrame(pixels.data());
   return pixels;
