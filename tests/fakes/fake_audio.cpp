@@ -66,7 +66,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   if (!state.spectrum(magnitudes))
     return audioRequestFailed;
   std::memcpy(buffer, magnitudes, sizeof magnitudes);
-  return sizeof magnitudes;
+  return spectrumBytes;
 }
 
 BOOL BASS_Stop() {
