@@ -10,10 +10,16 @@ all: build
 deps:
 	@scripts/install-deps
 
-# Configure once; CMake re-runs itself when its files change.
-$(BUILD)/CMakeCache.txt:
+# Developer builds: warnings are errors and every optional part is built,
+# so a missing library fails here instead of silently skipping tests.
+DEV_OPTIONS = -DVSF_WERROR=ON -DVSF_TESTS=ON
+
+# Configure once, and again when these options change; CMake re-runs itself
+# when its own files change.
+$(BUILD)/CMakeCache.txt: Makefile
 	@scripts/install-deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(DEV_OPTIONS) -DVSF_BENCH=ON \
+	  -DVSF_PICTURE_GENERATOR=ON
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -28,9 +34,10 @@ bench: build
 	cmake --build $(BUILD) --target run-benchmarks
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of the tests (clang).
-$(ASAN_BUILD)/CMakeCache.txt:
+$(ASAN_BUILD)/CMakeCache.txt: Makefile
 	@scripts/install-deps
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVSF_SANITIZE=ON -DVSF_BENCH=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug $(DEV_OPTIONS) \
+	  -DVSF_SANITIZE=ON -DVSF_BENCH=OFF -DVSF_PICTURE_GENERATOR=OFF
 
 asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
