@@ -9,6 +9,7 @@
 #include "platform/dialog_check_box.h"
 #include "platform/dialog_layout.h"
 #include "platform/display_available.h"
+#include "platform/fltk_options.h"
 #include "platform/window_decorations_x11.h"
 #include "resources/dialog_template.h"
 #include "resources/program_icon.h"
@@ -279,6 +280,7 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /
   }
   const DialogTemplate* dialog =
       findDialogTemplate(LOWORD(reinterpret_cast<std::uintptr_t>(templateName)));
+  useDefaultFltkOptions();
   if (dialog == nullptr || !displayAvailable()) {
     return dialogFailed;
   }

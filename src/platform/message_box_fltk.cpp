@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "platform/display_available.h"
+#include "platform/fltk_options.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -34,6 +35,7 @@ int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* 
   // trace when there is no screen to show the box on.
   std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
   std::fflush(stderr);
+  useDefaultFltkOptions();
   if (!displayAvailable()) {
     return IDOK;
   }
