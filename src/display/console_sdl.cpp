@@ -12,6 +12,7 @@
 #include "display/key_codes.h"
 #include "display/ptc.h"
 #include "display/sdl_console.h"
+#include "display/shader_cache.h"
 #include "resources/program_icon.h"
 
 namespace ptc {
@@ -160,6 +161,7 @@ void Console::open(const std::string& title, int width, int height, const Format
   }
 
   try {
+    turnShaderCachesOff();
     SDL_ClearError(); // so that a failure below carries its own explanation
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throwSdlError(driverChosen ? "cannot start the video system" : missingDisplayMessage());
