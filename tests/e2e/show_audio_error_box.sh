@@ -10,6 +10,6 @@ vsf_start_program -u SDL_AUDIODRIVER
 window=$(vsf_wait_window '^velvetstaticfog_1$' 30) || vsf_fail "the show's window did not appear"
 sleep 0.5
 vsf_key "$window" Escape
-vsf_wait_exit 5 || vsf_fail "still running after Escape"
+vsf_wait_exit 20 || vsf_fail "still running after Escape"
 [ "$VSF_EXIT_CODE" = 0 ] || vsf_fail "exit code $VSF_EXIT_CODE"
 vsf_pass "past any audio error box to the show and out with 0"
