@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "audio/audio_device.h"
 #include "audio/bass.h"
+#include "audio/data_file.h"
 #include "audio/music_stream.h"
 #include "audio/vorbis_loop_decoder.h"
 
@@ -103,8 +105,8 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWO
   }
 
   DecoderError decoderError = DecoderError::none;
-  auto decoder = VorbisLoopDecoder::open(static_cast<const char*>(file), layer.device->sampleRate(),
-                                         decoderError);
+  const std::string path = findDataFile(static_cast<const char*>(file));
+  auto decoder = VorbisLoopDecoder::open(path.c_str(), layer.device->sampleRate(), decoderError);
   if (!decoder) {
     lastError = decoderError == DecoderError::file ? audioErrorFileOpen : audioErrorFormat;
     return 0;
