@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench asan fuzz clean distclean
+.PHONY: all deps build run test bench package asan fuzz clean distclean
 
 all: build
 
@@ -32,6 +32,10 @@ test: build
 
 bench: build
 	cmake --build $(BUILD) --target run-benchmarks
+
+# A Debian package of the install, in $(BUILD).
+package: build
+	cd $(BUILD) && cpack
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of the tests (clang).
 $(ASAN_BUILD)/CMakeCache.txt: Makefile
