@@ -1,0 +1,53 @@
+#pragma once
+// The music read front to back without a sound device, looping at its end,
+// for programs that render the show off line: the spectrum of the window
+// ending at any position is that of the live layer (the same decoder, mono
+// mix and transform), and every decoded frame can be passed on as it comes.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "audio/sample_history.h"
+#include "audio/spectrum_analyser.h"
+#include "audio/vorbis_loop_decoder.h"
+
+class MusicTimeline {
+public:
+  // Interleaved stereo frames and the stream position of the first of them.
+  using Listener =
+      std::function<void(const float* stereo, std::size_t frames, std::uint64_t position)>;
+
+  // Nothing, with `error` set, when the file cannot be read or decoded.
+  static std::unique_ptr<MusicTimeline> open(const char* path, std::uint32_t sampleRate,
+                                             DecoderError& error);
+
+  std::uint32_t sampleRate() const { return sampleRate_; }
+  // Frames decoded so far; positions count on across loops.
+  std::uint64_t position() const { return position_; }
+
+  // Decodes on until `end`, handing each chunk to the listener, if any.
+  void decodeTo(std::uint64_t end);
+  void setListener(Listener listener) { listener_ = std::move(listener); }
+
+  // 512 magnitudes of the 1024 frames ending just before `end`, decoding on
+  // to it first; frames before the start count as silence. `end` must not
+  // lie further back than the history reaches (a few thousand frames).
+  void spectrumEnding(std::uint64_t end, float* magnitudes);
+
+private:
+  MusicTimeline(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate);
+
+  std::unique_ptr<VorbisLoopDecoder> decoder_;
+  std::uint32_t sampleRate_;
+  std::uint64_t position_ = 0;
+  SampleHistory history_;
+  SpectrumAnalyser analyser_;
+  Listener listener_;
+};
+
+// The stream position of a moment `milliseconds` into the music.
+constexpr std::uint64_t musicPositionAt(std::uint64_t milliseconds, std::uint32_t sampleRate) {
+  return milliseconds * sampleRate / 1000;
+}
