@@ -18,9 +18,7 @@
 
 namespace {
 
-constexpr char musicFileName[] = "qx-731_030321_4_tessellated.ogg";
 constexpr char showTitle[] = "velvetstaticfog_1";
-constexpr DWORD outputFrequency = 44100;
 
 // Runs from the opened console to the end of the frame loop. The display
 // objects are declared in creation order so that they go in reverse.

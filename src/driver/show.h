@@ -2,6 +2,11 @@
 
 #include "platform/win_types.h"
 
+// Looked up in the current directory.
+inline constexpr char musicFileName[] = "qx-731_030321_4_tessellated.ogg";
+// The rate the music is played, and captured, at.
+inline constexpr DWORD outputFrequency = 44100;
+
 // The whole show: loads the pictures, sets up audio, asks for the options,
 // opens the console and runs the frames. Returns the process exit code:
 // 1 when the setup dialog is cancelled, 0 otherwise.

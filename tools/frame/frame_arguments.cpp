@@ -1,5 +1,8 @@
 #include "frame_arguments.h"
 
+#include "audio/music_timeline.h"
+#include "driver/show.h"
+
 #include <array>
 #include <bit>
 #include <cstdlib>
@@ -71,6 +74,20 @@ std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::s
   return computeColourFactors(spectrum.data());
 }
 
+// What the show's audio layer reports for the moment `elapsed` ms into the music.
+std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint32_t elapsed,
+                                              std::string& problem) {
+  DecoderError error = DecoderError::none;
+  const auto music = MusicTimeline::open(path.c_str(), outputFrequency, error);
+  if (!music) {
+    problem = "cannot read the music file " + path;
+    return std::nullopt;
+  }
+  std::array<float, spectrumBins> spectrum{};
+  music->spectrumEnding(musicPositionAt(elapsed, outputFrequency), spectrum.data());
+  return computeColourFactors(spectrum.data());
+}
+
 } // namespace
 
 std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
@@ -79,6 +96,7 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
   bool haveFrame = false, haveElapsed = false, haveFactors = false, haveFormat = false,
        haveOutput = false;
   std::optional<std::string> spectrumPath;
+  std::optional<std::string> musicPath;
   const auto fail = [&problem](std::string text) {
     problem = std::move(text);
     return std::nullopt;
@@ -110,8 +128,8 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
       }
       arguments.elapsed = static_cast<std::uint32_t>(*elapsed);
     } else if (option == "--factors" && valuesLeft >= 3) {
-      if (!once(haveFactors) || spectrumPath) {
-        return fail("give --factors or --spectrum once");
+      if (!once(haveFactors) || spectrumPath || musicPath) {
+        return fail("give one of --factors, --spectrum or --music, once");
       }
       const auto red = parseFloat(argv[i + 1]);
       const auto green = parseFloat(argv[i + 2]);
@@ -122,10 +140,15 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
       }
       arguments.factors = ColourFactors{*red, *green, *blue};
     } else if (option == "--spectrum" && valuesLeft >= 1) {
-      if (haveFactors || spectrumPath) {
-        return fail("give --factors or --spectrum once");
+      if (haveFactors || spectrumPath || musicPath) {
+        return fail("give one of --factors, --spectrum or --music, once");
       }
       spectrumPath = argv[++i];
+    } else if (option == "--music" && valuesLeft >= 1) {
+      if (haveFactors || spectrumPath || musicPath) {
+        return fail("give one of --factors, --spectrum or --music, once");
+      }
+      musicPath = argv[++i];
     } else if (option == "--format" && valuesLeft >= 1) {
       if (!once(haveFormat)) {
         return fail("--format given twice");
@@ -150,11 +173,19 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
       return fail("unexpected or incomplete argument " + std::string(option));
     }
   }
-  if (!haveFrame || !haveElapsed || !haveOutput || (!haveFactors && !spectrumPath)) {
-    return fail("--frame, --elapsed, --out and one of --factors or --spectrum are required");
+  if (!haveFrame || !haveElapsed || !haveOutput || (!haveFactors && !spectrumPath && !musicPath)) {
+    return fail(
+        "--frame, --elapsed, --out and one of --factors, --spectrum or --music are required");
   }
   if (spectrumPath) {
     const auto factors = readSpectrumFactors(*spectrumPath, problem);
+    if (!factors) {
+      return std::nullopt;
+    }
+    arguments.factors = *factors;
+  }
+  if (musicPath) {
+    const auto factors = readMusicFactors(*musicPath, arguments.elapsed, problem);
     if (!factors) {
       return std::nullopt;
     }

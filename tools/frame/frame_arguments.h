@@ -1,6 +1,8 @@
 #pragma once
 // The command line of velvetstaticfog-frame:
-//   --frame N --elapsed MS (--factors R G B | --spectrum FILE) [--format raw|ppm] --out FILE
+//   --frame N --elapsed MS (--factors R G B | --spectrum FILE | --music FILE)
+//   [--format raw|ppm] --out FILE
+// --music takes the spectrum the show's audio layer gives at the elapsed time.
 
 #include <cstdint>
 #include <optional>
@@ -13,14 +15,14 @@ enum class FrameFormat { raw, ppm };
 struct FrameArguments {
   std::uint64_t frame = 0;   // 1 for the first frame of a run
   std::uint32_t elapsed = 0; // the frame's elapsed milliseconds
-  ColourFactors factors;     // given, or computed from the spectrum file
+  ColourFactors factors;     // given, or computed from the spectrum or music file
   FrameFormat format = FrameFormat::raw;
   std::string outputPath;
 };
 
-constexpr const char* frameUsage =
-    "usage: velvetstaticfog-frame --frame N --elapsed MS (--factors R G B | --spectrum FILE) "
-    "[--format raw|ppm] --out FILE";
+constexpr const char* frameUsage = "usage: velvetstaticfog-frame --frame N --elapsed MS "
+                                   "(--factors R G B | --spectrum FILE | --music FILE) "
+                                   "[--format raw|ppm] --out FILE";
 
 // Parses and checks everything, reading the spectrum file if one is named.
 // On failure returns nothing and sets `problem` to a short description.
