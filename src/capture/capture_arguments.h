@@ -1,0 +1,31 @@
+#pragma once
+// The command line of velvetstaticfog-capture, checked, and the frames it asks for.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "capture/capture_session.h"
+#include "capture/video_file.h"
+
+constexpr const char* captureUsage =
+    "usage: velvetstaticfog-capture --out FILE [--fps N] [--start MS] [--seconds S] [--scale K] "
+    "[--quality Q] [--lossless] [--force]";
+
+struct CaptureArguments {
+  std::string outputPath;
+  int fps = 60;
+  std::uint32_t startMs = 0;
+  std::uint32_t spanMs = 573000; // the whole show
+  bool force = false;
+  VideoSettings video; // container from the file's extension
+};
+
+// Nothing, with `problem` set to a short description, when the command line
+// is not one the program takes.
+std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* const* argv,
+                                                      std::string& problem);
+
+// The show's frames from the first at or after the start to the last before
+// the span's end, at the video's frame rate.
+CapturePlan capturePlanFor(const CaptureArguments& arguments, std::uint32_t sampleRate);
