@@ -22,7 +22,7 @@ std::optional<std::uint64_t> parseWhole(std::string_view text, std::uint64_t lim
     if (c < '0' || c > '9')
       return std::nullopt;
     const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (limit - digit) / 10)
+    if (digit > limit || value > (limit - digit) / 10)
       return std::nullopt;
     value = value * 10 + digit;
   }

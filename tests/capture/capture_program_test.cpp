@@ -1,0 +1,369 @@
+// Runs the built velvetstaticfog-capture and reads what it wrote back with
+// libavformat and libavcodec: the frames against velvetstaticfog-frame, the
+// sound against the music, and the ways a capture is refused or cut short.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decoded_media.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* musicName = "qx-731_030321_4_tessellated.ogg";
+constexpr int usageExit = 2;
+constexpr int failedExit = 1;
+constexpr std::size_t showPixels = 640u * 480u;
+constexpr int sampleRate = 44100;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A started program: its standard error goes to a file, the rest to nothing.
+class Program {
+public:
+  Program(const std::string& executable, const std::vector<std::string>& arguments,
+          const fs::path& folder, const fs::path& errors) {
+    std::vector<std::string> words{executable};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    pid_ = fork();
+    if (pid_ == 0) {
+      std::vector<char*> argv;
+      for (std::string& word : words)
+        argv.push_back(word.data());
+      argv.push_back(nullptr);
+      const int errorFile = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int nothing = open("/dev/null", O_RDWR);
+      if (chdir(folder.c_str()) != 0 || errorFile < 0 || nothing < 0)
+        _exit(127);
+      dup2(nothing, STDIN_FILENO);
+      dup2(nothing, STDOUT_FILENO);
+      dup2(errorFile, STDERR_FILENO);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+  }
+  ~Program() {
+    if (pid_ > 0 && !ended_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  void signal(int number) const { kill(pid_, number); }
+
+  // The exit code, or -1 for a process ended by a signal or still running
+  // after `limit` (which is then killed).
+  int wait(std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        ended_ = true;
+        return -1;
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    ended_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+private:
+  pid_t pid_ = -1;
+  bool ended_ = false;
+};
+
+struct Outcome {
+  int exitCode;
+  std::string errors;
+};
+
+class CaptureProgramTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    folder_ =
+        fs::path(::testing::TempDir()) /
+        ("capture_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+
+  // A folder to run in, with or without the show's music beside it.
+  fs::path runFolder(const std::string& name, bool withMusic) const {
+    const fs::path folder = folder_ / name;
+    fs::create_directories(folder);
+    if (withMusic)
+      fs::create_symlink(musicPath(), folder / musicName);
+    return folder;
+  }
+
+  static fs::path musicPath() { return fs::path(VSF_BUILD_DIR) / musicName; }
+
+  Outcome capture(const fs::path& folder, const std::vector<std::string>& arguments,
+                  std::chrono::seconds limit = 300s) const {
+    const fs::path errors = folder_ / "capture-errors.txt";
+    Program program(VSF_CAPTURE_PROGRAM, arguments, folder, errors);
+    const int code = program.wait(limit);
+    return Outcome{code, readFile(errors)};
+  }
+
+  // The frame tool's picture of show frame `index` (0 at the start), with the
+  // spectrum the music gives at that moment, top byte cleared.
+  std::vector<std::uint32_t> toolFrame(std::uint64_t index, std::uint32_t elapsed) const {
+    const fs::path out = folder_ / "tool.raw";
+    const fs::path errors = folder_ / "tool-errors.txt";
+    Program tool(VSF_FRAME_TOOL,
+                 {"--frame", std::to_string(index + 1), "--elapsed", std::to_string(elapsed),
+                  "--music", musicPath().string(), "--format", "raw", "--out", out.string()},
+                 folder_, errors);
+    EXPECT_EQ(tool.wait(60s), 0) << readFile(errors);
+    const std::string bytes = readFile(out);
+    std::vector<std::uint32_t> pixels(showPixels, 0);
+    if (bytes.size() == showPixels * 4)
+      std::copy_n(bytes.data(), bytes.size(), reinterpret_cast<char*>(pixels.data()));
+    for (std::uint32_t& pixel : pixels)
+      pixel &= 0x00FFFFFFu;
+    return pixels;
+  }
+
+  fs::path folder_;
+};
+
+// Every captured frame n of a lossless capture is the frame tool's frame for
+// the same number, moment and music; every show pixel is a scale x scale
+// block; the sound is the music from the first frame's moment, as long as
+// the frames. --force replaces what stood under the name.
+TEST_F(CaptureProgramTest, LosslessCaptureIsTheShowFrameByFrameWithItsMusic) {
+  const fs::path folder = runFolder("run", true);
+  struct Case {
+    int fps;
+    int scale;
+    const char* startMs;
+    const char* seconds;
+    std::uint64_t firstFrame; // of the whole show
+    std::uint64_t frames;
+  };
+  // 15 fps puts frames between milliseconds (66.67 ms apart); 7 fps and
+  // 1001 ms start between frames, so the first frame is the next one.
+  for (const Case& c : {Case{15, 1, "20000", "2", 300, 30}, Case{7, 2, "1001", "0.6", 8, 4}}) {
+    SCOPED_TRACE("fps " + std::to_string(c.fps) + ", scale " + std::to_string(c.scale));
+    const fs::path out = folder / "show.mkv";
+    writeFile(out, "an older capture");
+    const Outcome outcome = capture(
+        folder, {"--out", "show.mkv", "--lossless", "--force", "--fps", std::to_string(c.fps),
+                 "--scale", std::to_string(c.scale), "--start", c.startMs, "--seconds", c.seconds});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{musicName, "show.mkv"}));
+
+    const DecodedMedia media = decodeMedia(out.string(), true);
+    EXPECT_EQ(media.videoCodec, "ffv1");
+    EXPECT_EQ(media.audioCodec, "flac");
+    ASSERT_EQ(media.width, 640 * c.scale);
+    ASSERT_EQ(media.height, 480 * c.scale);
+    ASSERT_EQ(media.pictures.size(), c.frames);
+    for (std::uint64_t k = 0; k < c.frames; ++k) {
+      const std::uint64_t n = c.firstFrame + k;
+      const auto elapsed = static_cast<std::uint32_t>(n * 1000 / static_cast<unsigned>(c.fps));
+      const std::vector<std::uint32_t> expected = toolFrame(n, elapsed);
+      const std::vector<std::uint32_t>& got = media.pictures[k];
+      std::size_t differing = 0;
+      for (std::size_t y = 0; y < 480u * static_cast<unsigned>(c.scale); ++y)
+        for (std::size_t x = 0; x < 640u * static_cast<unsigned>(c.scale); ++x)
+          differing += got[y * 640u * static_cast<unsigned>(c.scale) + x] !=
+                       expected[(y / static_cast<unsigned>(c.scale)) * 640u +
+                                x / static_cast<unsigned>(c.scale)];
+      ASSERT_EQ(differing, 0u) << "frame " << k << " (show frame " << n << ", " << elapsed
+                               << " ms)";
+    }
+
+    // The music decoded independently, by FFmpeg's own Vorbis decoder.
+    const std::size_t soundStart = c.firstFrame * sampleRate / static_cast<unsigned>(c.fps);
+    const std::size_t soundFrames =
+        (c.firstFrame + c.frames) * sampleRate / static_cast<unsigned>(c.fps) - soundStart;
+    const DecodedMedia music = decodeMedia(musicPath().string(), false, soundStart + soundFrames);
+    ASSERT_EQ(media.sampleRate, sampleRate);
+    // FLAC blocks are 4608 frames at most; the track ends where the last frame does.
+    EXPECT_NEAR(static_cast<double>(media.sound.size() / 2), static_cast<double>(soundFrames), 1.0);
+    ASSERT_GE(media.sound.size(), 2 * soundFrames);
+    ASSERT_GE(music.sound.size(), 2 * (soundStart + soundFrames));
+    const auto largestDifference = [&](std::size_t shift) {
+      float largest = 0.0f;
+      for (std::size_t i = 0; i + 2 * shift < 2 * soundFrames; ++i)
+        largest =
+            std::max(largest, std::abs(media.sound[i] - music.sound[2 * (soundStart + shift) + i]));
+      return largest;
+    };
+    // Within 24-bit rounding and two decoders' float arithmetic; one frame
+    // off is far worse.
+    EXPECT_LT(largestDifference(0), 2e-4f);
+    EXPECT_GT(largestDifference(1), 1e-3f);
+    fs::remove(out);
+  }
+}
+
+// Bad command lines, an existing output, a folder that takes no file and a
+// missing or broken music file: the right exit code and message, and no
+// file left behind or touched.
+TEST_F(CaptureProgramTest, RefusesWhatItCannotDoAndTouchesNothing) {
+  const fs::path folder = runFolder("run", true);
+  const std::vector<std::vector<std::string>> badLines = {
+      {},
+      {"--out"},
+      {"--fps", "30"},
+      {"--out", "show.avi"},
+      {"--out", "show.mp4", "--fps", "0"},
+      {"--out", "show.mp4", "--fps", "12.5"},
+      {"--out", "show.mp4", "--start", "-5"},
+      {"--out", "show.mp4", "--seconds", "0"},
+      {"--out", "show.mp4", "--seconds", "574"},
+      {"--out", "show.mp4", "--start", "572000", "--seconds", "2"},
+      {"--out", "show.mp4", "--scale", "5"},
+      {"--out", "show.mp4", "--quality", "52"},
+      {"--out", "show.mp4", "--lossless"},
+      {"--out", "show.mkv", "--lossless", "--quality", "10"},
+      {"--out", "show.mp4", "--force", "--force"},
+      {"--out", "show.mp4", "--colour"},
+  };
+  for (const auto& line : badLines) {
+    std::string shown;
+    for (const std::string& word : line)
+      shown += word + " ";
+    SCOPED_TRACE(shown);
+    const Outcome outcome = capture(folder, line, 60s);
+    EXPECT_EQ(outcome.exitCode, usageExit);
+    EXPECT_EQ(std::count(outcome.errors.begin(), outcome.errors.end(), '\n'), 1) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("usage: velvetstaticfog-capture --out FILE [--fps N] "
+                                  "[--start MS] [--seconds S] [--scale K] [--quality Q] "
+                                  "[--lossless] [--force]"),
+              std::string::npos)
+        << outcome.errors;
+  }
+  EXPECT_EQ(folderEntries(folder), std::vector<std::string>{musicName});
+
+  // An existing file stays as it is without --force.
+  writeFile(folder / "show.mp4", "someone's video");
+  Outcome outcome = capture(folder, {"--out", "show.mp4", "--seconds", "0.1"});
+  EXPECT_EQ(outcome.exitCode, failedExit);
+  EXPECT_NE(outcome.errors.find("show.mp4 already exists; add --force"), std::string::npos)
+      << outcome.errors;
+  EXPECT_EQ(readFile(folder / "show.mp4"), "someone's video");
+  EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{musicName, "show.mp4"}));
+
+  // A folder that is not there; and, for a user the permissions hold, one
+  // that may not be written.
+  outcome = capture(folder, {"--out", "missing/show.mp4", "--seconds", "0.1"});
+  EXPECT_EQ(outcome.exitCode, failedExit);
+  EXPECT_NE(outcome.errors.find("cannot write in missing"), std::string::npos) << outcome.errors;
+  if (geteuid() != 0) {
+    const fs::path locked = runFolder("locked", false);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    outcome = capture(folder, {"--out", (locked / "show.mp4").string(), "--seconds", "0.1"});
+    EXPECT_EQ(outcome.exitCode, failedExit);
+    EXPECT_NE(outcome.errors.find("cannot write in"), std::string::npos) << outcome.errors;
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_TRUE(folderEntries(locked).empty());
+  }
+
+  // Without its music, or with a file that is no music, nothing is written.
+  const fs::path silent = runFolder("no-music", false);
+  outcome = capture(silent, {"--out", "show.mp4", "--seconds", "0.1"});
+  EXPECT_EQ(outcome.exitCode, failedExit);
+  EXPECT_NE(outcome.errors.find(std::string("cannot read the music file ") + musicName),
+            std::string::npos)
+      << outcome.errors;
+  EXPECT_TRUE(folderEntries(silent).empty());
+  writeFile(silent / musicName, std::string(5000, 'x'));
+  outcome = capture(silent, {"--out", "show.mp4", "--seconds", "0.1"});
+  EXPECT_EQ(outcome.exitCode, failedExit);
+  EXPECT_NE(outcome.errors.find("is not Ogg Vorbis music"), std::string::npos) << outcome.errors;
+  EXPECT_EQ(folderEntries(silent), std::vector<std::string>{musicName});
+}
+
+// Ctrl-C or SIGTERM in the middle of a whole-show capture: the file holds
+// what was captured, plays with picture and sound of the same length, and
+// the program says so.
+TEST_F(CaptureProgramTest, InterruptedCaptureLeavesAPlayableFile) {
+  struct Case {
+    int signal;
+    const char* name;
+    const char* said;
+  };
+  for (const Case& c : {Case{SIGINT, "show.mp4", "stopped by Ctrl-C (SIGINT)"},
+                        Case{SIGTERM, "show.mkv", "stopped by SIGTERM"}}) {
+    SCOPED_TRACE(c.name);
+    const fs::path folder = runFolder(std::string("run-") + std::to_string(c.signal), true);
+    const fs::path errors = folder_ / "interrupted-errors.txt";
+    Program program(VSF_CAPTURE_PROGRAM, {"--out", c.name}, folder, errors);
+
+    // Signalled once the temporary file has grown by some frames.
+    const auto deadline = std::chrono::steady_clock::now() + 120s;
+    std::uintmax_t written = 0;
+    while (written < 1'000'000 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(100ms);
+      for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with(std::string(".") + c.name))
+          written = std::max(written, entry.file_size());
+    }
+    ASSERT_GE(written, 1'000'000u) << "the capture did not get going";
+    program.signal(c.signal);
+    EXPECT_EQ(program.wait(120s), 128 + c.signal);
+    const std::string said = readFile(errors);
+    EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{musicName, c.name}));
+
+    const DecodedMedia media = decodeMedia((folder / c.name).string(), false);
+    EXPECT_EQ(media.videoCodec, "h264");
+    EXPECT_EQ(media.audioCodec, "aac");
+    EXPECT_EQ(media.pixelFormat, "yuv420p");
+    EXPECT_EQ(media.width, 1280);
+    EXPECT_EQ(media.height, 960);
+    ASSERT_GT(media.pictureCount, 0u);
+    const double pictureSeconds = static_cast<double>(media.pictureCount) / 60.0;
+    const double soundSeconds = static_cast<double>(media.sound.size() / 2) / sampleRate;
+    // AAC comes in blocks of 1024 frames, plus the encoder's priming block.
+    EXPECT_NEAR(soundSeconds, pictureSeconds, 2 * 1024.0 / sampleRate);
+  }
+}
+
+} // namespace
