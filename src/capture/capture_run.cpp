@@ -112,6 +112,11 @@ int runCapture(const CaptureArguments& arguments) {
       message("the show could not open its music; nothing written");
       return failedExit;
     }
+    if (session.framesPresented() == 0 && session.stopRequested()) {
+      message(std::string("stopped by ") + signalName(stopSignal.load()) +
+              " before the first frame; nothing written");
+      return signalExitBase + stopSignal.load();
+    }
     if (session.framesPresented() == 0 ||
         (session.framesPresented() < plan.frameCount && !session.stopRequested())) {
       message("the show ended before the capture was complete; nothing written");

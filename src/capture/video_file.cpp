@@ -95,6 +95,7 @@ struct VideoFile::State {
   std::int64_t nextPicture = 0;
   std::int64_t nextSample = 0;
   bool finished = false;
+  std::int64_t finalSize = 0;
 
   void openOutput(const std::string& path, const VideoSettings& settings);
   void openVideo(const VideoSettings& settings);
@@ -311,6 +312,7 @@ void VideoFile::finish() {
   state.encode(state.audio.get(), state.audioStream, nullptr);
   state.encode(state.video.get(), state.videoStream, nullptr);
   check(av_write_trailer(state.output.get()), "cannot finish the file");
+  state.finalSize = avio_tell(state.output->pb);
   check(avio_closep(&state.output->pb), "cannot close the file");
 }
 
@@ -320,5 +322,5 @@ std::int64_t VideoFile::framesWritten() const {
 
 std::int64_t VideoFile::bytesWritten() const {
   AVIOContext* io = state_->output->pb;
-  return io != nullptr ? avio_tell(io) : 0;
+  return io != nullptr ? avio_tell(io) : state_->finalSize;
 }
