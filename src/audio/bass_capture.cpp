@@ -4,8 +4,10 @@
 // to the capture session's sound track. Output, volume and muting have no
 // meaning for a file and always succeed.
 #include <memory>
+#include <string>
 
 #include "audio/bass.h"
+#include "audio/data_file.h"
 #include "audio/music_timeline.h"
 #include "capture/capture_session.h"
 
@@ -73,8 +75,8 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWO
     return 0;
   }
   DecoderError error = DecoderError::none;
-  auto music = MusicTimeline::open(static_cast<const char*>(file),
-                                   captureSession().plan().sampleRate, error);
+  const std::string path = findDataFile(static_cast<const char*>(file));
+  auto music = MusicTimeline::open(path.c_str(), captureSession().plan().sampleRate, error);
   if (!music) {
     lastError = error == DecoderError::file ? audioErrorFileOpen : audioErrorFormat;
     return 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "audio/data_file.h"
 #include "audio/music_timeline.h"
 #include "capture/capture_session.h"
 #include "capture/output_file.h"
@@ -55,14 +56,17 @@ private:
   struct sigaction previousTerminate_ {};
 };
 
-// The show opens its music by name; a capture without it would be silent and
-// colourless, so it is refused before anything is written.
+// The show opens its music by name, where the audio layer looks for it; a
+// capture without it would be silent and colourless, so it is refused before
+// anything is written.
 bool musicReadable() {
   DecoderError error = DecoderError::none;
-  if (MusicTimeline::open(musicFileName, outputFrequency, error))
+  const std::string path = findDataFile(musicFileName);
+  if (MusicTimeline::open(path.c_str(), outputFrequency, error))
     return true;
   if (error == DecoderError::file)
-    message(std::string("cannot read the music file ") + musicFileName + " in the current folder");
+    message(std::string("cannot read the music file ") + musicFileName +
+            " in the current folder or the installed data folder");
   else
     message(std::string("the music file ") + musicFileName + " is not Ogg Vorbis music");
   return false;
