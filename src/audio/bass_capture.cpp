@@ -18,10 +18,12 @@ constexpr HSTREAM streamHandle = 0x00010001;
 struct CaptureAudio {
   bool initialised = false;
   std::unique_ptr<MusicTimeline> music;
+  bool playing = false;
 
   void freeStream() {
     captureSession().attachMusic(nullptr);
     music.reset();
+    playing = false;
   }
 };
 
@@ -102,6 +104,7 @@ BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD /*flags*/) {
     return FALSE;
   if (flush)
     return fail(audioErrorParameter);
+  layer.playing = true;
   return succeed();
 }
 
@@ -111,6 +114,11 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     return audioRequestFailed;
   if (buffer == nullptr || length != spectrumRequest1024) {
     lastError = audioErrorParameter;
+    return audioRequestFailed;
+  }
+  // As on a device: nothing to analyse before the music plays.
+  if (!layer.playing) {
+    lastError = audioErrorNotAvailable;
     return audioRequestFailed;
   }
   music->spectrumEnding(musicPositionAt(captureSession().frameMoment(), music->sampleRate()),

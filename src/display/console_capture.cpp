@@ -17,6 +17,8 @@ namespace ptc {
 namespace {
 
 constexpr int escapeKeyCode = 27;
+// As the program's console: far beyond any screen, small enough for int sizes.
+constexpr int maxSurfaceSide = 16384;
 
 void checkFormat(const Format& format) {
   if (format.bits() != 32 || format.r() != 0x00FF0000u || format.g() != 0x0000FF00u ||
@@ -75,6 +77,8 @@ bool Console::key() {
 
 // Nothing else ever arrives, so a read without a pending key ends the show too.
 Key Console::read() {
+  if (!impl_->open)
+    throw DynamicError("cannot read a key: the console is not open");
   return Key(escapeKeyCode);
 }
 
@@ -91,10 +95,10 @@ void Console::update() {
 
 Surface::Surface(int width, int height, const Format& format) {
   checkFormat(format);
-  if (width != frameWidth || height != frameHeight)
+  if (width <= 0 || height <= 0 || width > maxSurfaceSide || height > maxSurfaceSide)
     throw DynamicError("cannot create a " + std::to_string(width) + " x " + std::to_string(height) +
-                       " surface: the capture takes 640 x 480");
-  const auto count = static_cast<std::size_t>(frameWidth) * frameHeight;
+                       " surface");
+  const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   impl_ = std::make_unique<Impl>(Impl{width, height, std::vector<std::uint32_t>(count, 0)});
 }
 
@@ -116,6 +120,9 @@ void Surface::copy(Console& console) {
   Console::Impl& target = console.impl();
   if (!target.open)
     throw DynamicError("cannot copy the surface: the console is not open");
+  if (impl_->width != frameWidth || impl_->height != frameHeight)
+    throw DynamicError("cannot copy a " + std::to_string(impl_->width) + " x " +
+                       std::to_string(impl_->height) + " surface to the 640 x 480 console");
   std::copy(impl_->pixels.begin(), impl_->pixels.end(), target.picture.begin());
 }
 
