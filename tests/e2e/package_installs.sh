@@ -23,7 +23,8 @@ dpkg -x "$deb" "$root" || vsf_fail "dpkg -x failed"
 share="$root/usr/share"
 for file in usr/bin/velvetstaticfog usr/share/velvetstaticfog/qx-731_030321_4_tessellated.ogg \
   "usr/share/applications/$app_id.desktop" "usr/share/metainfo/$app_id.metainfo.xml" \
-  usr/share/man/man6/velvetstaticfog.6.gz; do
+  usr/share/man/man6/velvetstaticfog.6.gz usr/bin/velvetstaticfog-capture \
+  usr/share/man/man1/velvetstaticfog-capture.1.gz; do
   [ -s "$root/$file" ] || vsf_fail "the package has no /$file"
 done
 for size in 48 128 256; do
@@ -35,8 +36,10 @@ desktop-file-validate "$share/applications/$app_id.desktop" || vsf_fail "desktop
 grep -qx 'Icon=velvetstaticfog' "$share/applications/$app_id.desktop" || vsf_fail "entry names no icon"
 appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml" >/dev/null ||
   vsf_fail "metainfo invalid"
-MANWIDTH=80 man -l "$share/man/man6/velvetstaticfog.6.gz" 2>/dev/null | grep -q 'EXIT STATUS' ||
-  vsf_fail "the man page does not read"
+for page in man6/velvetstaticfog.6.gz man1/velvetstaticfog-capture.1.gz; do
+  MANWIDTH=80 man -l "$share/man/$page" 2>/dev/null | grep -q 'EXIT STATUS' ||
+    vsf_fail "the man page $page does not read"
+done
 
 # The unpacked program, run from an empty folder elsewhere; the noise rows
 # are only coloured when it has found the music in its data folder.
@@ -63,4 +66,9 @@ vsf_key "$window" Escape
 vsf_wait_exit 20 || vsf_fail "the unpacked show did not end after Escape"
 [ "$VSF_EXIT_CODE" = 0 ] || vsf_fail "exit code $VSF_EXIT_CODE after Escape"
 [ -z "$(find "$elsewhere" -mindepth 1)" ] || vsf_fail "the show wrote into its working folder"
-vsf_pass "the package installs a show that finds its music from any folder"
+
+# The unpacked capture program finds the same music from there.
+(cd "$elsewhere" && "$root/usr/bin/velvetstaticfog-capture" --out show.mkv --seconds 0.1 \
+  2>"$VSF_TMP/capture-errors") || vsf_fail "the unpacked capture failed: $(cat "$VSF_TMP/capture-errors")"
+[ -s "$elsewhere/show.mkv" ] || vsf_fail "the unpacked capture wrote no video"
+vsf_pass "the package installs a show and its capture that find their music from any folder"
