@@ -2,7 +2,9 @@
 // composition in this process.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <bit>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,8 +50,9 @@ protected:
 
   ToolRun runTool(const std::string& arguments) const {
     const fs::path errors = file("stderr.txt");
-    const std::string command =
-        std::string(VSF_FRAME_TOOL) + " " + arguments + " 2> '" + errors.string() + "'";
+    // Bounded, so a tool that blocks fails the test instead of hanging it.
+    const std::string command = "timeout 60 " + std::string(VSF_FRAME_TOOL) + " " + arguments +
+                                " 2> '" + errors.string() + "'";
     const int status = std::system(command.c_str());
     return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
   }
@@ -87,8 +91,6 @@ TEST_F(FrameToolTest, BadArgumentsGiveUsageAndExit2WithoutOutput) {
       "--frame 1 --elapsed 0 --factors 1 1 1 --factors 1 1 1" + out,
       "--frame 1 --frame 2 --elapsed 0 --factors 1 1 1" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --spectrum '" + file("short.bin").string() + "'" + out,
-      "--frame 1 --elapsed 0 --spectrum '" + file("short.bin").string() + "'" + out,
-      "--frame 1 --elapsed 0 --spectrum '" + file("missing.bin").string() + "'" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --format bmp" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --colour red" + out,
       "--frame 1 --elapsed 0 --factors 1 1 1 --out",
@@ -101,6 +103,78 @@ TEST_F(FrameToolTest, BadArgumentsGiveUsageAndExit2WithoutOutput) {
     EXPECT_EQ(result.errorText.find('\n'), result.errorText.size() - 1) << arguments;
     EXPECT_FALSE(fs::exists(file("frame.raw"))) << arguments;
   }
+}
+
+// Everything in the scratch folder but the tool's standard error.
+std::set<std::string> namesIn(const fs::path& directory) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    if (entry.path().filename() != "stderr.txt") {
+      names.insert(entry.path().filename().string());
+    }
+  }
+  return names;
+}
+
+TEST_F(FrameToolTest, UnusableSpectrumFilesFailWithExit1AndNoOutput) {
+  std::ofstream(file("short.bin"), std::ios::binary) << std::string(2047, '\0');
+  std::ofstream(file("long.bin"), std::ios::binary) << std::string(2049, '\0');
+  fs::create_directory(file("folder"));
+  ASSERT_EQ(mkfifo(file("fifo").c_str(), 0600), 0);
+  const std::string sources[] = {file("missing.bin").string(), file("short.bin").string(),
+                                 file("long.bin").string(),    file("folder").string(),
+                                 file("fifo").string(),        "/dev/zero"};
+  for (const std::string& source : sources) {
+    const ToolRun result = runTool("--frame 1 --elapsed 0 --spectrum '" + source + "' --out '" +
+                                   file("frame.raw").string() + "'");
+    EXPECT_EQ(result.exitCode, 1) << source;
+    EXPECT_EQ(result.errorText.rfind("velvetstaticfog-frame: ", 0), 0u) << source;
+    EXPECT_EQ(result.errorText.find("usage"), std::string::npos) << source;
+    EXPECT_EQ(result.errorText.find('\n'), result.errorText.size() - 1) << source;
+    EXPECT_FALSE(fs::exists(file("frame.raw"))) << source;
+  }
+}
+
+TEST_F(FrameToolTest, FailedWritesLeaveWhatWasThere) {
+  fs::create_directory(file("empty-folder"));
+  fs::create_symlink("/dev/full", file("full.raw"));
+  fs::create_symlink(file("no-folder") / "frame.raw", file("dangling.raw"));
+  std::vector<std::string> outputs = {"empty-folder", "full.raw", "dangling.raw",
+                                      "no-folder/frame.raw"};
+  // Root may write a read-only file, so only others can see it refused.
+  if (geteuid() != 0) {
+    std::ofstream(file("read-only.raw")) << "precious";
+    fs::permissions(file("read-only.raw"), fs::perms::owner_read);
+    outputs.emplace_back("read-only.raw");
+  }
+  const std::set<std::string> before = namesIn(directory_);
+  for (const std::string& output : outputs) {
+    const ToolRun result =
+        runTool("--frame 1 --elapsed 0 --factors 1 1 1 --out '" + file(output).string() + "'");
+    EXPECT_EQ(result.exitCode, 1) << output;
+    EXPECT_NE(result.errorText.find("cannot write"), std::string::npos) << output;
+  }
+  EXPECT_EQ(namesIn(directory_), before) << "nothing removed, nothing left behind";
+  EXPECT_TRUE(fs::is_empty(file("empty-folder")));
+  EXPECT_EQ(fs::read_symlink(file("full.raw")), "/dev/full");
+  EXPECT_TRUE(fs::is_symlink(file("dangling.raw")));
+  if (geteuid() != 0) {
+    EXPECT_EQ(readFile(file("read-only.raw")), "precious");
+  }
+
+  // A write that succeeds replaces a file in place of its old bytes, keeps its
+  // permissions, and writes through a link to the file it points at.
+  std::ofstream(file("old.raw")) << "old";
+  fs::permissions(file("old.raw"), fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("old.raw", file("link.raw"));
+  ASSERT_EQ(
+      runTool("--frame 1 --elapsed 0 --factors 1 1 1 --out '" + file("link.raw").string() + "'")
+          .exitCode,
+      0);
+  EXPECT_TRUE(fs::is_symlink(file("link.raw")));
+  EXPECT_EQ(readFile(file("old.raw")).size(), rawSize);
+  EXPECT_EQ(fs::status(file("old.raw")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(FrameToolTest, RawFrameIsTheComposedFrame) {

@@ -1,21 +1,10 @@
 #include "frame_arguments.h"
 
-#include "audio/music_timeline.h"
-#include "driver/show.h"
-
-#include <array>
-#include <bit>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string_view>
-#include <vector>
 
 namespace {
-
-constexpr std::size_t spectrumBins = 512;
-constexpr std::size_t spectrumBytes = spectrumBins * 4;
 
 // Decimal digits only: no sign, no spaces, no overflow.
 std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t limit) {
@@ -50,44 +39,6 @@ std::optional<float> parseFloat(const char* text) {
   return value;
 }
 
-std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::string& problem) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    problem = "cannot read the spectrum file " + path;
-    return std::nullopt;
-  }
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(file),
-                                std::istreambuf_iterator<char>()};
-  if (file.bad() || bytes.size() != spectrumBytes) {
-    problem = "the spectrum file must hold exactly 512 little-endian 32-bit floats";
-    return std::nullopt;
-  }
-  std::array<float, spectrumBins> spectrum{};
-  for (std::size_t bin = 0; bin < spectrumBins; ++bin) {
-    std::uint32_t word = 0;
-    for (std::size_t byte = 0; byte < 4; ++byte) {
-      word |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[bin * 4 + byte]))
-              << (8 * byte);
-    }
-    spectrum[bin] = std::bit_cast<float>(word);
-  }
-  return computeColourFactors(spectrum.data());
-}
-
-// What the show's audio layer reports for the moment `elapsed` ms into the music.
-std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint32_t elapsed,
-                                              std::string& problem) {
-  DecoderError error = DecoderError::none;
-  const auto music = MusicTimeline::open(path.c_str(), outputFrequency, error);
-  if (!music) {
-    problem = "cannot read the music file " + path;
-    return std::nullopt;
-  }
-  std::array<float, spectrumBins> spectrum{};
-  music->spectrumEnding(musicPositionAt(elapsed, outputFrequency), spectrum.data());
-  return computeColourFactors(spectrum.data());
-}
-
 } // namespace
 
 std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
@@ -95,8 +46,8 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
   FrameArguments arguments;
   bool haveFrame = false, haveElapsed = false, haveFactors = false, haveFormat = false,
        haveOutput = false;
-  std::optional<std::string> spectrumPath;
-  std::optional<std::string> musicPath;
+  std::optional<std::string>& spectrumPath = arguments.spectrumPath;
+  std::optional<std::string>& musicPath = arguments.musicPath;
   const auto fail = [&problem](std::string text) {
     problem = std::move(text);
     return std::nullopt;
@@ -176,20 +127,6 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
   if (!haveFrame || !haveElapsed || !haveOutput || (!haveFactors && !spectrumPath && !musicPath)) {
     return fail(
         "--frame, --elapsed, --out and one of --factors, --spectrum or --music are required");
-  }
-  if (spectrumPath) {
-    const auto factors = readSpectrumFactors(*spectrumPath, problem);
-    if (!factors) {
-      return std::nullopt;
-    }
-    arguments.factors = *factors;
-  }
-  if (musicPath) {
-    const auto factors = readMusicFactors(*musicPath, arguments.elapsed, problem);
-    if (!factors) {
-      return std::nullopt;
-    }
-    arguments.factors = *factors;
   }
   return arguments;
 }

@@ -15,7 +15,9 @@ enum class FrameFormat { raw, ppm };
 struct FrameArguments {
   std::uint64_t frame = 0;   // 1 for the first frame of a run
   std::uint32_t elapsed = 0; // the frame's elapsed milliseconds
-  ColourFactors factors;     // given, or computed from the spectrum or music file
+  ColourFactors factors;     // as given; with a spectrum or music file, from that
+  std::optional<std::string> spectrumPath;
+  std::optional<std::string> musicPath;
   FrameFormat format = FrameFormat::raw;
   std::string outputPath;
 };
@@ -24,7 +26,7 @@ constexpr const char* frameUsage = "usage: velvetstaticfog-frame --frame N --ela
                                    "(--factors R G B | --spectrum FILE | --music FILE) "
                                    "[--format raw|ppm] --out FILE";
 
-// Parses and checks everything, reading the spectrum file if one is named.
+// Parses and checks the arguments; the files they name are not opened here.
 // On failure returns nothing and sets `problem` to a short description.
 std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* argv,
                                                   std::string& problem);

@@ -2,7 +2,6 @@
 // would reach it and writes it to a file, for looking at and comparing.
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -11,13 +10,15 @@
 #include "effect/noise_table.h"
 #include "effect/pixel.h"
 #include "effect/random.h"
+#include "factor_files.h"
 #include "frame_arguments.h"
 #include "images/image_bank.h"
+#include "output_file.h"
 
 namespace {
 
 constexpr int badArgumentsExit = 2;
-constexpr int writeFailedExit = 1;
+constexpr int fileFailedExit = 1;
 
 std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments) {
   loadImageBank();
@@ -58,19 +59,25 @@ std::string encode(const std::vector<std::uint32_t>& pixels, FrameFormat format)
 
 int main(int argc, char** argv) {
   std::string problem;
-  const auto arguments = parseFrameArguments(argc, argv, problem);
+  auto arguments = parseFrameArguments(argc, argv, problem);
   if (!arguments) {
     std::fprintf(stderr, "velvetstaticfog-frame: %s; %s\n", problem.c_str(), frameUsage);
     return badArgumentsExit;
   }
+  if (arguments->spectrumPath || arguments->musicPath) {
+    const auto factors = arguments->spectrumPath
+                             ? readSpectrumFactors(*arguments->spectrumPath, problem)
+                             : readMusicFactors(*arguments->musicPath, arguments->elapsed, problem);
+    if (!factors) {
+      std::fprintf(stderr, "velvetstaticfog-frame: %s\n", problem.c_str());
+      return fileFailedExit;
+    }
+    arguments->factors = *factors;
+  }
   const std::string bytes = encode(composeRequestedFrame(*arguments), arguments->format);
-  std::ofstream out(arguments->outputPath, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    std::remove(arguments->outputPath.c_str());
-    std::fprintf(stderr, "velvetstaticfog-frame: cannot write %s\n", arguments->outputPath.c_str());
-    return writeFailedExit;
+  if (!writeOutputFile(arguments->outputPath, bytes, problem)) {
+    std::fprintf(stderr, "velvetstaticfog-frame: %s\n", problem.c_str());
+    return fileFailedExit;
   }
   return 0;
 }

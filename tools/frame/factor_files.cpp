@@ -1,0 +1,63 @@
+#include "factor_files.h"
+
+#include "audio/music_timeline.h"
+#include "driver/show.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+constexpr std::size_t spectrumBins = 512;
+constexpr std::size_t spectrumBytes = spectrumBins * 4;
+
+} // namespace
+
+std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::string& problem) {
+  // A folder, a device or a pipe would fail late, read forever or block.
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (!std::filesystem::is_regular_file(status)) {
+    problem = std::filesystem::exists(status) ? "the spectrum file " + path + " is not a file"
+                                              : "cannot read the spectrum file " + path;
+    return std::nullopt;
+  }
+  std::ifstream file(path, std::ios::binary);
+  // One byte more than needed tells a long file from an exact one.
+  std::array<char, spectrumBytes + 1> bytes{};
+  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!file.is_open() || file.bad()) {
+    problem = "cannot read the spectrum file " + path;
+    return std::nullopt;
+  }
+  if (file.gcount() != static_cast<std::streamsize>(spectrumBytes)) {
+    problem = "the spectrum file must hold exactly 512 little-endian 32-bit floats";
+    return std::nullopt;
+  }
+  std::array<float, spectrumBins> spectrum{};
+  for (std::size_t bin = 0; bin < spectrumBins; ++bin) {
+    std::uint32_t word = 0;
+    for (std::size_t byte = 0; byte < 4; ++byte) {
+      word |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[bin * 4 + byte]))
+              << (8 * byte);
+    }
+    spectrum[bin] = std::bit_cast<float>(word);
+  }
+  return computeColourFactors(spectrum.data());
+}
+
+std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint32_t elapsed,
+                                              std::string& problem) {
+  DecoderError error = DecoderError::none;
+  const auto music = MusicTimeline::open(path.c_str(), outputFrequency, error);
+  if (!music) {
+    problem = "cannot read the music file " + path;
+    return std::nullopt;
+  }
+  std::array<float, spectrumBins> spectrum{};
+  music->spectrumEnding(musicPositionAt(elapsed, outputFrequency), spectrum.data());
+  return computeColourFactors(spectrum.data());
+}
