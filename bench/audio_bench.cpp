@@ -1,9 +1,11 @@
 // Cost of the per-frame spectrum request: the whole BASS_ChannelGetData on a
-// stream playing on SDL's dummy output, and the transform on its own.
+// stream playing on SDL's dummy output, and the transform on its own. And
+// the cost of opening the music, clean and with 2 GiB of junk after it.
 #include <array>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <numbers>
@@ -13,6 +15,7 @@
 
 #include "audio/bass.h"
 #include "audio/spectrum_analyser.h"
+#include "audio/vorbis_loop_decoder.h"
 #include "music/vorbis_writer.h"
 
 namespace {
@@ -60,6 +63,35 @@ void transformOnly(benchmark::State& state) {
   }
 }
 BENCHMARK(transformOnly)->Unit(benchmark::kMicrosecond);
+
+// Argument: bytes after the music, zeros in a sparse file behind a little
+// random junk, so the tail costs no disk.
+void musicOpen(benchmark::State& state) {
+  const auto tailBytes = static_cast<std::uintmax_t>(state.range(0));
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("vsf-open-bench-" + std::to_string(getpid()) + ".ogg"))
+                               .string();
+  writeVorbisFile(file, toneFrames(44100 * 30), 2, 44100);
+  const std::uintmax_t musicBytes = std::filesystem::file_size(file);
+  if (tailBytes > 0) {
+    std::FILE* out = std::fopen(file.c_str(), "ab");
+    for (int i = 0; i < 4096; ++i)
+      std::fputc((i * 7919) & 0xFF, out);
+    std::fclose(out);
+    std::filesystem::resize_file(file, musicBytes + tailBytes);
+  }
+  for (auto _ : state) {
+    DecoderError error = DecoderError::none;
+    auto decoder = VorbisLoopDecoder::open(file.c_str(), 44100, error);
+    if (!decoder) {
+      state.SkipWithError("the music did not open");
+      break;
+    }
+    benchmark::DoNotOptimize(decoder.get());
+  }
+  std::filesystem::remove(file);
+}
+BENCHMARK(musicOpen)->Arg(0)->Arg(std::int64_t{2} << 30)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -24,7 +24,13 @@ VorbisLoopDecoder::open(const char* path, std::uint32_t outputRate, DecoderError
   }
 
   std::unique_ptr<VorbisLoopDecoder> decoder(new VorbisLoopDecoder);
-  const int opened = ov_fopen(path, &decoder->file_);
+  decoder->source_ = OggFileSource::open(path);
+  if (!decoder->source_) {
+    error = DecoderError::file;
+    return nullptr;
+  }
+  const int opened = ov_open_callbacks(decoder->source_.get(), &decoder->file_, nullptr, 0,
+                                       OggFileSource::callbacks);
   if (opened != 0) {
     error = opened == OV_EREAD ? DecoderError::file : DecoderError::format;
     return nullptr;

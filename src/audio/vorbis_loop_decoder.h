@@ -10,12 +10,15 @@
 #include <vector>
 #include <vorbis/vorbisfile.h>
 
+#include "audio/ogg_file_source.h"
+
 enum class DecoderError { none, file, format };
 
 class VorbisLoopDecoder {
 public:
   // Nothing, with `error` set, when the file cannot be read or holds no
-  // Vorbis stream the layer can play.
+  // Vorbis stream the layer can play. Takes bounded time whatever follows
+  // the music in the file.
   static std::unique_ptr<VorbisLoopDecoder> open(const char* path, std::uint32_t outputRate,
                                                  DecoderError& error);
   ~VorbisLoopDecoder();
@@ -34,6 +37,7 @@ private:
   // Frames decoded into the output or the converter; 0 at the end of the data.
   std::size_t decodeSome(float* out, std::size_t frames);
 
+  std::unique_ptr<OggFileSource> source_; // outlives file_, which reads through it
   OggVorbis_File file_{};
   bool fileOpen_ = false;
   int channels_ = 0;

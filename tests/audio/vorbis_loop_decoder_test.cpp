@@ -1,8 +1,13 @@
 #include "audio/vorbis_loop_decoder.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <random>
+#include <unistd.h>
 #include <vector>
 
 #include "test_music.h"
@@ -40,6 +45,19 @@ protected:
   DecoderError error = DecoderError::none;
 };
 
+// Bytes this process has read from files and pipes so far.
+std::uint64_t bytesReadSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:")
+      return value;
+  }
+  ADD_FAILURE() << "no read count in /proc/self/io";
+  return 0;
+}
+
 TEST_F(VorbisLoopDecoderTest, BadFilesAreRefusedWithTheirKindOfFailure) {
   const std::string good = folder.writeOgg("good.ogg", sineFrames(440, 0.5, 22050));
   const std::string bytes = folder.readBytes("good.ogg");
@@ -60,6 +78,62 @@ TEST_F(VorbisLoopDecoderTest, BadFilesAreRefusedWithTheirKindOfFailure) {
   EXPECT_EQ(error, DecoderError::format);
   EXPECT_NE(open(good), nullptr);
   EXPECT_EQ(error, DecoderError::none);
+
+  // A file that may not be read is a file problem too. Root reads anything,
+  // so the child that tries gives root up first.
+  const std::string locked = folder.writeBytes("locked.ogg", bytes);
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        constexpr gid_t nobody = 65534;
+        if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
+          std::_Exit(2);
+        DecoderError childError = DecoderError::none;
+        const bool refused =
+            VorbisLoopDecoder::open(locked.c_str(), outputRate, childError) == nullptr;
+        std::_Exit(refused && childError == DecoderError::file ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+// libvorbisfile alone scans back over everything after the music, in time
+// that grows with its square: a 2 GiB tail took hours.
+TEST_F(VorbisLoopDecoderTest, WhateverFollowsTheMusicIsNeitherReadNorPlayed) {
+  folder.writeOgg("tone.ogg", sineFrames(binFrequency(20), 0.5, 30000));
+  const std::string music = folder.readBytes("tone.ogg");
+  auto clean = open(folder.path("tone.ogg"));
+  ASSERT_NE(clean, nullptr);
+  const std::vector<float> expected = readAll(*clean);
+
+  std::mt19937 random(7);
+  const auto junk = [&random](std::size_t size) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+      c = static_cast<char>(random());
+    return bytes;
+  };
+  constexpr std::uintmax_t sparseTail = std::uintmax_t{2} << 30;
+  const struct {
+    std::string name;
+    std::string tail;
+    std::uintmax_t sparseBytes; // zeros after the tail, taking no disk
+  } cases[] = {
+      {"a-few-bytes.ogg", junk(10), 0},    {"page-header.ogg", "OggS" + std::string(60, '\0'), 0},
+      {"junk.ogg", junk(300000), 0},       {"sparse.ogg", junk(5000), sparseTail},
+      {"sparse-only.ogg", "", sparseTail},
+  };
+  for (const auto& c : cases) {
+    const std::string path = folder.writeBytes(c.name, music + c.tail);
+    std::filesystem::resize_file(path, music.size() + c.tail.size() + c.sparseBytes);
+    const std::uint64_t readBefore = bytesReadSoFar();
+    auto decoder = open(path);
+    const std::uint64_t readToOpen = bytesReadSoFar() - readBefore;
+    ASSERT_NE(decoder, nullptr) << c.name;
+    EXPECT_LT(readToOpen, std::uint64_t{4} << 20) << c.name;
+    EXPECT_TRUE(readAll(*decoder) == expected) << c.name;
+    std::filesystem::remove(path);
+  }
 }
 
 TEST_F(VorbisLoopDecoderTest, OnePassGivesTheWholeFileAndThenNothing) {
