@@ -2,17 +2,18 @@
 //  - a desktop-sized borderless fullscreen window or a 640 x 480 window, the
 //    picture scaled with its shape kept and without smoothing, vsync'd;
 //  - a key queue fed from SDL's events, which every operation pumps;
-//  - the window being closed as a key event that stays pending.
+//  - the window being closed, or Ctrl-C, as a key event that stays pending.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "display/display_loss_x11.h"
 #include "display/key_codes.h"
 #include "display/ptc.h"
 #include "display/sdl_console.h"
 #include "display/shader_cache.h"
+#include "platform/display_loss_x11.h"
+#include "platform/interrupt.h"
 #include "resources/program_icon.h"
 
 namespace ptc {
@@ -108,13 +109,17 @@ void Console::Impl::handleEvent(const SDL_Event& event) {
   case SDL_WINDOWEVENT:
     if (event.type == SDL_WINDOWEVENT && event.window.event != SDL_WINDOWEVENT_CLOSE)
       break;
-    if (!closeRequested) {
-      closeRequested = true;
-      keys.push_back(keyCodeWindowClosed);
-    }
+    requestClose();
     break;
   default:
     break;
+  }
+}
+
+void Console::Impl::requestClose() {
+  if (!closeRequested) {
+    closeRequested = true;
+    keys.push_back(keyCodeWindowClosed);
   }
 }
 
@@ -122,6 +127,8 @@ void Console::Impl::pumpEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event) == 1)
     handleEvent(event);
+  if (interruptRequested())
+    requestClose();
 }
 
 Console::Console() : impl_(std::make_unique<Impl>()) {}
@@ -261,10 +268,12 @@ Key Console::read() {
   while (state.keys.empty() && !state.closeRequested) {
     if (!state.isOpen())
       throw DynamicError("cannot read a key: the console is not open");
+    // Bounded, so that Ctrl-C is seen while waiting.
     SDL_Event event;
-    if (SDL_WaitEvent(&event) != 1)
-      throwSdlError("cannot wait for a key");
-    state.handleEvent(event);
+    if (SDL_WaitEventTimeout(&event, interruptPollMilliseconds) == 1)
+      state.handleEvent(event);
+    if (interruptRequested())
+      state.requestClose();
   }
   int code = keyCodeWindowClosed;
   if (!state.keys.empty()) {

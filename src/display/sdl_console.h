@@ -39,8 +39,10 @@ struct Console::Impl {
 
   bool isOpen() const { return renderer != nullptr; }
   void release();
-  // Moves every waiting SDL event into the key queue.
+  // Moves every waiting SDL event, and Ctrl-C, into the key queue.
   void pumpEvents();
+  // The close request: one key event, then pending for good (see Console::key).
+  void requestClose();
   void handleEvent(const SDL_Event& event);
 };
 

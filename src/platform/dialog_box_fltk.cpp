@@ -10,6 +10,7 @@
 #include "platform/dialog_layout.h"
 #include "platform/display_available.h"
 #include "platform/fltk_options.h"
+#include "platform/interrupt.h"
 #include "platform/window_decorations_x11.h"
 #include "resources/dialog_template.h"
 #include "resources/program_icon.h"
@@ -257,6 +258,15 @@ void focusFirstTabStop(RunningDialog& running) {
   }
 }
 
+// Ctrl-C cancels the dialog as Escape would, once; true when it has ended.
+bool cancelOnInterrupt(RunningDialog& running, bool& cancelSent) {
+  if (!cancelSent && !running.ended && interruptRequested()) {
+    cancelSent = true;
+    sendCommand(running, IDCANCEL);
+  }
+  return running.ended;
+}
+
 // Keeps the dialog findable by its handle exactly while it runs.
 class RunningRegistration {
 public:
@@ -295,14 +305,15 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /
   if (dialogProc(handleOf(running), WM_INITDIALOG, 0, initParam) != FALSE) {
     focusFirstTabStop(running);
   }
-  if (!running.ended) {
+  bool cancelSent = false;
+  if (!cancelOnInterrupt(running, cancelSent)) {
     running.window->show();
     removeTitleBarButtons(*running.window);
     if ((dialog->style & dialog_style::center) != 0) {
       centreFrameOnScreen(running);
     }
-    while (!running.ended && running.window->shown()) {
-      Fl::wait();
+    while (!cancelOnInterrupt(running, cancelSent) && running.window->shown()) {
+      Fl::wait(interruptPollMilliseconds / 1000.0);
     }
   }
   running.window->hide();

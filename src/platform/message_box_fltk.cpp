@@ -12,6 +12,7 @@
 
 #include "platform/display_available.h"
 #include "platform/fltk_options.h"
+#include "platform/interrupt.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -36,7 +37,8 @@ int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* 
   std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
   std::fflush(stderr);
   useDefaultFltkOptions();
-  if (!displayAvailable()) {
+  // After Ctrl-C the box would only stand in the way of ending.
+  if (interruptRequested() || !displayAvailable()) {
     return IDOK;
   }
 
@@ -64,7 +66,7 @@ int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* 
   window.set_modal();
   window.position((Fl::w() - width) / 2, (Fl::h() - height) / 2);
   window.show();
-  while (window.shown())
-    Fl::wait();
+  while (window.shown() && !interruptRequested())
+    Fl::wait(interruptPollMilliseconds / 1000.0);
   return IDOK;
 }

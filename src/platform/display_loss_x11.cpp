@@ -1,4 +1,4 @@
-#include "display/display_loss_x11.h"
+#include "platform/display_loss_x11.h"
 
 #include <X11/Xlib.h>
 
