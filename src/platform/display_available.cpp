@@ -1,5 +1,7 @@
 #include "platform/display_available.h"
 
+#include "platform/display_loss_x11.h"
+
 #include <FL/Fl.H>
 #include <FL/x.H>
 
@@ -13,6 +15,7 @@ bool displayAvailable() {
   if (display == nullptr) {
     return false;
   }
-  fl_open_display(display);
+  fl_open_display(display); // sets FLTK's own handler, which exits with 1
+  exitCleanlyOnDisplayLoss();
   return true;
 }
