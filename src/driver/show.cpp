@@ -1,6 +1,8 @@
 #include "driver/show.h"
 
+#include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "audio/audio_error.h"
 #include "audio/bass.h"
@@ -50,9 +52,19 @@ void playShow(HSTREAM stream) {
   }
 }
 
-} // namespace
+// For failures other than the display's: a layer that cannot start a thread
+// or get memory. The box puts its text on standard error before anything
+// else; should the box itself then fail, that line is all there is.
+void reportFailure(const char* what) {
+  char text[300];
+  std::snprintf(text, sizeof text, "The show cannot go on: %s", what);
+  try {
+    MessageBoxA(nullptr, text, "Error", MB_OK);
+  } catch (...) {
+  }
+}
 
-int runShow(HINSTANCE instance) {
+int runShowSteps(HINSTANCE instance) {
   char musicFile[32];
   static_assert(sizeof musicFileName == sizeof musicFile);
   std::memcpy(musicFile, musicFileName, sizeof musicFile);
@@ -77,6 +89,21 @@ int runShow(HINSTANCE instance) {
     playShow(stream);
   } catch (const ptc::DynamicError& error) {
     error.report();
+  }
+  return 0;
+}
+
+} // namespace
+
+int runShow(HINSTANCE instance) {
+  // Anything else ends the show like a display error, after the display
+  // objects have gone with their scope.
+  try {
+    return runShowSteps(instance);
+  } catch (const std::exception& error) {
+    reportFailure(error.what());
+  } catch (...) {
+    reportFailure("unknown failure");
   }
   return 0;
 }

@@ -3,6 +3,10 @@
 #include "effect/noise_table.h"
 #include "images/image_bank.h"
 
+#include <functional>
+#include <new>
+#include <system_error>
+
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -178,3 +182,46 @@ INSTANTIATE_TEST_SUITE_P(EveryGuardedStep, DisplayFailureTest,
                            std::replace(name.begin(), name.end(), '.', '_');
                            return name;
                          });
+
+// Failures other than the display's (no memory, no thread) end the show with
+// a box, after what was built is torn down, instead of terminating the process.
+TEST_F(ShowTest, OtherFailuresEndWithABoxAndZero) {
+  const struct {
+    std::string failingCall;
+    std::function<void()> fail;
+    std::string text;
+    Calls destroyed;
+  } cases[] = {
+      {"BASS_StreamCreateFile(0,0,0,0)", [] { throw std::bad_alloc(); }, "std::bad_alloc", {}},
+      {"DialogBoxParamA(101)", [] { throw 42; }, "unknown failure", {}},
+      {"Console",
+       [] {
+         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+       },
+       "Resource temporarily unavailable",
+       {}},
+      {"Surface.lock", [] { throw std::bad_alloc(); }, "std::bad_alloc", {"~Surface", "~Console"}},
+  };
+  for (const auto& c : cases) {
+    fake::resetAll();
+    fake::platform().dialogCommands = {IDOK};
+    fake::platform().step = 16;
+    fake::onRecord() = [&c](const std::string& call) {
+      if (call == c.failingCall)
+        c.fail();
+    };
+
+    EXPECT_EQ(runShow(nullptr), 0) << c.failingCall;
+
+    ASSERT_EQ(fake::platform().messageBoxes.size(), 1u) << c.failingCall;
+    EXPECT_EQ(fake::platform().messageBoxes[0].caption, "Error");
+    EXPECT_EQ(fake::platform().messageBoxes[0].text.rfind("The show cannot go on: ", 0), 0u);
+    EXPECT_NE(fake::platform().messageBoxes[0].text.find(c.text), std::string::npos)
+        << fake::platform().messageBoxes[0].text;
+    const auto failed = std::find(log().begin(), log().end(), c.failingCall);
+    ASSERT_NE(failed, log().end()) << c.failingCall;
+    Calls expected = c.destroyed;
+    expected.push_back("MessageBoxA(Error)");
+    EXPECT_EQ(Calls(failed + 1, log().end()), expected) << c.failingCall;
+  }
+}
