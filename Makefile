@@ -1,9 +1,10 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a fresh machine needs.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench package asan fuzz clean distclean
+.PHONY: all deps build run test bench package asan tsan fuzz clean distclean
 
 all: build
 
@@ -47,6 +48,17 @@ asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
 
+# ThreadSanitizer build of the tests (clang); optimised, since the audio tests run in real time.
+$(TSAN_BUILD)/CMakeCache.txt: Makefile
+	@scripts/install-deps
+	CC=clang CXX=clang++ cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(DEV_OPTIONS) \
+	  -DVSF_TSAN=ON -DVSF_BENCH=OFF -DVSF_PICTURE_GENERATOR=OFF
+
+tsan: deps $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+		ctest --output-on-failure -j $(JOBS) -LE e2e
+
 # A minute of arbitrary input for the picture decoder, from a copy of the seeds.
 fuzz: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) --target pcx_fuzzer -j $(JOBS)
@@ -57,4 +69,4 @@ clean:
 	-cmake --build $(BUILD) --target clean
 
 distclean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -13,3 +13,15 @@ if(VSF_SANITIZE)
   add_link_options(${vsf_sanitize_flags})
   add_compile_definitions(VSF_SANITIZE=1)
 endif()
+
+# ThreadSanitizer: data races between the program thread, the audio callback
+# and the layers' own threads. Apart from the build above: the two runtimes
+# cannot share a process.
+if(VSF_TSAN)
+  if(VSF_SANITIZE)
+    message(FATAL_ERROR "VSF_TSAN and VSF_SANITIZE exclude each other")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+  add_compile_definitions(VSF_TSAN=1)
+endif()
