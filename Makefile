@@ -48,7 +48,9 @@ asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
 
-# ThreadSanitizer build of the tests (clang); optimised, since the audio tests run in real time.
+# ThreadSanitizer build of the tests (clang); optimised, since the audio tests
+# run in real time. The tone-burst latency check is left to the other builds:
+# it times the device against a polling loop that the sanitizer slows down.
 $(TSAN_BUILD)/CMakeCache.txt: Makefile
 	@scripts/install-deps
 	CC=clang CXX=clang++ cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(DEV_OPTIONS) \
@@ -57,7 +59,7 @@ $(TSAN_BUILD)/CMakeCache.txt: Makefile
 tsan: deps $(TSAN_BUILD)/CMakeCache.txt
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
-		ctest --output-on-failure -j $(JOBS) -LE e2e
+		ctest --output-on-failure -j $(JOBS) -LE e2e -E AToneBurstShows
 
 # A minute of arbitrary input for the picture decoder, from a copy of the seeds.
 fuzz: deps $(ASAN_BUILD)/CMakeCache.txt
