@@ -117,9 +117,11 @@ struct Outcome {
 class CaptureProgramTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // The process id keeps builds that run these tests at the same time apart.
     folder_ =
         fs::path(::testing::TempDir()) /
-        ("capture_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        ("capture_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+         "_" + std::to_string(getpid()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
