@@ -10,12 +10,9 @@
 namespace {
 
 constexpr double twoPi = 2.0 * std::numbers::pi;
-constexpr double metalRing = 1.2;
-constexpr double snareRing = 1.0;
-constexpr double bassDrive = 3.0;
-constexpr double bassGrit = 0.15;
-constexpr double bassLevel = 0.6;
-constexpr double pedalLevel = 0.42;
+constexpr double taperSeconds = 0.004; // every note ends on a short fade, never a step
+constexpr double padSine = 1.0;
+constexpr double arpSine = 0.6;
 
 std::int64_t framesOf(double seconds) {
   return static_cast<std::int64_t>(seconds * sampleRate);
@@ -33,215 +30,308 @@ struct Pan {
         right(std::sin((pan + 1.0) * std::numbers::pi / 4.0)) {}
 };
 
-// Attack, hold for the gate, release.
-double gateEnvelope(double t, double gate, double attack, double release) {
-  const double rise = t < attack ? t / attack : 1.0;
-  return t < gate ? rise : rise * std::exp(-(t - gate) / release);
+// A value that falls by a fixed ratio each sample: exp(-t / time) without an
+// exp() a sample.
+class Decay {
+public:
+  explicit Decay(double time, double start = 1.0)
+      : value_(start), factor_(std::exp(-1.0 / (time * sampleRate))) {}
+  double next() {
+    const double v = value_;
+    value_ *= factor_;
+    return v;
+  }
+
+private:
+  double value_, factor_;
+};
+
+// Rises over `attack`, holds until the gate closes, then falls away.
+class GateEnvelope {
+public:
+  GateEnvelope(std::int64_t gate, double attack, double release)
+      : gate_(gate), rise_(1.0 / std::max(1.0, attack * sampleRate)), release_(release) {}
+  double next(std::int64_t i) {
+    level_ = std::min(1.0, level_ + rise_);
+    return i < gate_ ? level_ : level_ * release_.next();
+  }
+
+private:
+  std::int64_t gate_;
+  double rise_;
+  double level_ = 0.0;
+  Decay release_;
+};
+
+// Uniform in [low, high), from the note's own seed: each hit sounds a little
+// different.
+double vary(const Note& n, std::uint64_t salt, double low, double high) {
+  return low + (high - low) * 0.5 * (hashNoise(n.seed, ~salt) + 1.0);
 }
 
 template <typename Sample>
-void renderFrames(std::int64_t from, std::int64_t to, float* stereo, Sample sample) {
+void renderFrames(const Note& n, std::int64_t from, std::int64_t to, float* stereo, Sample sample) {
+  const std::int64_t total = soundingFrames(n);
+  const double taper = taperSeconds * sampleRate;
   for (std::int64_t i = 0; i < to; ++i) {
     double left = 0.0, right = 0.0;
-    sample(i, seconds(i), left, right);
+    sample(i, left, right);
     if (i >= from) {
+      const double fade = std::min(1.0, static_cast<double>(total - i) / taper);
       const auto at = static_cast<std::size_t>(i - from) * 2;
-      stereo[at] += static_cast<float>(left);
-      stereo[at + 1] += static_cast<float>(right);
+      stereo[at] += static_cast<float>(fade * left);
+      stereo[at + 1] += static_cast<float>(fade * right);
     }
   }
 }
 
-// The kick settles on the bass's own pitch and, since its sweep adds a whole
-// number of cycles, on the bass's phase: the two add up instead of beating.
+// A sine swept down onto 50 Hz with a click of noise on top.
 void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  constexpr double sweep = 100.0, fall = 0.02; // sweep * fall: two whole cycles
-  const double low = midiFrequency(n.pitch);
-  const double startCycles = low * seconds(n.start);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    const double cycles = startCycles + low * t + sweep * fall * (1.0 - std::exp(-t / fall));
-    const double body =
-        std::tanh(1.5 * std::sin(twoPi * (cycles - std::floor(cycles)))) * std::exp(-t / 0.3);
-    const double click = hashNoise(n.seed, static_cast<std::uint64_t>(i)) * std::exp(-t / 0.003);
-    const double attack = std::min(1.0, t / 0.0015);
-    l = r = 0.7 * n.velocity * attack * (body + 0.2 * click);
+  Decay sweep(0.032, 120.0), body(0.17), click(0.0035);
+  double phase = 0.0;
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    phase += (50.0 + sweep.next()) / sampleRate;
+    const double attack = std::min(1.0, static_cast<double>(i) / 60.0);
+    const double tone = std::sin(twoPi * phase) * body.next() * attack;
+    const double tick = 0.25 * hashNoise(n.seed, static_cast<std::uint64_t>(i)) * click.next();
+    l = r = 0.5 * n.velocity * (tone + tick);
   });
 }
 
+// Three or four quick bursts of band-passed noise and a tail, with the band
+// and the spacing drawn anew for each hit.
+void clap(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double centre = vary(n, 1, 950.0, 1700.0);
+  const double spacing = vary(n, 2, 0.006, 0.011);
+  const int bursts = vary(n, 3, 0.0, 1.0) < 0.5 ? 3 : 4;
+  const double tailTime = vary(n, 4, 0.09, 0.16);
+  StateVariableFilter left, right;
+  left.setCutoff(centre, 0.35);
+  right.setCutoff(centre * 1.06, 0.35);
+  const Pan pan(n.pan);
+  const auto tailStart = framesOf(spacing * bursts);
+  Decay tail(tailTime);
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    double env;
+    if (i < tailStart) {
+      const double inBurst = std::fmod(seconds(i), spacing);
+      env = std::exp(-inBurst / 0.0035);
+    } else {
+      env = tail.next();
+    }
+    const auto k = static_cast<std::uint64_t>(i);
+    l = 1.5 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
+    r = 1.5 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
+  });
+}
+
+// The build's snare: a short drum body under bright noise.
 void snare(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   StateVariableFilter left, right;
-  left.setCutoff(2150.0, 0.55);
-  right.setCutoff(2150.0, 0.55);
-  const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    const double tone = 0.5 * std::sin(twoPi * 185.0 * t) * std::exp(-t / 0.05) +
-                        0.25 * std::sin(twoPi * 330.0 * t) * std::exp(-t / 0.03);
-    // A short ring at 2153 Hz gives the clap its crack, and the picture a dip of red.
-    const double ring = snareRing * std::sin(twoPi * 2153.0 * t) * std::exp(-t / 0.1);
-    const double decay = std::exp(-t / (0.08 + 0.08 * n.brightness));
+  const double centre = vary(n, 1, 2400.0, 3800.0);
+  left.setCutoff(centre, 0.2);
+  right.setCutoff(centre * 1.1, 0.2);
+  const double pitch = vary(n, 2, 175.0, 200.0);
+  Decay body(0.045), noise(0.05 + 0.1 * n.brightness);
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double tone = 0.35 * std::sin(twoPi * pitch * seconds(i)) * body.next();
+    const double env = noise.next();
     const auto k = static_cast<std::uint64_t>(i);
-    const double noiseL = left.process(hashNoise(n.seed, k)).band * decay;
-    const double noiseR = right.process(hashNoise(n.seed + 1, k)).band * decay;
-    l = 0.6 * n.velocity * (pan.left * (tone + 1.2 * noiseL) + ring);
-    r = 0.6 * n.velocity * (pan.right * (tone + 1.2 * noiseR) + ring);
+    l = 0.7 * n.velocity * (tone + env * left.process(hashNoise(n.seed, k)).band);
+    r = 0.7 * n.velocity * (tone + env * right.process(hashNoise(n.seed + 1, k)).band);
   });
 }
 
-// Hats and the crash: high-passed noise of different lengths over a cluster of
-// inharmonic partials, the ring of struck metal.
-// The partials at 4307 and 6460 Hz are the hue of the hats in the show's
-// picture: closed hats lean on the first, open hats on the second.
-using MetalWeights = std::array<double, 6>;
-constexpr MetalWeights closedHatWeights{0.3, 1.0, 0.25, 0.35, 0.25, 0.2};
-constexpr MetalWeights openHatWeights{0.3, 0.35, 0.25, 1.0, 0.3, 0.2};
-constexpr MetalWeights crashWeights{0.35, 0.8, 0.3, 0.8, 0.25, 0.2};
-
-void metal(const Note& n, std::int64_t from, std::int64_t to, float* out, double cutoff,
-           double decay, double level, const MetalWeights& weights, double ringLevel) {
-  constexpr std::array<double, 6> partials{3150.0, 4307.0, 5120.0, 6460.0, 7870.0, 9320.0};
-  // Each partial is a point turning on the unit circle: far cheaper than a sine a sample.
-  std::array<double, 6> x{}, y{}, turnCos{}, turnSin{};
-  for (std::size_t p = 0; p < partials.size(); ++p) {
-    x[p] = std::cos(static_cast<double>(p));
-    y[p] = std::sin(static_cast<double>(p));
-    turnCos[p] = std::cos(twoPi * partials[p] / sampleRate);
-    turnSin[p] = std::sin(twoPi * partials[p] / sampleRate);
-  }
+// Hats, shaker and crash: noise, high- or band-passed, each hit with its own
+// filter and length.
+void noiseHit(const Note& n, std::int64_t from, std::int64_t to, float* out, double cutoffLow,
+              double cutoffHigh, double decayLow, double decayHigh, double attack, double level,
+              bool band) {
   StateVariableFilter left, right;
-  left.setCutoff(cutoff, 0.35);
-  right.setCutoff(cutoff, 0.35);
+  const double cutoff = vary(n, 1, cutoffLow, cutoffHigh);
+  left.setCutoff(cutoff, 0.25);
+  right.setCutoff(cutoff * 1.04, 0.25);
+  Decay decay(vary(n, 2, decayLow, decayHigh));
   const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    const double env = level * n.velocity * std::exp(-t / decay) * std::min(1.0, t / 0.0005);
-    double ring = 0.0;
-    for (std::size_t p = 0; p < partials.size(); ++p) {
-      ring += weights[p] * y[p];
-      const double turnedX = x[p] * turnCos[p] - y[p] * turnSin[p];
-      y[p] = x[p] * turnSin[p] + y[p] * turnCos[p];
-      x[p] = turnedX;
-    }
-    const auto k = static_cast<std::uint64_t>(i);
-    l = env * pan.left * (left.process(hashNoise(n.seed, k)).high + ringLevel * ring);
-    r = env * pan.right * (right.process(hashNoise(n.seed + 7, k)).high + ringLevel * ring);
-  });
-}
-
-// A sub bass between 32 and 55 Hz: a sine driven towards a square, whose
-// fundamental carries more than its peak, with a filtered saw on top so that
-// the line can be followed on small speakers too. Its phase runs from the start
-// of the piece and its edges are short linear ramps, so that back-to-back notes
-// of one pitch join without a dip.
-void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  constexpr double ramp = 0.005;
-  const double f = midiFrequency(n.pitch);
-  const double gate = seconds(n.length);
-  const double startPhase = f * seconds(n.start);
-  SawOscillator saw(startPhase - std::floor(startPhase));
-  StateVariableFilter filter;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    if (i % 16 == 0)
-      filter.setCutoff(90.0 + 900.0 * n.brightness * (std::exp(-t / 0.09) + 0.15), 0.4);
-    const double cycles = startPhase + f * t;
-    const double sub = std::tanh(bassDrive * std::sin(twoPi * (cycles - std::floor(cycles)))) /
-                       std::tanh(bassDrive);
-    const double tone = sub + bassGrit * filter.process(saw.next(f)).low;
-    const double env = std::clamp(std::min(t / ramp, (gate + ramp - t) / ramp), 0.0, 1.0);
-    l = r = bassLevel * n.velocity * env * tone;
-  });
-}
-
-// A held tone near A4, the pitch the show's picture is brightest on: a sine
-// with a quieter, slightly detuned twin for a slow shimmer, and a touch of its
-// octave.
-void pedal(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double f = midiFrequency(n.pitch);
-  const double gate = seconds(n.length);
-  const double attack = 0.004 + 0.08 * (1.0 - n.brightness);
-  // Phase from the start of the piece, so that gated notes join seamlessly.
-  const double startCycles = f * seconds(n.start);
-  auto turn = [](double cycles) { return twoPi * (cycles - std::floor(cycles)); };
-  renderFrames(from, to, out, [&](std::int64_t, double t, double& l, double& r) {
-    const double cycles = startCycles + f * t;
-    const double body = std::sin(turn(cycles)) + 0.3 * std::sin(turn(1.0025 * cycles) + 1.0);
-    const double octave = 0.18 * std::sin(turn(2.0 * cycles) + 0.5);
+  const double rise = 1.0 / std::max(1.0, attack * sampleRate);
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
     const double env =
-        pedalLevel * n.velocity * gateEnvelope(t, gate, attack, 0.05 + 0.2 * (1.0 - n.brightness));
-    l = env * (body + octave) * (1.0 - 0.15 * n.pan);
-    r = env * (body + octave) * (1.0 + 0.15 * n.pan);
+        level * n.velocity * decay.next() * std::min(1.0, static_cast<double>(i + 1) * rise);
+    const auto k = static_cast<std::uint64_t>(i);
+    const auto a = left.process(hashNoise(n.seed, k));
+    const auto b = right.process(hashNoise(n.seed + 7, k));
+    l = env * pan.left * (band ? a.band : a.high + 0.4 * a.band);
+    r = env * pan.right * (band ? b.band : b.high + 0.4 * b.band);
   });
 }
 
+// A sine an octave under a saw whose filter snaps shut after each attack:
+// round in the sub, with a note on top that small speakers can follow.
+void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double f = midiFrequency(n.pitch);
+  SawOscillator saw;
+  StateVariableFilter filter;
+  GateEnvelope env(n.length, 0.003, 0.02);
+  Decay pluck(0.09);
+  double phase = 0.0;
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double opening = pluck.next();
+    if (i % 16 == 0)
+      filter.setCutoff(110.0 + 1500.0 * n.brightness * (opening + 0.1), 0.35);
+    phase += f / sampleRate;
+    const double tone = 0.9 * std::sin(twoPi * phase) + 0.45 * filter.process(saw.next(f)).low;
+    l = r = 0.55 * n.velocity * env.next(i) * tone;
+  });
+}
+
+// Four detuned saws, two a side, for a wide chord that stays soft, over a
+// sine in the middle that holds the chord's pitch steady.
 void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
-  const double gate = seconds(n.length);
-  // Three detuned saws, spread across the stereo field.
-  SawOscillator low(0.13 * static_cast<double>(n.seed % 7)), mid(0.5), high(0.77);
-  const double fLow = f * std::exp2(-9.0 / 1200.0), fHigh = f * std::exp2(8.0 / 1200.0);
+  auto cents = [f](double c) { return f * std::exp2(c / 1200.0); };
+  const double fa = cents(-9.0), fb = cents(5.0), fc = cents(8.0), fd = cents(-4.0);
+  SawOscillator a(0.13 * static_cast<double>(n.seed % 7)), b(0.5), c(0.77), d(0.31);
   StateVariableFilter left, right;
-  const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    if (i % 32 == 0) {
-      const double cutoff =
-          250.0 + 3200.0 * n.brightness * (0.8 + 0.2 * std::sin(twoPi * 0.25 * t));
-      left.setCutoff(cutoff, 0.15);
-      right.setCutoff(cutoff, 0.15);
-    }
-    const double a = low.next(fLow), b = mid.next(f), c = high.next(fHigh);
-    const double env = 0.1 * n.velocity * gateEnvelope(t, gate, 0.09, 0.35);
-    l = env * pan.left * 1.4 * left.process(a + 0.6 * b).low;
-    r = env * pan.right * 1.4 * right.process(c + 0.6 * b).low;
-  });
-}
-
-void arp(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double f = midiFrequency(n.pitch);
-  const double gate = seconds(n.length);
-  SawOscillator saw, octave(0.25);
-  StateVariableFilter filter;
-  const Pan pan(n.pan);
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    if (i % 8 == 0)
-      filter.setCutoff(350.0 + 4200.0 * n.brightness * std::exp(-t / 0.07), 0.45);
-    const double tone = filter.process(saw.next(f) + 0.3 * octave.next(2.0 * f)).low;
-    const double env = 0.32 * n.velocity * gateEnvelope(t, gate, 0.002, 0.06) * std::exp(-t / 0.2);
-    l = env * pan.left * tone;
-    r = env * pan.right * tone;
-  });
-}
-
-void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double f = midiFrequency(n.pitch);
-  const double gate = seconds(n.length);
-  SawOscillator a, b(0.4);
-  StateVariableFilter filter;
+  GateEnvelope env(n.length, 0.25, 0.4);
   const Pan pan(n.pan);
   double phase = 0.0;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    // Vibrato grows in after the attack.
-    const double depth = 0.2 * std::clamp((t - 0.18) / 0.3, 0.0, 1.0);
-    const double bent = f * std::exp2(depth * std::sin(twoPi * 5.5 * t) / 12.0);
-    if (i % 8 == 0)
-      filter.setCutoff(900.0 + 4800.0 * n.brightness * (0.35 + 0.65 * std::exp(-t / 0.22)), 0.3);
-    phase += bent / sampleRate;
-    const double tone = filter.process(a.next(bent * 1.0035) + b.next(bent * 0.9965)).low +
-                        0.35 * std::sin(twoPi * phase);
-    const double env = 0.2 * n.velocity * gateEnvelope(t, gate, 0.006, 0.1);
-    l = env * pan.left * tone;
-    r = env * pan.right * tone;
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    if (i % 32 == 0) {
+      const double t = seconds(i);
+      const double cutoff = 300.0 + 3000.0 * n.brightness * (0.8 + 0.2 * std::sin(twoPi * 0.2 * t));
+      left.setCutoff(cutoff, 0.15);
+      right.setCutoff(cutoff * 1.05, 0.15);
+    }
+    phase += f / sampleRate;
+    if (phase >= 1.0)
+      phase -= 1.0;
+    const double level = 0.2 * n.velocity * env.next(i);
+    const double centre = padSine * std::sin(twoPi * phase);
+    l = level * (pan.left * left.process(a.next(fa) + b.next(fb)).low + centre);
+    r = level * (pan.right * right.process(c.next(fc) + d.next(fd)).low + centre);
   });
 }
 
+// A plucked saw with its octave.
+void arp(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double f = midiFrequency(n.pitch);
+  SawOscillator saw, octave(0.25);
+  StateVariableFilter filter;
+  GateEnvelope env(n.length, 0.002, 0.05);
+  Decay body(0.2), opening(0.06);
+  const Pan pan(n.pan);
+  double phase = 0.0;
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double open = opening.next();
+    if (i % 8 == 0)
+      filter.setCutoff(400.0 + 4500.0 * n.brightness * open, 0.4);
+    phase += f / sampleRate;
+    if (phase >= 1.0)
+      phase -= 1.0;
+    const double tone = filter.process(saw.next(f) + 0.3 * octave.next(2.0 * f)).low +
+                        arpSine * std::sin(twoPi * phase);
+    const double level = 0.5 * n.velocity * env.next(i) * body.next();
+    l = level * pan.left * tone;
+    r = level * pan.right * tone;
+  });
+}
+
+// Three detuned saws, the outer two to either side, with vibrato that grows
+// in after the attack.
+void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double f = midiFrequency(n.pitch);
+  SawOscillator a, b(0.4), c(0.7);
+  StateVariableFilter left, right;
+  GateEnvelope env(n.length, 0.006, 0.12);
+  Decay opening(0.25);
+  const Pan pan(n.pan);
+  double vibrato = 1.0;
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double t = seconds(i);
+    const double open = opening.next();
+    if (i % 8 == 0) {
+      const double depth = 0.18 * std::clamp((t - 0.2) / 0.3, 0.0, 1.0);
+      vibrato = std::exp2(depth * std::sin(twoPi * 5.3 * t) / 12.0);
+      const double cutoff = 1000.0 + 4500.0 * n.brightness * (0.4 + 0.6 * open);
+      left.setCutoff(cutoff, 0.3);
+      right.setCutoff(cutoff, 0.3);
+    }
+    const double bent = f * vibrato;
+    const double middle = b.next(bent);
+    const double level = 0.3 * n.velocity * env.next(i);
+    l = level * pan.left * left.process(a.next(bent * 0.994) + 0.8 * middle).low;
+    r = level * pan.right * right.process(c.next(bent * 1.006) + 0.8 * middle).low;
+  });
+}
+
+// A square of varying width, from two saws drifting apart: reedy and nasal.
+void pulse(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double f = midiFrequency(n.pitch);
+  SawOscillator a, b(0.3);
+  StateVariableFilter filter;
+  GateEnvelope env(n.length, 0.004, 0.08);
+  Decay opening(0.15);
+  const Pan pan(n.pan);
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double open = opening.next();
+    if (i % 8 == 0)
+      filter.setCutoff(900.0 + 3500.0 * n.brightness * (0.5 + 0.5 * open), 0.25);
+    const double tone = filter.process(a.next(f) - b.next(f * 1.0015)).low;
+    const double level = 0.22 * n.velocity * env.next(i);
+    l = level * pan.left * tone;
+    r = level * pan.right * tone;
+  });
+}
+
+// Two-operator FM: a modulator at twice the pitch whose depth dies away, for
+// a struck, glassy attack that settles into a near-sine.
+void bell(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double f = midiFrequency(n.pitch);
+  GateEnvelope env(n.length, 0.002, 0.35);
+  Decay body(1.1), index(0.25, 2.5);
+  const Pan pan(n.pan);
+  double phase = 0.0;
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    phase += f / sampleRate;
+    if (phase >= 1.0)
+      phase -= 1.0;
+    const double modulator = (index.next() + 0.3) * std::sin(twoPi * 2.0 * phase);
+    const double tone = std::sin(twoPi * phase + modulator);
+    const double level = 0.32 * n.velocity * env.next(i) * (0.35 + 0.65 * body.next());
+    l = level * pan.left * tone;
+    r = level * pan.right * tone;
+  });
+}
+
+// A saw filtered down to its first few harmonics, slow to speak: a soft,
+// hollow voice for lines under the lead.
+void counter(const Note& n, std::int64_t from, std::int64_t to, float* out) {
+  const double f = midiFrequency(n.pitch);
+  SawOscillator saw;
+  StateVariableFilter filter;
+  filter.setCutoff(2.5 * f + 600.0 * n.brightness, 0.2);
+  GateEnvelope env(n.length, 0.05, 0.2);
+  const Pan pan(n.pan);
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double tone = filter.process(saw.next(f)).low;
+    const double level = 0.32 * n.velocity * env.next(i);
+    l = level * pan.left * tone;
+    r = level * pan.right * tone;
+  });
+}
+
+// Noise through a band that climbs over the note, louder as it goes.
 void riser(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double gate = seconds(n.length);
   StateVariableFilter left, right;
-  renderFrames(from, to, out, [&](std::int64_t i, double t, double& l, double& r) {
-    const double x = std::min(t / gate, 1.0);
+  renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
+    const double x = std::min(seconds(i) / gate, 1.0);
     if (i % 16 == 0) {
       const double cutoff = 300.0 * std::pow(30.0, x);
       left.setCutoff(cutoff, 0.6);
-      right.setCutoff(cutoff, 0.6);
+      right.setCutoff(cutoff * 1.08, 0.6);
     }
-    const double env = 0.45 * n.velocity * x * x * (t < gate ? 1.0 : std::exp(-(t - gate) / 0.03));
+    const double env = 0.4 * n.velocity * x * x;
     const auto k = static_cast<std::uint64_t>(i);
     l = env * left.process(hashNoise(n.seed, k)).band;
     r = env * right.process(hashNoise(n.seed + 3, k)).band;
@@ -253,33 +343,42 @@ void riser(const Note& n, std::int64_t from, std::int64_t to, float* out) {
 std::int64_t soundingFrames(const Note& note) {
   switch (note.voice) {
   case Voice::kick:
-    return framesOf(0.7);
-  case Voice::snare:
-    return framesOf(0.45);
-  case Voice::closedHat:
-    return framesOf(0.15);
-  case Voice::openHat:
     return framesOf(0.6);
+  case Voice::clap:
+    return framesOf(0.5);
+  case Voice::snare:
+    return framesOf(0.3);
+  case Voice::closedHat:
+    return framesOf(0.2);
+  case Voice::openHat:
+    return framesOf(0.8);
+  case Voice::shaker:
+    return framesOf(0.25);
   case Voice::crash:
-    return framesOf(4.0);
+    return framesOf(4.5);
   case Voice::bass:
-    return note.length + framesOf(0.005) + 1;
+    return note.length + framesOf(0.1);
   case Voice::pad:
-    return note.length + framesOf(1.6);
-  case Voice::pedal:
     return note.length + framesOf(1.4);
   case Voice::arp:
-    return note.length + framesOf(0.35);
+    return note.length + framesOf(0.25);
   case Voice::lead:
-    return note.length + framesOf(0.6);
+    return note.length + framesOf(0.5);
+  case Voice::pulse:
+    return note.length + framesOf(0.35);
+  case Voice::bell:
+    return note.length + framesOf(1.2);
+  case Voice::counter:
+    return note.length + framesOf(0.7);
   case Voice::riser:
-    return note.length + framesOf(0.2);
+    return note.length + framesOf(0.01);
   }
   return note.length;
 }
 
 bool isDucked(Voice voice) {
-  return voice == Voice::bass || voice == Voice::pad || voice == Voice::arp;
+  return voice == Voice::bass || voice == Voice::pad || voice == Voice::arp ||
+         voice == Voice::counter;
 }
 
 bool isLowEnd(Voice voice) {
@@ -291,17 +390,23 @@ void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* ste
   case Voice::kick:
     kick(note, from, to, stereo);
     break;
+  case Voice::clap:
+    clap(note, from, to, stereo);
+    break;
   case Voice::snare:
     snare(note, from, to, stereo);
     break;
   case Voice::closedHat:
-    metal(note, from, to, stereo, 7500.0, 0.035, 0.4, closedHatWeights, metalRing);
+    noiseHit(note, from, to, stereo, 7000.0, 10000.0, 0.022, 0.045, 0.0004, 1.3, false);
     break;
   case Voice::openHat:
-    metal(note, from, to, stereo, 6500.0, 0.16, 0.3, openHatWeights, metalRing);
+    noiseHit(note, from, to, stereo, 6500.0, 9000.0, 0.12, 0.2, 0.0008, 1.0, false);
+    break;
+  case Voice::shaker:
+    noiseHit(note, from, to, stereo, 5500.0, 8500.0, 0.035, 0.06, 0.006, 1.0, true);
     break;
   case Voice::crash:
-    metal(note, from, to, stereo, 4500.0, 1.1, 0.22, crashWeights, metalRing);
+    noiseHit(note, from, to, stereo, 3000.0, 4500.0, 1.0, 1.5, 0.001, 0.2, false);
     break;
   case Voice::bass:
     bass(note, from, to, stereo);
@@ -309,14 +414,20 @@ void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* ste
   case Voice::pad:
     pad(note, from, to, stereo);
     break;
-  case Voice::pedal:
-    pedal(note, from, to, stereo);
-    break;
   case Voice::arp:
     arp(note, from, to, stereo);
     break;
   case Voice::lead:
     lead(note, from, to, stereo);
+    break;
+  case Voice::pulse:
+    pulse(note, from, to, stereo);
+    break;
+  case Voice::bell:
+    bell(note, from, to, stereo);
+    break;
+  case Voice::counter:
+    counter(note, from, to, stereo);
     break;
   case Voice::riser:
     riser(note, from, to, stereo);

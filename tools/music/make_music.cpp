@@ -3,6 +3,7 @@
 // Stretches are rendered ahead on other threads while this one encodes.
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <deque>
 #include <exception>
@@ -10,8 +11,10 @@
 #include <future>
 #include <vector>
 
+#include "music/peak_limiter.h"
 #include "music/piece_renderer.h"
 #include "music/score.h"
+#include "music/synth_parts.h"
 #include "music/vorbis_writer.h"
 
 namespace {
@@ -20,6 +23,12 @@ constexpr std::uint64_t pieceSeed = 0x731030321;
 constexpr std::int64_t stretchFrames = 1 << 18; // about 6 s
 constexpr std::size_t stretchesAhead = 2;
 constexpr float encodingQuality = 0.4f;
+// True peaks stay 3 dB under full scale before encoding: the encoder adds
+// about 1.5 dB of its own.
+constexpr double limiterCeiling = 0.7;
+constexpr double masterTop = 15000.0;         // Hz, under the encoder's own cut-off
+constexpr std::size_t limiterLookahead = 220; // 5 ms
+constexpr double limiterRelease = 0.08;       // seconds
 
 } // namespace
 
@@ -36,6 +45,10 @@ int main(int argc, char** argv) {
     const PieceRenderer renderer(score);
     VorbisWriter writer(partial.string(), 2, 44100, encodingQuality);
 
+    std::array<DcBlocker, 2> dcBlockers;
+    std::array<MasterLowPass, 2> lowPasses{MasterLowPass(masterTop), MasterLowPass(masterTop)};
+    PeakLimiter limiter(limiterCeiling, limiterLookahead, limiterRelease, 44100.0);
+    std::vector<float> limited;
     std::deque<std::future<std::vector<float>>> pending;
     std::int64_t next = 0;
     auto queue = [&] {
@@ -51,12 +64,21 @@ int main(int argc, char** argv) {
     while (next < score.frames && pending.size() < stretchesAhead)
       queue();
     while (!pending.empty()) {
-      const std::vector<float> stereo = pending.front().get();
+      std::vector<float> stereo = pending.front().get();
       pending.pop_front();
       if (next < score.frames)
         queue();
-      writer.write(stereo.data(), stereo.size() / 2);
+      // The master stages that need the stretches in order.
+      for (std::size_t i = 0; i < stereo.size(); ++i)
+        stereo[i] =
+            static_cast<float>(lowPasses[i % 2].process(dcBlockers[i % 2].process(stereo[i])));
+      limited.clear();
+      limiter.process(stereo.data(), stereo.size() / 2, limited);
+      writer.write(limited.data(), limited.size() / 2);
     }
+    limited.clear();
+    limiter.finish(limited);
+    writer.write(limited.data(), limited.size() / 2);
     writer.finish();
     std::filesystem::rename(partial, output);
   } catch (const std::exception& error) {

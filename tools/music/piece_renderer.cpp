@@ -9,15 +9,12 @@
 
 namespace {
 
-constexpr double duckDepth = 0.8;
-constexpr double duckRecovery = 0.11; // seconds
-// The kick and bass are rounded towards a square on their own bus: their
-// fundamentals grow without the rest of the mix being pushed through the same
-// curve. The master curve then only catches the peaks of the sum.
-constexpr double lowDrive = 2.0;
-constexpr double lowCeiling = 0.8;
-constexpr double masterDrive = 1.25;
-constexpr double masterLevel = 0.78;
+constexpr double duckDepth = 0.65;
+constexpr double duckRecovery = 0.12; // seconds
+// The kick and bass are rounded on their own bus, gently, so their peaks give
+// way before the master has to catch them.
+constexpr double lowDrive = 1.4;
+constexpr double masterGain = 1.8;
 constexpr double finalFadeSeconds = 1.5;
 
 } // namespace
@@ -58,9 +55,9 @@ void PieceRenderer::render(std::int64_t start, std::int64_t frames, float* stere
     const double fade = std::clamp(left / finalFadeSeconds, 0.0, 1.0);
     for (std::size_t c = 0; c < 2; ++c) {
       const std::size_t at = 2 * i + c;
-      const double lowEnd = lowCeiling * std::tanh(lowDrive * (lowDry[at] + duck * lowDucked[at]));
+      const double lowEnd = std::tanh(lowDrive * (lowDry[at] + duck * lowDucked[at])) / lowDrive;
       const double mix = lowEnd + dry[at] + duck * ducked[at];
-      stereo[at] = static_cast<float>(masterLevel * fade * std::tanh(masterDrive * mix));
+      stereo[at] = static_cast<float>(fade * masterGain * mix);
     }
   }
 }

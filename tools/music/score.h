@@ -1,12 +1,29 @@
 #pragma once
-// The piece as a list of notes: sections that rise and fall over a steady
-// four-to-the-floor pulse, a minor-key chord cycle, bass, pads, arpeggio and
-// a lead whose motifs come from a seeded random source.
+// The piece as a list of notes: an eight-bar theme in A minor carried through
+// builds, drops and breakdowns over changing chord cycles, each drop with its
+// own lead, a counter-line, bass lines that follow the chords, pads, arpeggios
+// and noise percussion; the last drop rises a tone.
 
 #include <cstdint>
 #include <vector>
 
-enum class Voice { kick, snare, closedHat, openHat, crash, bass, pad, pedal, arp, lead, riser };
+enum class Voice {
+  kick,
+  clap,
+  snare,
+  closedHat,
+  openHat,
+  shaker,
+  crash,
+  bass,
+  pad,
+  arp,
+  lead,    // detuned saws
+  pulse,   // a reedy square lead
+  bell,    // FM bell
+  counter, // soft, hollow second voice
+  riser
+};
 
 struct Note {
   Voice voice;

@@ -67,6 +67,46 @@ private:
   double phase_;
 };
 
+// One-pole high-pass a few hertz up: takes out any offset the mix carries.
+class DcBlocker {
+public:
+  double process(double in) {
+    const double out = in - previousIn_ + pole_ * previousOut_;
+    previousIn_ = in;
+    previousOut_ = out;
+    return out;
+  }
+
+private:
+  static constexpr double pole_ = 1.0 - 2.0 * std::numbers::pi * 5.0 / sampleRate;
+  double previousIn_ = 0.0, previousOut_ = 0.0;
+};
+
+// Two-pole Butterworth low-pass (bilinear transform): the master keeps nothing
+// above the band the encoder keeps, so encoding cannot move its peaks much.
+class MasterLowPass {
+public:
+  explicit MasterLowPass(double cutoff) {
+    const double k = std::tan(std::numbers::pi * cutoff / sampleRate);
+    const double norm = 1.0 / (1.0 + std::numbers::sqrt2 * k + k * k);
+    b0_ = k * k * norm;
+    a1_ = 2.0 * (k * k - 1.0) * norm;
+    a2_ = (1.0 - std::numbers::sqrt2 * k + k * k) * norm;
+  }
+  double process(double in) {
+    const double out = b0_ * (in + 2.0 * x1_ + x2_) - a1_ * y1_ - a2_ * y2_;
+    x2_ = x1_;
+    x1_ = in;
+    y2_ = y1_;
+    y1_ = out;
+    return out;
+  }
+
+private:
+  double b0_, a1_, a2_;
+  double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
+};
+
 // Zero-delay-feedback state-variable filter (trapezoidal integration): stable
 // under fast cutoff sweeps.
 class StateVariableFilter {
