@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "resources/program_icon.h"
@@ -23,13 +24,16 @@ int main(int argc, char** argv) {
       bytes.push_back(static_cast<char>((argb >> shift) & 0xFFu));
     }
   }
-  std::ofstream out(argv[1], std::ios::binary);
+  // A temporary name, renamed when complete: a failure leaves no half file.
+  const std::string part = std::string(argv[1]) + ".part";
+  std::ofstream out(part, std::ios::binary);
   out << "P7\nWIDTH " << size << "\nHEIGHT " << size
       << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) {
+  if (!out || std::rename(part.c_str(), argv[1]) != 0) {
     std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
+    std::remove(part.c_str());
     return 1;
   }
   return 0;
