@@ -4,12 +4,12 @@
 #include <cstdint>
 
 #include "driver/show_options.h"
-#include "effect/colour_factors.h"
+#include "effect/effect_state.h"
 #include "effect/frame_composition.h"
 #include "platform/clock.h"
 
 FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM stream,
-                           DWORD startTime) {
+                           DWORD startTime, EffectState& effect) {
   // Silent until the music delivers its first spectrum; a failed request
   // leaves the previous one in place.
   std::array<float, 1024> spectrum{};
@@ -20,11 +20,11 @@ FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM
 
     const DWORD elapsed = timeGetTime() - startTime;
     BASS_ChannelGetData(stream, spectrum.data(), spectrumRequest1024);
-    colourFactors = computeColourFactors(spectrum.data());
+    effect.colourFactors = computeColourFactors(spectrum.data());
 
-    startFrameCounters(elapsed);
+    startFrameCounters(effect, elapsed);
 
-    composeFrame(static_cast<std::uint32_t*>(surface.lock()));
+    composeFrame(effect, static_cast<std::uint32_t*>(surface.lock()));
     surface.unlock();
     surface.copy(console);
     console.update();

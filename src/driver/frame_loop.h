@@ -3,6 +3,8 @@
 #include "audio/bass.h"
 #include "display/ptc.h"
 
+struct EffectState;
+
 enum class FrameLoopExit {
   escape,     // Escape read after a frame
   timeLimit,  // past the running time, without loop
@@ -12,6 +14,6 @@ enum class FrameLoopExit {
 constexpr int escapeKey = 27;
 constexpr DWORD showDuration = 573000; // ms
 
-// Draws frames back to back until one of the three exits.
+// Draws `effect`'s frames back to back until one of the three exits.
 FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM stream,
-                           DWORD startTime);
+                           DWORD startTime, EffectState& effect);

@@ -12,11 +12,12 @@
 #include "driver/show_options.h"
 #include "effect/noise_table.h"
 #include "effect/pixel.h"
-#include "images/image_bank.h"
 #include "platform/clock.h"
 #include "platform/dialog_box.h"
 #include "platform/foreground_window.h"
 #include "platform/message_box.h"
+
+EffectState showEffect;
 
 namespace {
 
@@ -32,14 +33,14 @@ void playShow(HSTREAM stream) {
   console.open(showTitle, frameWidth, frameHeight, format, 0);
   ptc::Surface surface(console.width(), console.height(), format);
 
-  applyLevelTransform();
-  fillNoiseTable();
+  applyLevelTransform(showEffect.imageBank);
+  fillNoiseTable(showEffect.noiseTable, showEffect.randomState);
 
   BASS_Start();
   BASS_StreamPlay(stream, FALSE, streamLoopFlag);
   const DWORD startTime = timeGetTime();
 
-  switch (runFrameLoop(console, surface, stream, startTime)) {
+  switch (runFrameLoop(console, surface, stream, startTime, showEffect)) {
   case FrameLoopExit::escape:
   case FrameLoopExit::timeLimit:
     console.close();
@@ -69,7 +70,7 @@ int runShowSteps(HINSTANCE instance) {
   static_assert(sizeof musicFileName == sizeof musicFile);
   std::memcpy(musicFile, musicFileName, sizeof musicFile);
 
-  loadImageBank();
+  loadImageBank(showEffect.imageBank);
 
   if (BASS_GetVersion() != audioLayerVersion) {
     MessageBoxA(nullptr, "BASS version 1.7 was not loaded", "Incorrect BASS.DLL", MB_OK);

@@ -1,7 +1,5 @@
 #include "effect/colour_factors.h"
 
-ColourFactors colourFactors;
-
 namespace {
 
 // Widened before any arithmetic so every sum is formed in double precision,

@@ -6,8 +6,5 @@ struct ColourFactors {
   float blueFactor = 0.0f;
 };
 
-// This frame's factors, read by the frame composition.
-extern ColourFactors colourFactors;
-
 // From 512 spectrum magnitudes (bins 1, 10, 20, 50, 100, 150 and 500).
 ColourFactors computeColourFactors(const float* spectrum);

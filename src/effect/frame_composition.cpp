@@ -1,29 +1,18 @@
 // The show's composition. Instead of walking the counters sample by sample it
 // uses their closed form (sample k of a frame has the counters start + k), so
 // rows are independent: the channel samples for each table index are prepared
-// once per frame, rows are drawn by SIMD kernels on up to two threads, and the
+// once per frame, rows are drawn by SIMD kernels, and the
 // counters and last colour are set to where the straight loop leaves them.
 #include "effect/frame_composition.h"
 
 #include <array>
 #include <cstddef>
 #include <optional>
-#include <thread>
 
 #include "effect/band_layout.h"
-#include "effect/colour_factors.h"
+#include "effect/effect_state.h"
 #include "effect/noise_sample.h"
-#include "effect/noise_table.h"
-#include "effect/random.h"
 #include "effect/row_kernels.h"
-#include "effect/row_workers.h"
-#include "images/image_bank.h"
-
-std::int32_t frameCursor = 0;
-std::int32_t timeCursor = 0;
-std::int32_t lastRed = 0;
-std::int32_t lastGreen = 0;
-std::int32_t lastBlue = 0;
 
 namespace {
 
@@ -31,24 +20,17 @@ namespace {
 constexpr int tableValueCount = 255;
 
 using ChannelSamples = std::array<std::int32_t, noiseTableSize>;
-alignas(64) std::array<ChannelSamples, 3> channelSamples{};
 
-int defaultThreads() {
-  return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
-}
-
-int compositionThreads = defaultThreads();
-RowKernels kernels = bestRowKernels();
-
-// What the row workers read while a frame is being drawn.
+// What the row drawing reads while a frame is being drawn.
 struct FrameJob {
   NoiseFrame noise;
+  RowKernels kernels;
   const Image* image = nullptr;
   std::uint32_t* pixels = nullptr;
+  alignas(64) std::array<ChannelSamples, 3> channelSamples{};
 };
-FrameJob job;
 
-void prepareChannel(float factor, ChannelSamples& samples) {
+void prepareChannel(const NoiseTable& noiseTable, float factor, ChannelSamples& samples) {
   std::array<std::int32_t, tableValueCount> byValue{};
   for (int value = 0; value < tableValueCount; ++value) {
     byValue[static_cast<std::size_t>(value)] = noiseSampleValue(value, factor);
@@ -61,7 +43,7 @@ void prepareChannel(float factor, ChannelSamples& samples) {
   }
 }
 
-std::uint32_t* rowAddress(int y) {
+std::uint32_t* rowAddress(const FrameJob& job, int y) {
   return job.pixels + static_cast<std::ptrdiff_t>(y) * frameWidth;
 }
 
@@ -76,8 +58,8 @@ std::uint32_t lastPixelSampleOf(int bandRow) {
 }
 
 // Band row i is noise row 378 - 2i, followed by its picture row if it has one.
-void drawBandRows(int firstRow, int endRow) {
-  for (int bandRow = firstRow; bandRow < endRow; ++bandRow) {
+void drawBandRows(const FrameJob& job) {
+  for (int bandRow = 0; bandRow < noiseRowCount; ++bandRow) {
     const int y = bottomNoiseRow - 2 * bandRow;
     const bool hasImage = rowHasImageBelow(y);
     // The picture is a fresh one from a 20 MB bank every frame: its row is
@@ -85,16 +67,16 @@ void drawBandRows(int firstRow, int endRow) {
     const std::uint32_t* values =
         hasImage ? job.image->data() +
                        static_cast<std::ptrdiff_t>(y + 1 - firstImageScreenRow) * imageWidth
-                 : rowAddress(y);
-    kernels.noiseRow(job.noise, firstSampleOf(bandRow), rowAddress(y), values);
+                 : rowAddress(job, y);
+    job.kernels.noiseRow(job.noise, firstSampleOf(bandRow), rowAddress(job, y), values);
     if (hasImage) {
       const NoiseColour tint = noisePixelColour(job.noise, lastPixelSampleOf(bandRow));
-      kernels.imageRow(tint, values, rowAddress(y + 1));
+      job.kernels.imageRow(tint, values, rowAddress(job, y + 1));
     }
   }
 }
 
-void drawRuleLines(std::uint32_t imageIndex) {
+void drawRuleLines(const FrameJob& job, const NoiseTable& noiseTable, std::uint32_t imageIndex) {
   // Each line alternates every 16 pixels between two greys.
   std::array<std::uint32_t, 2> lowerGreys{};
   std::array<std::uint32_t, 2> upperGreys{};
@@ -104,8 +86,8 @@ void drawRuleLines(std::uint32_t imageIndex) {
     upperGreys[half] = ruleGrey(noiseTable[t & 17u]);
   }
   for (int k = 0; k < ruleLineCount; ++k) {
-    std::uint32_t* lower = rowAddress(lowerRuleRow - 2 * k);
-    std::uint32_t* upper = rowAddress(upperRuleRow - 2 * k);
+    std::uint32_t* lower = rowAddress(job, lowerRuleRow - 2 * k);
+    std::uint32_t* upper = rowAddress(job, upperRuleRow - 2 * k);
     for (int x = 0; x < frameWidth; ++x) {
       const std::size_t half = (static_cast<std::size_t>(x) >> 4) & 1u;
       lower[x] = lowerGreys[half];
@@ -116,17 +98,13 @@ void drawRuleLines(std::uint32_t imageIndex) {
 
 } // namespace
 
-void startFrameCounters(std::uint32_t elapsed) {
+void startFrameCounters(EffectState& state, std::uint32_t elapsed) {
   constexpr std::uint32_t samplesPerMillisecond = 2000;
-  frameCursor = 0;
-  timeCursor = static_cast<std::int32_t>(elapsed * samplesPerMillisecond);
+  state.frameCursor = 0;
+  state.timeCursor = static_cast<std::int32_t>(elapsed * samplesPerMillisecond);
 }
 
-void setCompositionThreads(int threads) {
-  compositionThreads = threads < 1 ? 1 : threads;
-}
-
-bool setCompositionKernels(CompositionKernels choice) {
+bool setCompositionKernels(EffectState& state, CompositionKernels choice) {
   std::optional<RowKernels> chosen;
   switch (choice) {
   case CompositionKernels::best:
@@ -145,32 +123,36 @@ bool setCompositionKernels(CompositionKernels choice) {
   if (!chosen) {
     return false;
   }
-  kernels = *chosen;
+  state.kernels = *chosen;
   return true;
 }
 
-void composeFrame(std::uint32_t* pixels) {
-  const auto imageIndex = static_cast<std::uint32_t>(nextRandom() % imageCount);
+void composeFrame(EffectState& state, std::uint32_t* pixels) {
+  const auto imageIndex = static_cast<std::uint32_t>(nextRandom(state.randomState) % imageCount);
+  FrameJob job;
+  job.kernels = state.kernels;
   job.pixels = pixels;
-  job.image = &imageBank[imageIndex];
-  drawRuleLines(imageIndex);
+  job.image = &state.imageBank[imageIndex];
+  drawRuleLines(job, state.noiseTable, imageIndex);
 
-  prepareChannel(colourFactors.redFactor, channelSamples[0]);
-  prepareChannel(colourFactors.greenFactor, channelSamples[1]);
-  prepareChannel(colourFactors.blueFactor, channelSamples[2]);
-  const auto firstCount = static_cast<std::uint32_t>(frameCursor);
+  const ColourFactors& factors = state.colourFactors;
+  prepareChannel(state.noiseTable, factors.redFactor, job.channelSamples[0]);
+  prepareChannel(state.noiseTable, factors.greenFactor, job.channelSamples[1]);
+  prepareChannel(state.noiseTable, factors.blueFactor, job.channelSamples[2]);
+  const auto firstCount = static_cast<std::uint32_t>(state.frameCursor);
   job.noise.firstCount = firstCount;
-  job.noise.timeOffset = static_cast<std::uint32_t>(timeCursor) - firstCount;
+  job.noise.timeOffset = static_cast<std::uint32_t>(state.timeCursor) - firstCount;
   for (std::size_t channel = 0; channel < 3; ++channel) {
-    job.noise.channelSamples[channel] = channelSamples[channel].data();
+    job.noise.channelSamples[channel] = job.channelSamples[channel].data();
   }
 
-  runRows(drawBandRows, noiseRowCount, compositionThreads);
+  drawBandRows(job);
 
   const NoiseColour last = noisePixelColour(job.noise, lastPixelSampleOf(noiseRowCount - 1));
-  lastRed = last.red;
-  lastGreen = last.green;
-  lastBlue = last.blue;
-  frameCursor = static_cast<std::int32_t>(firstCount + samplesPerFrame);
-  timeCursor = static_cast<std::int32_t>(static_cast<std::uint32_t>(timeCursor) + samplesPerFrame);
+  state.lastRed = last.red;
+  state.lastGreen = last.green;
+  state.lastBlue = last.blue;
+  state.frameCursor = static_cast<std::int32_t>(firstCount + samplesPerFrame);
+  state.timeCursor =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(state.timeCursor) + samplesPerFrame);
 }

@@ -2,10 +2,8 @@
 
 #include "effect/random.h"
 
-NoiseTable noiseTable{};
-
-void fillNoiseTable() {
-  for (std::int32_t& entry : noiseTable) {
-    entry = nextRandom() % 255;
+void fillNoiseTable(NoiseTable& table, std::uint32_t& randomState) {
+  for (std::int32_t& entry : table) {
+    entry = nextRandom(randomState) % 255;
   }
 }

@@ -8,14 +8,12 @@ constexpr std::uint32_t randomOutputMask = 0x7FFF;
 
 } // namespace
 
-std::uint32_t randomState = 1;
-
-int nextRandom() {
-  randomState = randomState * randomMultiplier + randomIncrement;
-  return static_cast<int>((randomState >> 16) & randomOutputMask);
+int nextRandom(std::uint32_t& state) {
+  state = state * randomMultiplier + randomIncrement;
+  return static_cast<int>((state >> 16) & randomOutputMask);
 }
 
-void skipRandom(std::uint64_t count) {
+void skipRandom(std::uint32_t& state, std::uint64_t count) {
   // Composes the affine step x -> a*x + c with itself by squaring; every
   // product wraps modulo 2^32 exactly as the single step does.
   std::uint32_t stepMultiplier = randomMultiplier;
@@ -31,5 +29,5 @@ void skipRandom(std::uint64_t count) {
     stepMultiplier *= stepMultiplier;
     count >>= 1;
   }
-  randomState = randomState * totalMultiplier + totalIncrement;
+  state = state * totalMultiplier + totalIncrement;
 }

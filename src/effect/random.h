@@ -4,10 +4,11 @@
 
 #include <cstdint>
 
-extern std::uint32_t randomState;
+constexpr std::uint32_t randomSeed = 1;
 
-int nextRandom();
+// Steps `state` and returns its output, 0..32767.
+int nextRandom(std::uint32_t& state);
 
-// Moves the state on as if nextRandom() had been called `count` times, in
+// Moves `state` on as if nextRandom() had been called `count` times, in
 // logarithmic time; the developer tools use it to reach a given frame.
-void skipRandom(std::uint64_t count);
+void skipRandom(std::uint32_t& state, std::uint64_t count);

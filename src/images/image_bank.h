@@ -11,10 +11,8 @@ constexpr int imageSize = imageWidth * imageHeight;
 using Image = std::array<std::uint32_t, imageSize>;
 using ImageBank = std::array<Image, imageCount>;
 
-// Palette indices 0..255 after loading, levels 0..2 after the transform.
-extern ImageBank imageBank;
-
-// Decodes every embedded picture, in table order, through a memory stream.
-void loadImageBank();
+// Decodes every embedded picture, in table order, through a memory stream:
+// palette indices 0..255.
+void loadImageBank(ImageBank& bank);
 // v becomes (255 - v) mod 3 on unsigned values: white 0, the lettering 1 and 2.
-void applyLevelTransform();
+void applyLevelTransform(ImageBank& bank);

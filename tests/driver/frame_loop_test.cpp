@@ -48,7 +48,7 @@ TEST_F(ShowTest, ElapsedTimeWrapsWithTheClock) {
   EXPECT_EQ(runShow(nullptr), 0);
 
   EXPECT_EQ(fake::display().updates, 3);
-  EXPECT_EQ(timeCursor, static_cast<std::int32_t>(0x300u * 2000u + 266880u));
+  EXPECT_EQ(showEffect.timeCursor, static_cast<std::int32_t>(0x300u * 2000u + 266880u));
 }
 
 TEST_F(ShowTest, OtherKeysAreDiscardedAndEscapeEndsAtOnce) {
@@ -104,12 +104,13 @@ TEST_F(ShowTest, FactorsAndCountersFollowTheSpectrumAndTheClock) {
 
   runShow(nullptr);
 
-  EXPECT_FLOAT_EQ(colourFactors.redFactor, 0.25f + 0.5f - 0.125f + 0.0625f);
-  EXPECT_FLOAT_EQ(colourFactors.greenFactor, (1.0f + 0.25f) * 0.5f + 0.5f - 0.75f + 0.0625f);
-  EXPECT_FLOAT_EQ(colourFactors.blueFactor, 0.25f + 0.5f - 2.0f + 0.0625f);
+  EXPECT_FLOAT_EQ(showEffect.colourFactors.redFactor, 0.25f + 0.5f - 0.125f + 0.0625f);
+  EXPECT_FLOAT_EQ(showEffect.colourFactors.greenFactor,
+                  (1.0f + 0.25f) * 0.5f + 0.5f - 0.75f + 0.0625f);
+  EXPECT_FLOAT_EQ(showEffect.colourFactors.blueFactor, 0.25f + 0.5f - 2.0f + 0.0625f);
   // Counters start at 0 and 62,000,000 and advance by one frame's samples.
-  EXPECT_EQ(frameCursor, 266880);
-  EXPECT_EQ(timeCursor, 62000000 + 266880);
+  EXPECT_EQ(showEffect.frameCursor, 266880);
+  EXPECT_EQ(showEffect.timeCursor, 62000000 + 266880);
 }
 
 TEST_F(ShowTest, SilentUntilTheFirstSpectrumThenKeepsTheLastOne) {
@@ -124,7 +125,7 @@ TEST_F(ShowTest, SilentUntilTheFirstSpectrumThenKeepsTheLastOne) {
   std::vector<float> redPerFrame;
   fake::display().beforeCall = [&](const std::string& operation, int call) {
     if (operation == "Surface.lock")
-      redPerFrame.push_back(colourFactors.redFactor);
+      redPerFrame.push_back(showEffect.colourFactors.redFactor);
     if (operation == "Console.update" && call == 3)
       fake::display().keys.push_back(27);
   };

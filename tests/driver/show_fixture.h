@@ -20,7 +20,7 @@ protected:
   void SetUp() override {
     fake::resetAll();
     showOptions = ShowOptions{};
-    randomState = 1;
+    showEffect.randomState = 1;
     fake::platform().dialogCommands = {IDOK};
     fake::platform().step = 16;
   }

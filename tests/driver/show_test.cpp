@@ -44,15 +44,16 @@ TEST_F(ShowTest, PreparesPicturesAndNoiseAtTheirSteps) {
   bool levelsAtPlay = false, tableAtPlay = false;
   fake::onRecord() = [&](const std::string& call) {
     if (call == "BASS_GetVersion")
-      loadedBeforeAudio = anyAbove(imageBank[0], 2);
+      loadedBeforeAudio = anyAbove(showEffect.imageBank[0], 2);
     if (call == "Console.open") {
-      rawAtOpen = anyAbove(imageBank[0], 2);
-      untouchedGeneratorAtOpen = randomState == 1;
+      rawAtOpen = anyAbove(showEffect.imageBank[0], 2);
+      untouchedGeneratorAtOpen = showEffect.randomState == 1;
     }
     if (call == "BASS_Start") {
-      levelsAtPlay = std::none_of(imageBank.begin(), imageBank.end(),
+      levelsAtPlay = std::none_of(showEffect.imageBank.begin(), showEffect.imageBank.end(),
                                   [](const Image& image) { return anyAbove(image, 2); });
-      tableAtPlay = noiseTable[0] == 41 && noiseTable[1] == 107 && noiseTable[2] == 214;
+      tableAtPlay = showEffect.noiseTable[0] == 41 && showEffect.noiseTable[1] == 107 &&
+                    showEffect.noiseTable[2] == 214;
     }
   };
   pressAfterFrame(1, 27);

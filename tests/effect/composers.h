@@ -1,6 +1,6 @@
 #pragma once
 // The compositions under test: the straight loop, and the fast one with each
-// choice of kernels and thread count.
+// choice of kernels.
 
 #include <cstdint>
 #include <iterator>
@@ -8,24 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "effect/effect_state.h"
 #include "effect/frame_composition.h"
 
 struct Composer {
   std::string name;
   bool plain = false;
   CompositionKernels kernels = CompositionKernels::best;
-  int threads = 1;
 
   // False when this processor cannot run the kernels.
-  [[nodiscard]] bool select() const {
-    setCompositionThreads(threads);
-    return setCompositionKernels(kernels);
+  [[nodiscard]] bool select(EffectState& effect) const {
+    return setCompositionKernels(effect, kernels);
   }
-  void compose(std::uint32_t* pixels) const {
+  void compose(EffectState& effect, std::uint32_t* pixels) const {
     if (plain) {
-      composeFramePlain(pixels);
+      composeFramePlain(effect, pixels);
     } else {
-      composeFrame(pixels);
+      composeFrame(effect, pixels);
     }
   }
 };
@@ -34,14 +33,12 @@ inline std::ostream& operator<<(std::ostream& out, const Composer& composer) {
   return out << composer.name;
 }
 
-inline const Composer plainComposer{"Plain", true, CompositionKernels::best, 1};
+inline const Composer plainComposer{"Plain", true, CompositionKernels::best};
 inline const Composer fastComposers[] = {
-    {"FastBest1Thread", false, CompositionKernels::best, 1},
-    {"FastBest2Threads", false, CompositionKernels::best, 2},
-    {"FastPortable1Thread", false, CompositionKernels::portable, 1},
-    {"FastPortable2Threads", false, CompositionKernels::portable, 2},
-    {"FastAvx512", false, CompositionKernels::avx512, 2},
-    {"FastAvx2", false, CompositionKernels::avx2, 2},
+    {"FastBest", false, CompositionKernels::best},
+    {"FastPortable", false, CompositionKernels::portable},
+    {"FastAvx512", false, CompositionKernels::avx512},
+    {"FastAvx2", false, CompositionKernels::avx2},
 };
 
 inline std::vector<Composer> allComposers() {

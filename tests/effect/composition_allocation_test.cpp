@@ -1,5 +1,4 @@
-// Counts heap allocations around frames: after the first frame (which may
-// start the helper thread) composing must not allocate at all.
+// Counts heap allocations around frames: composing must not allocate at all.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,9 +9,11 @@
 #include "composers.h"
 #include "effect/colour_factors.h"
 #include "effect/pixel.h"
-#include "effect_state.h"
+#include "test_effect.h"
 
 namespace {
+
+EffectState& effect = testEffect();
 std::atomic<long> allocationCount{0};
 } // namespace
 
@@ -46,17 +47,17 @@ TEST(AllocationCountTest, SeesHeapAllocations) {
 }
 
 TEST_P(CompositionAllocationTest, FramesAllocateNothing) {
-  if (!GetParam().select()) {
+  if (!GetParam().select(effect)) {
     GTEST_SKIP() << "this processor lacks the instruction set";
   }
-  resetEffectState();
+  resetEffectState(effect);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frameWidth) * frameHeight);
-  colourFactors = ColourFactors{1.5f, -2.0f, 300.0f};
-  GetParam().compose(pixels.data());
+  effect.colourFactors = ColourFactors{1.5f, -2.0f, 300.0f};
+  GetParam().compose(effect, pixels.data());
   const long before = allocationCount.load();
   for (std::uint32_t elapsed = 0; elapsed < 20; ++elapsed) {
-    startFrameCounters(elapsed * 997u);
-    GetParam().compose(pixels.data());
+    startFrameCounters(effect, elapsed * 997u);
+    GetParam().compose(effect, pixels.data());
   }
   EXPECT_EQ(allocationCount.load() - before, 0);
 }

@@ -15,10 +15,12 @@
 #include "effect/noise_table.h"
 #include "effect/pixel.h"
 #include "effect/random.h"
-#include "effect_state.h"
 #include "images/image_bank.h"
+#include "test_effect.h"
 
 namespace {
+
+EffectState& effect = testEffect();
 
 using Frame = std::vector<std::uint32_t>;
 
@@ -27,15 +29,16 @@ struct EffectSnapshot {
   std::int32_t frameCount, timeCount, red, green, blue;
 
   static EffectSnapshot take() {
-    return {randomState, frameCursor, timeCursor, lastRed, lastGreen, lastBlue};
+    return {effect.randomState, effect.frameCursor, effect.timeCursor,
+            effect.lastRed,     effect.lastGreen,   effect.lastBlue};
   }
   void restore() const {
-    randomState = random;
-    frameCursor = frameCount;
-    timeCursor = timeCount;
-    lastRed = red;
-    lastGreen = green;
-    lastBlue = blue;
+    effect.randomState = random;
+    effect.frameCursor = frameCount;
+    effect.timeCursor = timeCount;
+    effect.lastRed = red;
+    effect.lastGreen = green;
+    effect.lastBlue = blue;
   }
   bool operator==(const EffectSnapshot&) const = default;
 };
@@ -72,7 +75,7 @@ float specialFactor(std::mt19937& random) {
 }
 
 std::uint32_t elapsedNearWraps(std::mt19937& random) {
-  // timeCursor = elapsed * 2000 turns negative past 1073741 ms and wraps past 2147483 ms.
+  // effect.timeCursor = elapsed * 2000 turns negative past 1073741 ms and wraps past 2147483 ms.
   constexpr std::uint32_t edges[] = {0, 1073741, 1073742, 2147483, 2147484, 4294967295u};
   switch (random() % 3) {
   case 0:
@@ -89,7 +92,7 @@ protected:
   static void SetUpTestSuite() {
     // Arbitrary picture contents: every value is tinted by the same wrap rules.
     std::mt19937 random(79);
-    for (Image& image : imageBank) {
+    for (Image& image : effect.imageBank) {
       for (std::uint32_t& value : image) {
         value = random() % 8 == 0 ? static_cast<std::uint32_t>(random())
                                   : static_cast<std::uint32_t>(random() % 3);
@@ -97,33 +100,33 @@ protected:
     }
   }
   static void TearDownTestSuite() {
-    clearImageBank();
-    setCompositionKernels(CompositionKernels::best);
+    clearImageBank(effect);
+    setCompositionKernels(effect, CompositionKernels::best);
   }
 
-  void SetUp() override { resetEffectState(); }
+  void SetUp() override { resetEffectState(effect); }
 
   // Composes one frame from the current state with the straight loop and
   // with every fast form, and compares pixels and state.
   void expectSameFrame(const char* what) {
     const EffectSnapshot before = EffectSnapshot::take();
     Frame expected(pixelCount, 0x5A5A5A5Au);
-    composeFramePlain(expected.data());
+    composeFramePlain(effect, expected.data());
     const EffectSnapshot after = EffectSnapshot::take();
     for (const Composer& composer : fastComposers) {
-      if (!composer.select()) {
+      if (!composer.select(effect)) {
         continue; // not on this processor
       }
       before.restore();
       Frame actual(pixelCount, 0x5A5A5A5Au);
-      composer.compose(actual.data());
+      composer.compose(effect, actual.data());
       ASSERT_EQ(EffectSnapshot::take(), after) << composer << ", " << what;
       for (std::size_t i = 0; i < pixelCount; ++i) {
         ASSERT_EQ(actual[i], expected[i])
             << composer << ", " << what << ": pixel (" << i % frameWidth << ", " << i / frameWidth
-            << ") factors " << colourFactors.redFactor << " " << colourFactors.greenFactor << " "
-            << colourFactors.blueFactor << " counters " << before.frameCount << " "
-            << before.timeCount;
+            << ") factors " << effect.colourFactors.redFactor << " "
+            << effect.colourFactors.greenFactor << " " << effect.colourFactors.blueFactor
+            << " counters " << before.frameCount << " " << before.timeCount;
       }
     }
   }
@@ -135,10 +138,11 @@ TEST_F(FastCompositionTest, MatchesPlainForShowLikeFrames) {
   // Frames as the loop drives them, from the seeded sequence on.
   std::mt19937 random(1);
   for (int frame = 0; frame < 16; ++frame) {
-    startFrameCounters(elapsedNearWraps(random));
-    colourFactors = ColourFactors{std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
-                                  std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
-                                  std::uniform_real_distribution<float>(-2.0f, 3.0f)(random)};
+    startFrameCounters(effect, elapsedNearWraps(random));
+    effect.colourFactors =
+        ColourFactors{std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
+                      std::uniform_real_distribution<float>(-2.0f, 3.0f)(random),
+                      std::uniform_real_distribution<float>(-2.0f, 3.0f)(random)};
     expectSameFrame("show-like frame");
   }
 }
@@ -147,12 +151,12 @@ TEST_F(FastCompositionTest, MatchesPlainForExtremeFactorsAndCounters) {
   std::mt19937 random(2);
   for (int frame = 0; frame < 24; ++frame) {
     if (frame % 2 == 0) {
-      startFrameCounters(elapsedNearWraps(random));
+      startFrameCounters(effect, elapsedNearWraps(random));
     } else {
-      frameCursor = static_cast<std::int32_t>(random());
-      timeCursor = static_cast<std::int32_t>(random());
+      effect.frameCursor = static_cast<std::int32_t>(random());
+      effect.timeCursor = static_cast<std::int32_t>(random());
     }
-    colourFactors =
+    effect.colourFactors =
         ColourFactors{specialFactor(random), specialFactor(random), specialFactor(random)};
     expectSameFrame("extreme frame");
   }
@@ -164,8 +168,8 @@ TEST_F(FastCompositionTest, MatchesPlainAfterHoursOfRunning) {
   std::mt19937 random(3);
   std::uint32_t elapsed = 2147480;
   for (int frame = 0; frame < 8; ++frame, elapsed += 1) {
-    startFrameCounters(elapsed);
-    colourFactors = ColourFactors{specialFactor(random), 1.5f, -0.75f};
+    startFrameCounters(effect, elapsed);
+    effect.colourFactors = ColourFactors{specialFactor(random), 1.5f, -0.75f};
     expectSameFrame("frame near the wrap");
   }
 }
@@ -174,12 +178,12 @@ TEST_F(FastCompositionTest, MatchesPlainForAnyTableContents) {
   // A filled table holds 0..254; other values must not break the fast path.
   std::mt19937 random(4);
   for (int frame = 0; frame < 4; ++frame) {
-    for (std::int32_t& entry : noiseTable) {
+    for (std::int32_t& entry : effect.noiseTable) {
       entry = random() % 4 == 0 ? static_cast<std::int32_t>(random())
                                 : static_cast<std::int32_t>(random() % 255);
     }
-    startFrameCounters(elapsedNearWraps(random));
-    colourFactors =
+    startFrameCounters(effect, elapsedNearWraps(random));
+    effect.colourFactors =
         ColourFactors{specialFactor(random), specialFactor(random), specialFactor(random)};
     expectSameFrame("arbitrary table");
   }

@@ -11,11 +11,13 @@
 #include "effect/frame_composition.h"
 #include "effect/noise_table.h"
 #include "effect/pixel.h"
-#include "effect_state.h"
 #include "frame_model.h"
 #include "images/image_bank.h"
+#include "test_effect.h"
 
 namespace {
+
+EffectState& effect = testEffect();
 
 constexpr std::uint32_t sentinel = 0xDEADBEEFu;
 constexpr std::uint32_t samplesPerFrame = 139u * 640u * 3u;
@@ -53,26 +55,26 @@ std::uint32_t modelTint(std::int64_t red, std::int64_t green, std::int64_t blue,
 class FrameCompositionTest : public ::testing::TestWithParam<Composer> {
 protected:
   void SetUp() override {
-    if (!GetParam().select()) {
+    if (!GetParam().select(effect)) {
       GTEST_SKIP() << "this processor lacks the instruction set";
     }
-    resetEffectState();
-    clearImageBank();
+    resetEffectState(effect);
+    clearImageBank(effect);
     frame_.assign(static_cast<std::size_t>(frameWidth) * frameHeight, sentinel);
   }
   void TearDown() override {
-    clearImageBank();
-    setCompositionKernels(CompositionKernels::best);
+    clearImageBank(effect);
+    setCompositionKernels(effect, CompositionKernels::best);
   }
 
   // Sets the counters and factors, composes, and returns the model's view of
   // the frame's start.
   FrameStart compose(std::uint32_t frameCount, std::uint32_t timeCount, float red, float green,
                      float blue) {
-    frameCursor = static_cast<std::int32_t>(frameCount);
-    timeCursor = static_cast<std::int32_t>(timeCount);
-    colourFactors = ColourFactors{red, green, blue};
-    GetParam().compose(frame_.data());
+    effect.frameCursor = static_cast<std::int32_t>(frameCount);
+    effect.timeCursor = static_cast<std::int32_t>(timeCount);
+    effect.colourFactors = ColourFactors{red, green, blue};
+    GetParam().compose(effect, frame_.data());
     return FrameStart{frameCount, timeCount, {red, green, blue}};
   }
 
@@ -94,7 +96,7 @@ TEST_P(FrameCompositionTest, RowsOutsideThePlanAreNeverWritten) {
 }
 
 TEST_P(FrameCompositionTest, ZeroFactorsGiveBlackNoiseAndPictures) {
-  for (Image& image : imageBank) {
+  for (Image& image : effect.imageBank) {
     for (std::size_t i = 0; i < image.size(); ++i) {
       image[i] = static_cast<std::uint32_t>(i % 3);
     }
@@ -108,9 +110,9 @@ TEST_P(FrameCompositionTest, ZeroFactorsGiveBlackNoiseAndPictures) {
       ASSERT_EQ(at(frame_, x, y), 0u) << "pixel (" << x << ", " << y << ")";
     }
   }
-  EXPECT_EQ(lastRed, 0);
-  EXPECT_EQ(lastGreen, 0);
-  EXPECT_EQ(lastBlue, 0);
+  EXPECT_EQ(effect.lastRed, 0);
+  EXPECT_EQ(effect.lastGreen, 0);
+  EXPECT_EQ(effect.lastBlue, 0);
 }
 
 TEST_P(FrameCompositionTest, RuleLinesFollowTheImageIndex) {
@@ -143,8 +145,8 @@ TEST_P(FrameCompositionTest, RuleLinesFollowTheImageIndex) {
 
 TEST_P(FrameCompositionTest, RuleLinesLeaveTheCountersAlone) {
   compose(5, 7, 1.0f, 1.0f, 1.0f);
-  EXPECT_EQ(frameCursor, static_cast<std::int32_t>(5u + samplesPerFrame));
-  EXPECT_EQ(timeCursor, static_cast<std::int32_t>(7u + samplesPerFrame));
+  EXPECT_EQ(effect.frameCursor, static_cast<std::int32_t>(5u + samplesPerFrame));
+  EXPECT_EQ(effect.timeCursor, static_cast<std::int32_t>(7u + samplesPerFrame));
 }
 
 struct StartCase {
@@ -157,7 +159,7 @@ TEST_P(FrameCompositionTest, NoisePixelsFollowTheCountersAndFactors) {
   const StartCase cases[] = {
       {0, 0, 1.0f, 1.0f, 1.0f},                         // first frame: n * n
       {0, 31000u * 2000u, 0.75f, -2.5f, 3.0f},          // a typical frame
-      {0, 1073742u * 2000u, 1e6f, -1e7f, 0.001f},       // timeCursor negative
+      {0, 1073742u * 2000u, 1e6f, -1e7f, 0.001f},       // effect.timeCursor negative
       {0, 2147483u * 2000u, 1e9f, 4e9f, -4e9f},         // close to the 32-bit wrap
       {0, 2147484u * 2000u, 1e30f, -1.0f, 1e-40f},      // just past the wrap
       {0xFFFFFF00u, 0xFFFFFFFEu, 2.0f, -1.0f, 0.5f},    // counters wrap in the frame
@@ -176,24 +178,24 @@ TEST_P(FrameCompositionTest, NoisePixelsFollowTheCountersAndFactors) {
       ASSERT_EQ(at(frame_, x, 102), modelNoisePixel(start, x, 102)) << "x " << x;
     }
     const std::uint64_t last = modelPixelSample(0, 102);
-    EXPECT_EQ(lastRed, modelSample(start, last, 0));
-    EXPECT_EQ(lastGreen, modelSample(start, last + 1, 1));
-    EXPECT_EQ(lastBlue, modelSample(start, last + 2, 2));
-    EXPECT_EQ(frameCursor, static_cast<std::int32_t>(c.frameCount + samplesPerFrame));
-    EXPECT_EQ(timeCursor, static_cast<std::int32_t>(c.timeCount + samplesPerFrame));
+    EXPECT_EQ(effect.lastRed, modelSample(start, last, 0));
+    EXPECT_EQ(effect.lastGreen, modelSample(start, last + 1, 1));
+    EXPECT_EQ(effect.lastBlue, modelSample(start, last + 2, 2));
+    EXPECT_EQ(effect.frameCursor, static_cast<std::int32_t>(c.frameCount + samplesPerFrame));
+    EXPECT_EQ(effect.timeCursor, static_cast<std::int32_t>(c.timeCount + samplesPerFrame));
   }
 }
 
 TEST_P(FrameCompositionTest, ImageRowsTakeTheColourOfTheNoisePixelBeforeThem) {
   // Values beyond 2 are not in a transformed bank but still follow the rule.
-  for (Image& image : imageBank) {
+  for (Image& image : effect.imageBank) {
     for (std::size_t i = 0; i < image.size(); ++i) {
       image[i] = static_cast<std::uint32_t>((i * 7) % 5);
     }
     image[1] = 0xFFFFFFFFu;
   }
   const FrameStart start = compose(0, 31000u * 2000u, 180.5f, -3.0f, 95.25f);
-  const Image& image = imageBank[28];
+  const Image& image = effect.imageBank[28];
   for (int y = 189; y <= 267; y += 2) {
     const std::uint64_t k = modelPixelSample(0, y - 1);
     const std::int64_t red = modelSample(start, k, 0);
@@ -209,8 +211,8 @@ TEST_P(FrameCompositionTest, ImageRowsTakeTheColourOfTheNoisePixelBeforeThem) {
 
 TEST_P(FrameCompositionTest, NegativeLastRedSpillsIntoTheTopByte) {
   // Every readable red sample is 100 x -10 = -1000; green and blue are 0.
-  noiseTable.fill(100);
-  imageBank[28].fill(1);
+  effect.noiseTable.fill(100);
+  effect.imageBank[28].fill(1);
   std::uint32_t elapsed = 0;
   FrameStart probe;
   probe.factors[0] = 1.0f;
@@ -222,8 +224,8 @@ TEST_P(FrameCompositionTest, NegativeLastRedSpillsIntoTheTopByte) {
     ++elapsed;
   }
   compose(0, elapsed * 2000u, -10.0f, 0.0f, 0.0f);
-  EXPECT_EQ(lastRed, modelSample(FrameStart{0, elapsed * 2000u, {-10.0f, 0.0f, 0.0f}},
-                                 modelPixelSample(0, 102), 0));
+  EXPECT_EQ(effect.lastRed, modelSample(FrameStart{0, elapsed * 2000u, {-10.0f, 0.0f, 0.0f}},
+                                        modelPixelSample(0, 102), 0));
   for (int x = 0; x < frameWidth; ++x) {
     // red (-1000 * 1) >> 2 unsigned = 0x3FFFFF06: 0x06 in red, the rest in the top byte.
     ASSERT_EQ(at(frame_, x, 267), 0xFF060000u) << "x " << x;
@@ -231,7 +233,7 @@ TEST_P(FrameCompositionTest, NegativeLastRedSpillsIntoTheTopByte) {
 }
 
 TEST_P(FrameCompositionTest, NegativeBlueSetsEveryHigherBit) {
-  noiseTable.fill(1);
+  effect.noiseTable.fill(1);
   compose(0, 0, 0.0f, 0.0f, -1.0f);
   const FrameStart start{0, 0, {0.0f, 0.0f, -1.0f}};
   int spilled = 0;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "effect/noise_table.h"
+#include "test_effect.h"
 
 struct FrameStart {
   std::uint32_t frameCount = 0;
@@ -26,8 +26,9 @@ inline std::int64_t modelSample(const FrameStart& start, std::uint64_t k, int ch
   if (remainder < 0) {
     return 0;
   }
-  const double value = static_cast<double>(noiseTable[static_cast<std::size_t>(remainder)]) *
-                       static_cast<double>(start.factors[channel]);
+  const double value =
+      static_cast<double>(testEffect().noiseTable[static_cast<std::size_t>(remainder)]) *
+      static_cast<double>(start.factors[channel]);
   if (!std::isfinite(value)) {
     return 0;
   }

@@ -20,10 +20,12 @@
 #include "effect/frame_composition.h"
 #include "effect/pixel.h"
 #include "effect/random.h"
-#include "effect_state.h"
 #include "images/image_bank.h"
+#include "test_effect.h"
 
 namespace {
+
+EffectState& effect = testEffect();
 
 namespace fs = std::filesystem;
 
@@ -184,16 +186,16 @@ TEST_F(FrameToolTest, RawFrameIsTheComposedFrame) {
   const std::string bytes = readFile(file("frame.raw"));
   ASSERT_EQ(bytes.size(), rawSize);
 
-  loadImageBank();
-  applyLevelTransform();
-  resetEffectState();
-  nextRandom();
-  nextRandom();
-  colourFactors = ColourFactors{1.5f, -2.0f, 0.25f};
-  startFrameCounters(31000);
+  loadImageBank(effect.imageBank);
+  applyLevelTransform(effect.imageBank);
+  resetEffectState(effect);
+  nextRandom(effect.randomState);
+  nextRandom(effect.randomState);
+  effect.colourFactors = ColourFactors{1.5f, -2.0f, 0.25f};
+  startFrameCounters(effect, 31000);
   std::vector<std::uint32_t> expected(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
-  composeFramePlain(expected.data());
-  clearImageBank();
+  composeFramePlain(effect, expected.data());
+  clearImageBank(effect);
 
   for (std::size_t i = 0; i < expected.size(); ++i) {
     std::uint32_t pixel = 0;

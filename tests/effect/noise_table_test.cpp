@@ -5,12 +5,15 @@
 
 namespace {
 
+std::uint32_t randomState = randomSeed;
+NoiseTable noiseTable{};
+
 class NoiseTableTest : public ::testing::Test {
 protected:
   void SetUp() override {
     noiseTable.fill(-1);
     randomState = 1;
-    fillNoiseTable();
+    fillNoiseTable(noiseTable, randomState);
   }
 };
 
@@ -31,17 +34,17 @@ TEST_F(NoiseTableTest, EveryEntryIsWithinRange) {
 
 TEST_F(NoiseTableTest, FillConsumesExactly2000Outputs) {
   // The image indices that follow are the show's first five pictures.
-  EXPECT_EQ(nextRandom() % 79, 28);
-  EXPECT_EQ(nextRandom() % 79, 14);
-  EXPECT_EQ(nextRandom() % 79, 30);
-  EXPECT_EQ(nextRandom() % 79, 1);
-  EXPECT_EQ(nextRandom() % 79, 71);
+  EXPECT_EQ(nextRandom(randomState) % 79, 28);
+  EXPECT_EQ(nextRandom(randomState) % 79, 14);
+  EXPECT_EQ(nextRandom(randomState) % 79, 30);
+  EXPECT_EQ(nextRandom(randomState) % 79, 1);
+  EXPECT_EQ(nextRandom(randomState) % 79, 71);
 }
 
 TEST_F(NoiseTableTest, LastEntryIsThe2000thOutput) {
   randomState = 1;
-  skipRandom(1999);
-  EXPECT_EQ(noiseTable[1999], nextRandom() % 255);
+  skipRandom(randomState, 1999);
+  EXPECT_EQ(noiseTable[1999], nextRandom(randomState) % 255);
 }
 
 } // namespace

@@ -5,14 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "effect/colour_factors.h"
+#include "effect/effect_state.h"
 #include "effect/frame_composition.h"
-#include "effect/noise_table.h"
 #include "effect/pixel.h"
-#include "effect/random.h"
 #include "factor_files.h"
 #include "frame_arguments.h"
-#include "images/image_bank.h"
 #include "output_file.h"
 
 namespace {
@@ -20,17 +17,18 @@ namespace {
 constexpr int badArgumentsExit = 2;
 constexpr int fileFailedExit = 1;
 
+EffectState effect;
+
 std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments) {
-  loadImageBank();
-  applyLevelTransform();
-  randomState = 1;
-  fillNoiseTable();
+  loadImageBank(effect.imageBank);
+  applyLevelTransform(effect.imageBank);
+  fillNoiseTable(effect.noiseTable, effect.randomState);
   // The image indices of the frames before this one.
-  skipRandom(arguments.frame - 1);
-  colourFactors = arguments.factors;
-  startFrameCounters(arguments.elapsed);
+  skipRandom(effect.randomState, arguments.frame - 1);
+  effect.colourFactors = arguments.factors;
+  startFrameCounters(effect, arguments.elapsed);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
-  composeFrame(pixels.data());
+  composeFrame(effect, pixels.data());
   return pixels;
 }
 
