@@ -8,24 +8,23 @@ AudibleClock::AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency
       latencyFrames_(latencyFrames) {}
 
 void AudibleClock::handedOver(std::uint64_t frames, std::uint64_t ticks) {
-  const std::lock_guard lock(mutex_);
-  handedBefore_ = handedAfter_;
-  handedAfter_ += frames;
-  callbackTicks_ = ticks;
-  started_ = true;
+  const std::uint64_t before = handedSoFar_;
+  handedSoFar_ += frames;
+  handover_.store(Handover{true, before, handedSoFar_, ticks});
 }
 
 std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks) {
-  const std::lock_guard lock(mutex_);
-  if (!started_)
+  const Handover latest = handover_.load();
+  if (!latest.started)
     return std::nullopt;
 
-  const std::uint64_t ticksSince = nowTicks > callbackTicks_ ? nowTicks - callbackTicks_ : 0;
+  const std::uint64_t ticksSince =
+      nowTicks > latest.callbackTicks ? nowTicks - latest.callbackTicks : 0;
   // The limit keeps the conversion in range however long the callbacks stop.
-  const double framesSince =
-      std::min(static_cast<double>(ticksSince) * framesPerTick_, static_cast<double>(handedAfter_));
-  const std::uint64_t played = handedBefore_ + static_cast<std::uint64_t>(framesSince);
-  const std::uint64_t estimate = std::min(played, handedAfter_);
+  const double framesSince = std::min(static_cast<double>(ticksSince) * framesPerTick_,
+                                      static_cast<double>(latest.handedAfter));
+  const std::uint64_t played = latest.handedBefore + static_cast<std::uint64_t>(framesSince);
+  const std::uint64_t estimate = std::min(played, latest.handedAfter);
   const std::uint64_t audible = estimate > latencyFrames_ ? estimate - latencyFrames_ : 0;
 
   lastReported_ = std::max(lastReported_, audible);
@@ -33,6 +32,5 @@ std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks) 
 }
 
 std::uint64_t AudibleClock::framesHandedOver() const {
-  const std::lock_guard lock(mutex_);
-  return handedAfter_;
+  return handover_.load().handedAfter;
 }

@@ -3,11 +3,13 @@
 // the device, so it is estimated from the latest callback: the frames handed
 // over before it, less what the device still holds ahead of them, plus the
 // time since. The estimate stays behind what was handed over (the picture
-// must not run ahead of the sound) and never moves backwards.
+// must not run ahead of the sound) and never moves backwards. The callback
+// hands its figures over without a lock; one program thread reads them.
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
+
+#include "audio/seqlock.h"
 
 class AudibleClock {
 public:
@@ -28,10 +30,14 @@ private:
   const double framesPerTick_;
   const std::uint64_t latencyFrames_;
 
-  mutable std::mutex mutex_;
-  bool started_ = false;
-  std::uint64_t handedBefore_ = 0; // frames handed before the latest callback
-  std::uint64_t handedAfter_ = 0;  // ... and including it
-  std::uint64_t callbackTicks_ = 0;
-  std::uint64_t lastReported_ = 0;
+  // What the latest callback left; written by the callback only.
+  struct Handover {
+    bool started = false;
+    std::uint64_t handedBefore = 0; // frames handed before the latest callback
+    std::uint64_t handedAfter = 0;  // ... and including it
+    std::uint64_t callbackTicks = 0;
+  };
+  Seqlock<Handover> handover_;
+  std::uint64_t handedSoFar_ = 0;  // the callback's own running count
+  std::uint64_t lastReported_ = 0; // the reading thread's
 };

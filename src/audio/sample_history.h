@@ -1,11 +1,12 @@
 #pragma once
 // The mono mix of every frame handed to the output, by its index in the
 // stream, kept long enough to take a transform window ending at the audible
-// position. Written by the audio callback, read by the program thread.
+// position. Written by the audio callback (the only writer), read by the
+// program thread, without locks: the callback never waits.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
 class SampleHistory {
@@ -19,12 +20,13 @@ public:
 
   // Fills out[0..count) with the frames ending just before frame `end`.
   // Frames before the stream's start, not yet written or already overwritten
-  // read as silence.
+  // (also while being copied) read as silence.
   void copyEnding(std::uint64_t end, float* out, std::size_t count) const;
 
 private:
-  mutable std::mutex mutex_;
-  std::vector<float> samples_;
+  std::vector<std::atomic<float>> samples_;
   std::size_t mask_;
-  std::uint64_t written_ = 0;
+  // Frames the writer has started to write, and those it has finished.
+  std::atomic<std::uint64_t> claimed_{0};
+  std::atomic<std::uint64_t> written_{0};
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 // One tick per frame keeps the arithmetic readable.
@@ -59,6 +62,46 @@ TEST(AudibleClock, CountsEveryFrameHandedOver) {
   // Half a buffer after the last callback, one buffer of latency behind.
   EXPECT_NEAR(static_cast<double>(*clock.audibleFrame(9 * 23'219'955ull + 11'609'977ull)),
               9216.0 - 1024.0 + 512.0, 1.0);
+}
+
+// Callbacks of 256 frames, one tick per frame, while the program thread
+// reads: every answer is one a whole handover gives, within the frames handed
+// over, and never earlier than the last.
+TEST(AudibleClock, ReadsDuringCallbacksSeeWholeHandovers) {
+  constexpr std::uint64_t buffer = 256;
+  constexpr std::uint64_t callbacks = 400'000;
+  AudibleClock clock(rate, ticksPerSecond, 0);
+  std::atomic<bool> done{false};
+  std::atomic<long> reads{0};
+  std::thread callback([&] {
+    // Goes on until the reader has had its turns, however busy the machine.
+    for (std::uint64_t k = 1; k <= callbacks || reads.load() < 1000; ++k)
+      clock.handedOver(buffer, k * buffer);
+    done.store(true);
+  });
+
+  std::uint64_t previous = 0;
+  const auto readWhileCalledBack = [&] {
+    while (!done.load()) {
+      const std::uint64_t handed = clock.framesHandedOver();
+      if (handed == 0)
+        continue;
+      const std::uint64_t now = handed + static_cast<std::uint64_t>(reads.load()) % buffer;
+      const std::uint64_t audible = *clock.audibleFrame(now);
+      // Within the latest buffer at `now`, or the start of a later one.
+      const bool whole = audible == now - buffer || audible % buffer == 0 || audible == previous;
+      ASSERT_TRUE(whole) << audible << " at " << now;
+      ASSERT_GE(audible, now - buffer);
+      ASSERT_GE(audible, previous);
+      ASSERT_LE(audible, clock.framesHandedOver());
+      previous = audible;
+      ++reads;
+    }
+  };
+  readWhileCalledBack();
+  reads.store(1000); // releases the callback after a failed check too
+  callback.join();
+  EXPECT_GE(clock.framesHandedOver(), callbacks * buffer);
 }
 
 } // namespace

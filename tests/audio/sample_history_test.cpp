@@ -1,6 +1,9 @@
 #include "audio/sample_history.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -42,6 +45,61 @@ TEST(SampleHistory, OverwrittenFramesReadAsSilenceNotAsNewerOnes) {
   EXPECT_EQ(out, (std::vector<float>{0, 0, 0, 6}));
   history.copyEnding(10, out.data(), out.size());
   EXPECT_EQ(out, (std::vector<float>{6, 7, 8, 9}));
+}
+
+// The callback writes while the program thread copies windows: every copied
+// frame is either the right one or, being too old, silence, and silence only
+// ever comes before the frames that are still kept.
+TEST(SampleHistory, WindowsCopiedDuringWritesAreExactOrSilentAtTheirStart) {
+  constexpr std::size_t capacity = 2048;
+  constexpr std::size_t window = 1024;
+  constexpr std::uint64_t total = 6'000'000;
+  const auto frameValue = [](std::uint64_t frame) {
+    return static_cast<float>(frame % 65536 + 1); // exact in a float, never 0
+  };
+  SampleHistory history(capacity);
+  std::atomic<bool> done{false};
+  std::atomic<long> reads{0};
+  std::thread writer([&] {
+    std::vector<float> chunk;
+    std::uint64_t next = 0;
+    // Goes on until the reader has had its turns, however busy the machine.
+    for (std::size_t size = 1; next < total || reads.load() < 1000; size = size % 700 + 37) {
+      chunk.clear();
+      for (std::size_t i = 0; i < size; ++i) {
+        chunk.push_back(frameValue(next + i));
+        chunk.push_back(frameValue(next + i));
+      }
+      history.appendStereo(chunk.data(), size);
+      next += size;
+    }
+    done.store(true);
+  });
+
+  std::vector<float> out(window);
+  long wholeWindows = 0;
+  const auto readWhileWriting = [&] {
+    while (!done.load()) {
+      const std::uint64_t end = history.framesWritten();
+      // Every other window reaches back to the oldest kept frames, the ones the
+      // writer replaces next.
+      const std::uint64_t asked =
+          reads.load() % 2 == 0 && end > capacity ? end - capacity + window / 2 : end;
+      history.copyEnding(asked, out.data(), window);
+      std::size_t silent = 0;
+      while (silent < window && out[silent] == 0.0f)
+        ++silent;
+      for (std::size_t i = silent; i < window; ++i) {
+        ASSERT_EQ(out[i], frameValue(asked - window + i)) << "frame " << asked - window + i;
+      }
+      wholeWindows += silent == 0 && asked >= window ? 1 : 0;
+      ++reads;
+    }
+  };
+  readWhileWriting();
+  reads.store(1000); // releases the writer after a failed check too
+  writer.join();
+  EXPECT_GT(wholeWindows, 0);
 }
 
 } // namespace
