@@ -19,9 +19,6 @@
 namespace ptc {
 namespace {
 
-constexpr int consoleWidth = 640;
-constexpr int consoleHeight = 480;
-
 bool isSet(const char* variable) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != '\0';

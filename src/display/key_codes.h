@@ -1,14 +1,11 @@
 #pragma once
-// Key codes the console reports, in the Windows virtual-key numbering the
-// show was written against (Escape is 27, letters are upper case).
+// SDL keys to the console's key codes (see ptc.h).
 
 #include <SDL_keycode.h>
 
-namespace ptc {
+#include "display/ptc.h"
 
-constexpr int keyCodeWindowClosed = 0; // not a key: the window was asked to close
-constexpr int keyCodeEscape = 27;
-constexpr int keyCodeUnknown = 255;
+namespace ptc {
 
 // The code for a pressed key, or -1 for a key that alone is no key press
 // (Shift, Control, Alt and the like).

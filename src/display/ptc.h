@@ -11,6 +11,16 @@
 
 namespace ptc {
 
+// The one console size there is, 640 x 480.
+constexpr int consoleWidth = 640;
+constexpr int consoleHeight = 480;
+
+// Key codes, in the Windows virtual-key numbering the show was written
+// against (Escape is 27, letters are upper case).
+constexpr int keyCodeWindowClosed = 0; // not a key: the window was asked to close
+constexpr int keyCodeEscape = 27;
+constexpr int keyCodeUnknown = 255;
+
 class DynamicError : public std::runtime_error {
 public:
   explicit DynamicError(const std::string& message);
@@ -53,7 +63,7 @@ public:
 
   // "fullscreen output", "windowed output" or "hide cursor"; takes effect at open.
   void option(const std::string& option);
-  // Opens exactly 640 x 480; any other size fails.
+  // Opens exactly consoleWidth x consoleHeight; any other size fails.
   void open(const std::string& title, int width, int height, const Format& format, int pages = 0);
   void close();
 
@@ -67,8 +77,8 @@ public:
   // Makes the picture last copied in visible.
   void update();
 
+  // The back end's state; it reaches its own through Impl::of.
   struct Impl;
-  Impl& impl() { return *impl_; }
 
 private:
   std::unique_ptr<Impl> impl_;

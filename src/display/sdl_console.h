@@ -16,6 +16,9 @@ namespace ptc {
 [[noreturn]] void throwSdlError(const std::string& what);
 
 struct Console::Impl {
+  // A nested class may reach the console's private state; nobody else can.
+  static Impl& of(Console& console) { return *console.impl_; }
+
   enum class Output { windowed, fullscreen };
 
   // Options, applied at the next open.

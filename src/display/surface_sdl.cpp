@@ -47,7 +47,7 @@ void* Surface::lock() {
 void Surface::unlock() {}
 
 void Surface::copy(Console& console) {
-  Console::Impl& target = console.impl();
+  Console::Impl& target = Console::Impl::of(console);
   if (!target.isOpen())
     throw DynamicError("cannot copy the surface: the console is not open");
   if (impl_->width != target.width || impl_->height != target.height)

@@ -30,7 +30,7 @@ FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM
     console.update();
 
     while (console.key()) {
-      if (console.read().code() == escapeKey)
+      if (console.read().code() == ptc::keyCodeEscape)
         return FrameLoopExit::escape;
     }
 

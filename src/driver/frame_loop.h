@@ -11,7 +11,6 @@ enum class FrameLoopExit {
   keyPending, // a key already waiting at the top of a frame
 };
 
-constexpr int escapeKey = 27;
 constexpr DWORD showDuration = 573000; // ms
 
 // Draws `effect`'s frames back to back until one of the three exits.

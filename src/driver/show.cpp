@@ -4,9 +4,9 @@
 #include <cstring>
 #include <exception>
 
-#include "audio/audio_error.h"
 #include "audio/bass.h"
 #include "display/ptc.h"
+#include "driver/audio_error.h"
 #include "driver/frame_loop.h"
 #include "driver/setup_dialog.h"
 #include "driver/show_options.h"

@@ -4,14 +4,17 @@
 
 #include <cstdint>
 
+#include "display/ptc.h"
+
 constexpr int pixelBits = 32;
 constexpr std::uint32_t redMask = 0x00FF0000;
 constexpr std::uint32_t greenMask = 0x0000FF00;
 constexpr std::uint32_t blueMask = 0x000000FF;
 constexpr std::uint32_t alphaMask = 0;
 
-constexpr int frameWidth = 640;
-constexpr int frameHeight = 480;
+// A frame fills the console.
+constexpr int frameWidth = ptc::consoleWidth;
+constexpr int frameHeight = ptc::consoleHeight;
 
 // Unclamped on purpose: channel values outside 0..255 spill into the
 // channels to their left and into the top byte.

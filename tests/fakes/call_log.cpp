@@ -1,9 +1,5 @@
 #include "call_log.h"
 
-#include "fake_audio.h"
-#include "fake_display.h"
-#include "fake_platform.h"
-
 namespace fake {
 
 std::vector<std::string>& callLog() {
@@ -20,14 +16,6 @@ void record(std::string call) {
   callLog().push_back(call);
   if (onRecord())
     onRecord()(call);
-}
-
-void resetAll() {
-  callLog().clear();
-  onRecord() = nullptr;
-  resetDisplay();
-  resetAudio();
-  resetPlatform();
 }
 
 } // namespace fake

@@ -1,4 +1,4 @@
-#include "audio/audio_error.h"
+#include "driver/audio_error.h"
 
 #include <cstdio>
 

@@ -1,0 +1,20 @@
+# The embedded pictures are those named in pictures/names.txt, one a line, in
+# table order: picture_00.pcx for the first line, picture_01.pcx for the next.
+# Sets <files_var> to their paths.
+function(vsf_picture_files picture_dir files_var)
+  file(STRINGS "${picture_dir}/names.txt" names)
+  if(CMAKE_PROJECT_NAME)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${picture_dir}/names.txt")
+  endif()
+  list(LENGTH names count)
+  math(EXPR last "${count} - 1")
+  set(files "")
+  foreach(k RANGE ${last})
+    if(k LESS 10)
+      list(APPEND files "${picture_dir}/picture_0${k}.pcx")
+    else()
+      list(APPEND files "${picture_dir}/picture_${k}.pcx")
+    endif()
+  endforeach()
+  set(${files_var} ${files} PARENT_SCOPE)
+endfunction()
