@@ -20,6 +20,13 @@ void resetAudio() {
 using fake::audio;
 using fake::record;
 
+namespace {
+BOOL succeed() {
+  audio().lastError = audioOk;
+  return TRUE;
+}
+} // namespace
+
 DWORD BASS_GetVersion() {
   record("BASS_GetVersion");
   return audio().version;
@@ -28,6 +35,7 @@ DWORD BASS_GetVersion() {
 BOOL BASS_Init(int device, DWORD frequency, DWORD flags, HWND) {
   record("BASS_Init(" + std::to_string(device) + "," + std::to_string(frequency) + "," +
          std::to_string(flags) + ")");
+  audio().lastError = audio().initResult ? audioOk : audio().errorCode;
   return audio().initResult;
 }
 
@@ -36,49 +44,57 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWO
   record("BASS_StreamCreateFile(" + std::to_string(inMemory) + "," + std::to_string(offset) + "," +
          std::to_string(length) + "," + std::to_string(flags) + ")");
   audio().fileName = static_cast<const char*>(file);
+  audio().lastError = audio().stream != 0 ? audioOk : audio().errorCode;
   return audio().stream;
 }
 
 BOOL BASS_SetVolume(DWORD volume) {
   record("BASS_SetVolume(" + std::to_string(volume) + ")");
   audio().volume = volume;
-  return TRUE;
+  return succeed();
 }
 
 BOOL BASS_Start() {
   record("BASS_Start");
-  return TRUE;
+  return succeed();
 }
 
 BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags) {
   record("BASS_StreamPlay(" + std::to_string(stream) + "," + std::to_string(flush) + "," +
          std::to_string(flags) + ")");
   audio().playFlags = flags;
-  return TRUE;
+  return succeed();
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   auto& state = audio();
   ++state.spectrumRequests;
-  if (handle == 0 || handle != state.stream || length != spectrumRequest1024 || !state.spectrum)
+  const auto refuse = [&state](int code) {
+    state.lastError = code;
     return audioRequestFailed;
+  };
+  if (handle == 0 || handle != state.stream)
+    return refuse(audioErrorHandle);
+  if (buffer == nullptr || length != spectrumRequest1024)
+    return refuse(audioErrorParameter);
   float magnitudes[512];
-  if (!state.spectrum(magnitudes))
-    return audioRequestFailed;
+  if (!state.spectrum || !state.spectrum(magnitudes))
+    return refuse(audioErrorNotAvailable);
   std::memcpy(buffer, magnitudes, sizeof magnitudes);
+  state.lastError = audioOk;
   return spectrumBytes;
 }
 
 BOOL BASS_Stop() {
   record("BASS_Stop");
-  return TRUE;
+  return succeed();
 }
 
 BOOL BASS_Free() {
   record("BASS_Free");
-  return TRUE;
+  return succeed();
 }
 
 int BASS_ErrorGetCode() {
-  return audio().errorCode;
+  return audio().lastError;
 }

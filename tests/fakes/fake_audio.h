@@ -10,6 +10,9 @@ namespace fake {
 
 struct AudioState {
   DWORD version = audioLayerVersion;
+  // BASS_Init and BASS_StreamCreateFile fail when told to (initResult FALSE,
+  // stream 0) and then report errorCode; every other call sets the code as
+  // the real layer does.
   BOOL initResult = TRUE;
   int errorCode = audioOk;
   HSTREAM stream = 1;
@@ -22,6 +25,7 @@ struct AudioState {
   DWORD volume = 100;
   DWORD playFlags = 0;
   int spectrumRequests = 0;
+  int lastError = audioOk; // what BASS_ErrorGetCode reports
 };
 
 AudioState& audio();

@@ -40,10 +40,20 @@ static void operation(const std::string& name) {
 namespace ptc {
 
 struct Console::Impl {
+  static Impl& of(Console& console) { return *console.impl_; }
+
   bool open = false;
   int width = 0;
   int height = 0;
 };
+
+namespace {
+// As the real console: nothing to tell or show while closed.
+void requireOpen(bool open, const char* what) {
+  if (!open)
+    throw DynamicError(std::string(what) + ": the console is not open");
+}
+} // namespace
 
 struct Surface::Impl {
   int width;
@@ -67,7 +77,7 @@ void Console::option(const std::string& option) {
 
 void Console::open(const std::string& title, int width, int height, const Format&, int) {
   fake::operation("Console.open");
-  if (width != 640 || height != 480)
+  if (width != consoleWidth || height != consoleHeight)
     throw DynamicError("unsupported console size");
   fake::display().title = title;
   impl_->open = true;
@@ -81,9 +91,11 @@ void Console::close() {
 }
 
 int Console::width() const {
+  requireOpen(impl_->open, "width");
   return impl_->width;
 }
 int Console::height() const {
+  requireOpen(impl_->open, "height");
   return impl_->height;
 }
 
@@ -94,6 +106,7 @@ bool Console::key() {
 
 Key Console::read() {
   fake::operation("Console.read");
+  requireOpen(impl_->open, "cannot read a key");
   auto& keys = fake::display().keys;
   if (keys.empty())
     throw DynamicError("read with no key pending would block forever");
@@ -104,6 +117,7 @@ Key Console::read() {
 
 void Console::update() {
   fake::operation("Console.update");
+  requireOpen(impl_->open, "cannot update");
   ++fake::display().updates;
 }
 
@@ -133,8 +147,12 @@ void Surface::unlock() {
   fake::operation("Surface.unlock");
 }
 
-void Surface::copy(Console&) {
+void Surface::copy(Console& console) {
   fake::operation("Surface.copy");
+  const Console::Impl& target = Console::Impl::of(console);
+  requireOpen(target.open, "cannot copy the surface");
+  if (impl_->width != target.width || impl_->height != target.height)
+    throw DynamicError("cannot copy a surface to a console of another size");
   fake::display().shownPicture = impl_->pixels;
 }
 
