@@ -19,7 +19,8 @@ namespace {
 // Every value a filled table can hold.
 constexpr int tableValueCount = 255;
 
-using ChannelSamples = std::array<std::int32_t, noiseTableSize>;
+using ChannelSamples = std::array<std::int32_t, channelTableSize>;
+using ChannelBits = std::array<std::uint32_t, channelTableSize>;
 
 // What the row drawing reads while a frame is being drawn.
 struct FrameJob {
@@ -27,10 +28,12 @@ struct FrameJob {
   RowKernels kernels;
   const Image* image = nullptr;
   std::uint32_t* pixels = nullptr;
-  alignas(64) std::array<ChannelSamples, 3> channelSamples{};
+  alignas(64) std::array<ChannelSamples, 3> channelSamples;
+  alignas(64) std::array<ChannelBits, 3> channelBits;
 };
 
-void prepareChannel(const NoiseTable& noiseTable, float factor, ChannelSamples& samples) {
+void prepareChannel(const NoiseTable& noiseTable, float factor, int shift, ChannelSamples& samples,
+                    ChannelBits& bits) {
   std::array<std::int32_t, tableValueCount> byValue{};
   for (int value = 0; value < tableValueCount; ++value) {
     byValue[static_cast<std::size_t>(value)] = noiseSampleValue(value, factor);
@@ -40,6 +43,10 @@ void prepareChannel(const NoiseTable& noiseTable, float factor, ChannelSamples& 
     samples[index] = (value >= 0 && value < tableValueCount)
                          ? byValue[static_cast<std::size_t>(value)]
                          : noiseSampleValue(value, factor);
+  }
+  samples[silentIndex] = 0;
+  for (std::size_t index = 0; index < channelTableSize; ++index) {
+    bits[index] = static_cast<std::uint32_t>(samples[index]) << shift;
   }
 }
 
@@ -129,21 +136,25 @@ bool setCompositionKernels(EffectState& state, CompositionKernels choice) {
 
 void composeFrame(EffectState& state, std::uint32_t* pixels) {
   const auto imageIndex = static_cast<std::uint32_t>(nextRandom(state.randomState) % imageCount);
-  FrameJob job;
+  FrameJob job; // about 48 KB of tables, filled below
   job.kernels = state.kernels;
   job.pixels = pixels;
   job.image = &state.imageBank[imageIndex];
   drawRuleLines(job, state.noiseTable, imageIndex);
 
   const ColourFactors& factors = state.colourFactors;
-  prepareChannel(state.noiseTable, factors.redFactor, job.channelSamples[0]);
-  prepareChannel(state.noiseTable, factors.greenFactor, job.channelSamples[1]);
-  prepareChannel(state.noiseTable, factors.blueFactor, job.channelSamples[2]);
+  prepareChannel(state.noiseTable, factors.redFactor, 16, job.channelSamples[0],
+                 job.channelBits[0]);
+  prepareChannel(state.noiseTable, factors.greenFactor, 8, job.channelSamples[1],
+                 job.channelBits[1]);
+  prepareChannel(state.noiseTable, factors.blueFactor, 0, job.channelSamples[2],
+                 job.channelBits[2]);
   const auto firstCount = static_cast<std::uint32_t>(state.frameCursor);
   job.noise.firstCount = firstCount;
   job.noise.timeOffset = static_cast<std::uint32_t>(state.timeCursor) - firstCount;
   for (std::size_t channel = 0; channel < 3; ++channel) {
     job.noise.channelSamples[channel] = job.channelSamples[channel].data();
+    job.noise.channelBits[channel] = job.channelBits[channel].data();
   }
 
   drawBandRows(job);

@@ -9,24 +9,21 @@ namespace {
 
 std::int32_t channelSample(const NoiseFrame& frame, std::uint32_t sample, int channel) {
   const std::uint32_t count = frame.firstCount + sample;
-  const std::int32_t remainder = noiseRemainder(count, count + frame.timeOffset);
-  // The sign is a coin toss once the products wrap, so no branch: a negative
-  // remainder reads entry 0 and masks it away.
-  const auto keep = ~static_cast<std::uint32_t>(remainder >> 31);
-  const std::size_t index = static_cast<std::uint32_t>(remainder) & keep;
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(frame.channelSamples[channel][index]) & keep);
+  return frame.channelSamples[channel][sampleIndex(count * (count + frame.timeOffset))];
 }
 
+// Two plain loops: the indices first, a loop without branches or loads that
+// compilers vectorise for whatever they target, then the look-ups.
 void drawNoiseRowPortable(const NoiseFrame& frame, std::uint32_t firstSample, std::uint32_t* row,
                           const std::uint32_t* /*upcoming*/) {
-  std::uint32_t sample = firstSample;
-  for (int x = frameWidth - 1; x >= 0; --x, sample += samplesPerPixel) {
-    const NoiseColour colour = noisePixelColour(frame, sample);
-    row[x] =
-        packPixel(static_cast<std::uint32_t>(colour.red), static_cast<std::uint32_t>(colour.green),
-                  static_cast<std::uint32_t>(colour.blue));
+  std::uint32_t indices[samplesPerRow];
+  const std::uint32_t firstCount = frame.firstCount + firstSample;
+  const std::uint32_t timeOffset = frame.timeOffset;
+  for (int k = 0; k < samplesPerRow; ++k) {
+    const std::uint32_t count = firstCount + static_cast<std::uint32_t>(k);
+    indices[k] = sampleIndex(count * (count + timeOffset));
   }
+  drawNoiseRowFromIndices(frame, indices, row);
 }
 
 void drawImageRowPortable(const NoiseColour& tint, const std::uint32_t* values,
