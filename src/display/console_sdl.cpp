@@ -3,10 +3,12 @@
 //    picture scaled with its shape kept and without smoothing, vsync'd;
 //  - a key queue fed from SDL's events, which every operation pumps;
 //  - the window being closed, or Ctrl-C, as a key event that stays pending.
+
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "display/key_codes.h"
 #include "display/ptc.h"
@@ -204,9 +206,15 @@ void Console::open(const std::string& title, int width, int height, const Format
       throwSdlError("cannot create the picture texture");
     if (SDL_SetTextureBlendMode(state.texture, SDL_BLENDMODE_NONE) != 0)
       throwSdlError("cannot set the texture's blend mode");
-    const std::vector<std::uint32_t> black(std::size_t{consoleWidth} * consoleHeight, 0);
-    if (SDL_UpdateTexture(state.texture, nullptr, black.data(), consoleWidth * 4) != 0)
+    // Cleared in place: a black frame of our own would be a 1.2 MB temporary.
+    void* texels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(state.texture, nullptr, &texels, &pitch) != 0)
       throwSdlError("cannot clear the picture texture");
+    for (int y = 0; y < consoleHeight; ++y)
+      std::memset(static_cast<char*>(texels) + static_cast<std::ptrdiff_t>(y) * pitch, 0,
+                  std::size_t{consoleWidth} * 4);
+    SDL_UnlockTexture(state.texture);
 
     if (state.hideCursor) {
       if (SDL_ShowCursor(SDL_DISABLE) < 0)
