@@ -4,6 +4,7 @@
 #include <array>
 #include <cassert>
 
+#include "driver/show.h"
 #include "effect/random.h"
 
 namespace {
@@ -40,7 +41,7 @@ DWORD CaptureSession::clockReading() {
     // The frames before the first captured one would each have drawn their
     // picture's index; the noise table is filled by now, so this is where
     // the show would stand.
-    skipRandom(plan_.firstFrame);
+    skipRandom(showEffect.randomState, plan_.firstFrame);
     return 0;
   }
   return frameMoment();

@@ -16,7 +16,6 @@
 namespace ptc {
 namespace {
 
-constexpr int escapeKeyCode = 27;
 // As the program's console: far beyond any screen, small enough for int sizes.
 constexpr int maxSurfaceSide = 16384;
 
@@ -29,6 +28,8 @@ void checkFormat(const Format& format) {
 } // namespace
 
 struct Console::Impl {
+  static Impl& of(Console& console) { return *console.impl_; }
+
   bool open = false;
   std::vector<std::uint32_t> picture;
 };
@@ -79,7 +80,7 @@ bool Console::key() {
 Key Console::read() {
   if (!impl_->open)
     throw DynamicError("cannot read a key: the console is not open");
-  return Key(escapeKeyCode);
+  return Key(keyCodeEscape);
 }
 
 void Console::update() {
@@ -117,7 +118,7 @@ void* Surface::lock() {
 void Surface::unlock() {}
 
 void Surface::copy(Console& console) {
-  Console::Impl& target = console.impl();
+  Console::Impl& target = Console::Impl::of(console);
   if (!target.open)
     throw DynamicError("cannot copy the surface: the console is not open");
   if (impl_->width != frameWidth || impl_->height != frameHeight)
