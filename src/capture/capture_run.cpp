@@ -99,7 +99,7 @@ int runCapture(const CaptureArguments& arguments) {
   try {
     OutputFile output(arguments.outputPath, arguments.force);
     VideoFile video(output.temporaryPath(), settings);
-    CaptureSession session(plan, video);
+    CaptureSession session(plan, video, showEffect.randomState);
     ProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, plan.frameCount);
     session.setFrameListener([&progress](std::uint64_t done) { progress.update(done); });
 

@@ -4,7 +4,6 @@
 #include <array>
 #include <cassert>
 
-#include "driver/show.h"
 #include "effect/random.h"
 
 namespace {
@@ -23,8 +22,9 @@ void setCaptureSession(CaptureSession* session) {
   activeSession = session;
 }
 
-CaptureSession::CaptureSession(const CapturePlan& plan, FrameSink& sink)
-    : plan_(plan), sink_(sink), soundWritten_(soundPosition(plan.firstFrame)) {}
+CaptureSession::CaptureSession(const CapturePlan& plan, FrameSink& sink, std::uint32_t& showRandom)
+    : plan_(plan), sink_(sink), showRandom_(showRandom),
+      soundWritten_(soundPosition(plan.firstFrame)) {}
 
 CaptureSession::~CaptureSession() {
   if (music_ != nullptr)
@@ -41,7 +41,7 @@ DWORD CaptureSession::clockReading() {
     // The frames before the first captured one would each have drawn their
     // picture's index; the noise table is filled by now, so this is where
     // the show would stand.
-    skipRandom(showEffect.randomState, plan_.firstFrame);
+    skipRandom(showRandom_, plan_.firstFrame);
     return 0;
   }
   return frameMoment();

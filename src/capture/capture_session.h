@@ -25,7 +25,8 @@ struct CapturePlan {
 
 class CaptureSession {
 public:
-  CaptureSession(const CapturePlan& plan, FrameSink& sink);
+  // `showRandom` is the generator the show draws each frame's picture with.
+  CaptureSession(const CapturePlan& plan, FrameSink& sink, std::uint32_t& showRandom);
   ~CaptureSession();
   CaptureSession(const CaptureSession&) = delete;
   CaptureSession& operator=(const CaptureSession&) = delete;
@@ -61,6 +62,7 @@ private:
 
   CapturePlan plan_;
   FrameSink& sink_;
+  std::uint32_t& showRandom_;
   bool started_ = false;
   std::uint64_t presented_ = 0;
   std::uint64_t soundWritten_; // stream position the sound track has reached

@@ -11,7 +11,6 @@
 
 #include "capture/capture_session.h"
 #include "display/ptc.h"
-#include "effect/pixel.h"
 
 namespace ptc {
 namespace {
@@ -28,6 +27,7 @@ void checkFormat(const Format& format) {
 } // namespace
 
 struct Console::Impl {
+  // A nested class may reach the console's private state; nobody else can.
   static Impl& of(Console& console) { return *console.impl_; }
 
   bool open = false;
@@ -49,10 +49,10 @@ void Console::option(const std::string& /*option*/) {}
 void Console::open(const std::string& /*title*/, int width, int height, const Format& format,
                    int /*pages*/) {
   checkFormat(format);
-  if (width != frameWidth || height != frameHeight)
+  if (width != consoleWidth || height != consoleHeight)
     throw DynamicError("cannot open a " + std::to_string(width) + " x " + std::to_string(height) +
                        " console: the capture takes 640 x 480");
-  impl_->picture.assign(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+  impl_->picture.assign(static_cast<std::size_t>(consoleWidth) * consoleHeight, 0);
   impl_->open = true;
 }
 
@@ -63,13 +63,13 @@ void Console::close() {
 int Console::width() const {
   if (!impl_->open)
     throw DynamicError("the console is not open");
-  return frameWidth;
+  return consoleWidth;
 }
 
 int Console::height() const {
   if (!impl_->open)
     throw DynamicError("the console is not open");
-  return frameHeight;
+  return consoleHeight;
 }
 
 bool Console::key() {
@@ -121,7 +121,7 @@ void Surface::copy(Console& console) {
   Console::Impl& target = Console::Impl::of(console);
   if (!target.open)
     throw DynamicError("cannot copy the surface: the console is not open");
-  if (impl_->width != frameWidth || impl_->height != frameHeight)
+  if (impl_->width != consoleWidth || impl_->height != consoleHeight)
     throw DynamicError("cannot copy a " + std::to_string(impl_->width) + " x " +
                        std::to_string(impl_->height) + " surface to the 640 x 480 console");
   std::copy(impl_->pixels.begin(), impl_->pixels.end(), target.picture.begin());

@@ -1,0 +1,21 @@
+// The capture back ends serve a capture session; under the contract suites
+// they serve one that takes every frame and sample and keeps nothing, long
+// enough never to run out of frames.
+#include <cstdint>
+
+#include "capture/capture_session.h"
+
+namespace {
+
+class DiscardingSink : public FrameSink {
+public:
+  void addFrame(const std::uint32_t* /*pixels*/) override {}
+  void addAudio(const float* /*stereo*/, std::size_t /*frames*/) override {}
+};
+
+DiscardingSink sink;
+std::uint32_t randomState = 1;
+CaptureSession session(CapturePlan{60, 0, 1u << 30, 44100}, sink, randomState);
+const bool installed = (setCaptureSession(&session), true);
+
+} // namespace
