@@ -6,36 +6,48 @@ namespace {
 
 using namespace dialog_style;
 
-constexpr std::uint32_t checkBoxStyle = child | visible | tabStop | buttonTop | autoCheckBox;
+constexpr DialogControlKind controlKind(std::uint32_t style) {
+  switch (style & buttonKindMask) {
+  case autoCheckBox:
+    return DialogControlKind::autoCheckBox;
+  case 0: // BS_PUSHBUTTON
+    return DialogControlKind::pushButton;
+  default:
+    throw "a button kind the stand-in does not draw";
+  }
+}
 
-// The setup dialog: one row of boxes (fullscreen, loop, sound from left to
-// right) over a full-width OK button. Template order differs from screen order.
+// The data is shared with the Windows resource script, hence the macros.
 constexpr std::array setupControls{
-    DialogControl{1, "OK", DialogControlKind::pushButton, 0, 11, 122, 16, child | visible,
-                  exStaticEdge},
-    DialogControl{1000, "sound", DialogControlKind::autoCheckBox, 85, 0, 35, 11, checkBoxStyle,
-                  exRight},
-    DialogControl{1001, "fullscreen", DialogControlKind::autoCheckBox, 0, 0, 46, 11, checkBoxStyle,
-                  exRight},
-    DialogControl{1002, "loop", DialogControlKind::autoCheckBox, 54, 0, 28, 11, checkBoxStyle,
-                  exRight},
+#define DIALOG_TEMPLATE(...)
+#define DIALOG_CONTROL(id, caption, style, x, y, width, height, extendedStyle)                     \
+  DialogControl{id, caption, controlKind(style), x, y, width, height, style, extendedStyle},
+#define DIALOG_END
+#include "resources/setup_dialog.inc"
+#undef DIALOG_TEMPLATE
+#undef DIALOG_CONTROL
+#undef DIALOG_END
 };
 
 constexpr DialogTemplate setupTemplate{
-    101,
-    "_____________________",
-    popup | caption | center | modalFrame | setFont | look3d | absAlign,
-    0,
-    0,
-    0,
-    122,
-    27,
-    DialogFont{"Small Fonts", 7, 0, false, 1},
+#define DIALOG_TEMPLATE(id, caption, style, extendedStyle, x, y, width, height, fontName,          \
+                        fontPoints, fontWeight, fontItalic, fontCharset)                           \
+  id, caption, style, extendedStyle, x, y, width, height,                                          \
+      DialogFont{fontName, fontPoints, fontWeight, fontItalic != 0, fontCharset},
+#define DIALOG_CONTROL(...)
+#define DIALOG_END
+#include "resources/setup_dialog.inc"
+#undef DIALOG_TEMPLATE
+#undef DIALOG_CONTROL
+#undef DIALOG_END
     setupControls,
 };
 
-static_assert(setupTemplate.style == 0x80C008C5);
-static_assert(checkBoxStyle == 0x50010403);
+// The numbers in the data, spelled out in the flags they stand for.
+static_assert(setupTemplate.style ==
+              (popup | caption | center | modalFrame | setFont | look3d | absAlign));
+static_assert(setupControls[1].style == (child | visible | tabStop | buttonTop | autoCheckBox));
+static_assert(setupControls[0].style == (child | visible));
 
 constexpr std::array templates{&setupTemplate};
 
