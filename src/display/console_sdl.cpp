@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -14,36 +13,12 @@
 #include "display/ptc.h"
 #include "display/sdl_console.h"
 #include "display/shader_cache.h"
-#include "platform/display_loss_x11.h"
+#include "display/window_system.h"
 #include "platform/interrupt.h"
 #include "resources/program_icon.h"
 
 namespace ptc {
 namespace {
-
-bool isSet(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != '\0';
-}
-
-// A video driver chosen by the user (or a test) through SDL's own variable
-// is taken as it is, even an invisible one.
-bool videoDriverChosen() {
-  return isSet("SDL_VIDEODRIVER");
-}
-
-// Without a display server SDL quietly falls back to drivers that show
-// nothing; the show would then run unseen and unstoppable.
-std::string missingDisplayMessage() {
-  if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0')
-    return std::string("no display available: cannot reach display ") + display;
-  return "no display available";
-}
-
-bool isVisibleDriver(const char* driver) {
-  const std::string name = driver != nullptr ? driver : "";
-  return name == "x11" || name == "wayland";
-}
 
 void checkFormat(const Format& format) {
   if (format.bits() != 32 || format.r() != 0x00FF0000u || format.g() != 0x0000FF00u ||
@@ -156,27 +131,15 @@ void Console::open(const std::string& title, int width, int height, const Format
   Impl& state = *impl_;
   state.release();
 
-  const bool driverChosen = videoDriverChosen();
-  if (!driverChosen) {
-    const bool x11 = isSet("DISPLAY");
-    if (!x11 && !isSet("WAYLAND_DISPLAY"))
-      throw DynamicError(missingDisplayMessage());
-    // Only the window system that is there: no probing of others, whose
-    // complaints would reach the user, and no fallback to an invisible one.
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
-  }
+  selectWindowSystem();
 
   try {
     turnShaderCachesOff();
     SDL_ClearError(); // so that a failure below carries its own explanation
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-      throwSdlError(driverChosen ? "cannot start the video system" : missingDisplayMessage());
+      throwSdlError(windowSystemFailure());
     state.videoStarted = true;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driverChosen && !isVisibleDriver(driver))
-      throw DynamicError(missingDisplayMessage());
-    if (driver != nullptr && std::string(driver) == "x11")
-      exitCleanlyOnDisplayLoss();
+    adoptWindowSystem(SDL_GetCurrentVideoDriver());
 
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
