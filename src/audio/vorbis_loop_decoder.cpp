@@ -46,7 +46,8 @@ VorbisLoopDecoder::open(const char* path, std::uint32_t outputRate, DecoderError
   decoder->channels_ = info->channels;
   decoder->rate_ = info->rate;
 
-  const bool direct = decoder->channels_ <= outputChannels && decoder->rate_ == outputRate;
+  const bool direct =
+      decoder->channels_ <= outputChannels && decoder->rate_ == static_cast<long>(outputRate);
   if (!direct) {
     decoder->converter_ = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(decoder->channels_),
                                              static_cast<int>(decoder->rate_), AUDIO_F32SYS,
