@@ -1,5 +1,6 @@
 // The BASS operations over the real layer, on SDL's dummy output, which takes
 // samples at the real-time rate without a sound card.
+#include <SDL.h>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -20,7 +21,7 @@ constexpr float untouched = 7.0f;
 
 class BassLayer : public testing::Test {
 protected:
-  void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+  void SetUp() override { SDL_setenv("SDL_AUDIODRIVER", "dummy", 1); }
   void TearDown() override { BASS_Free(); }
 
   static Spectrum marked() {
@@ -67,7 +68,7 @@ TEST_F(BassLayer, ReportsVersionOnePointSeven) {
 }
 
 TEST_F(BassLayer, WithoutASoundDeviceEveryOperationFailsWithItsCode) {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  SDL_setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   const std::string file = folder.writeOgg("tone.ogg", sineFrames(440, 0.5, 4410));
   EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr));
   EXPECT_EQ(BASS_ErrorGetCode(), audioErrorNoDevice);
@@ -223,12 +224,14 @@ TEST_F(BassLayer, AProcessThatNeverFreesTheLayerStillEndsCleanly) {
   const std::string file = folder.writeOgg("tone.ogg", sineFrames(440, 0.5, 44100));
   EXPECT_EXIT(
       {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
         BASS_Init(-1, 44100, 0, nullptr);
         BASS_StreamPlay(BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, 0), FALSE, streamLoopFlag);
         std::this_thread::sleep_for(100ms);
         // exit() skips the fixture's destructor; the layer's own clean-up is what is tested.
-        std::filesystem::remove_all(folder.path(""));
+        // Windows refuses to remove the file the stream still has open.
+        std::error_code notRemoved;
+        std::filesystem::remove_all(folder.path(""), notRemoved);
         std::exit(0);
       },
       testing::ExitedWithCode(0), "");

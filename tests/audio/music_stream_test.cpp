@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 class MusicStreamOnDevice : public testing::Test {
 protected:
   void SetUp() override {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     device = AudioDevice::open(-1, testRate);
     ASSERT_NE(device, nullptr) << SDL_GetError();
   }
