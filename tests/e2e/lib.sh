@@ -62,6 +62,7 @@ VSF_WM_PID=""
 VSF_EXIT_CODE=""
 VSF_STDOUT=""
 VSF_STDERR=""
+VSF_LAUNCHER=() # what runs the program, e.g. (wine) for a Windows build
 : "${VSF_ANSWER_BOXES:=1}"
 
 # The real ImageMagick, not a wrapper that may shadow it on PATH.
@@ -159,7 +160,7 @@ vsf_start_program() {
   done
   VSF_STDOUT="$VSF_TMP/stdout"
   VSF_STDERR="$VSF_TMP/stderr"
-  (cd "$dir" && exec env "${unsets[@]}" "${kept[@]}" "$VSF_PROGRAM" </dev/null \
+  (cd "$dir" && exec env "${unsets[@]}" "${kept[@]}" "${VSF_LAUNCHER[@]}" "$VSF_PROGRAM" </dev/null \
     >"$VSF_STDOUT" 2>"$VSF_STDERR") &
   VSF_PID=$!
   VSF_EXIT_CODE=""
