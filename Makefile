@@ -2,9 +2,10 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench package asan tsan fuzz clean distclean
+.PHONY: all deps build run test bench package asan tsan fuzz windows test-windows clean distclean
 
 all: build
 
@@ -67,8 +68,26 @@ fuzz: deps $(ASAN_BUILD)/CMakeCache.txt
 	rm -rf $(ASAN_BUILD)/fuzz-corpus && cp -r tests/fuzz/corpus $(ASAN_BUILD)/fuzz-corpus
 	$(ASAN_BUILD)/tests/fuzz/pcx_fuzzer -max_total_time=60 -print_final_stats=1 $(ASAN_BUILD)/fuzz-corpus
 
+# The 64-bit Windows program and velvetstaticfog-win64.zip, cross-built with
+# mingw-w64. Its libraries are cross-built once from Debian's sources and
+# cached (scripts/windows-libs); the music and the frame tool the Windows
+# build is compared with come from the Linux build.
+windows: build
+	@scripts/install-deps windows
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DVSF_WIN64_PREFIX="$$(scripts/windows-libs)" $(DEV_OPTIONS) -DVSF_BENCH=OFF \
+	  -DVSF_MUSIC_FILE=$(abspath $(BUILD))/qx-731_030321_4_tessellated.ogg \
+	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	@echo "Windows program packed in $(WINDOWS_BUILD)/velvetstaticfog-win64.zip"
+
+# Its tests, through Wine, in a fresh prefix (scripts/test-windows).
+test-windows: windows
+	scripts/test-windows $(WINDOWS_BUILD)
+
 clean:
 	-cmake --build $(BUILD) --target clean
 
 distclean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(WINDOWS_BUILD)
