@@ -42,7 +42,7 @@ std::FILE* createBeside(const fs::path& target, fs::path& created) {
     created = target;
     created += suffix;
     // "x": fails rather than open a file someone else made.
-    if (std::FILE* file = std::fopen(created.c_str(), "wbx")) {
+    if (std::FILE* file = std::fopen(created.string().c_str(), "wbx")) {
       return file;
     }
     if (errno != EEXIST) {
