@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-AudibleClock::AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency,
-                           std::uint32_t latencyFrames)
-    : framesPerTick_(static_cast<double>(sampleRate) / static_cast<double>(tickFrequency)),
-      latencyFrames_(latencyFrames) {}
+AudibleClock::AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency)
+    : framesPerTick_(static_cast<double>(sampleRate) / static_cast<double>(tickFrequency)) {}
 
 void AudibleClock::handedOver(std::uint64_t frames, std::uint64_t ticks) {
   const std::uint64_t before = handedSoFar_;
@@ -13,7 +11,8 @@ void AudibleClock::handedOver(std::uint64_t frames, std::uint64_t ticks) {
   handover_.store(Handover{true, before, handedSoFar_, ticks});
 }
 
-std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks) {
+std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks,
+                                                        std::uint32_t latencyFrames) {
   const Handover latest = handover_.load();
   if (!latest.started)
     return std::nullopt;
@@ -25,7 +24,7 @@ std::optional<std::uint64_t> AudibleClock::audibleFrame(std::uint64_t nowTicks) 
                                       static_cast<double>(latest.handedAfter));
   const std::uint64_t played = latest.handedBefore + static_cast<std::uint64_t>(framesSince);
   const std::uint64_t estimate = std::min(played, latest.handedAfter);
-  const std::uint64_t audible = estimate > latencyFrames_ ? estimate - latencyFrames_ : 0;
+  const std::uint64_t audible = estimate > latencyFrames ? estimate - latencyFrames : 0;
 
   lastReported_ = std::max(lastReported_, audible);
   return lastReported_;

@@ -2,9 +2,11 @@
 // Where in the stream the listener is now. SDL cannot report the position of
 // the device, so it is estimated from the latest callback: the frames handed
 // over before it, less what the device still holds ahead of them, plus the
-// time since. The estimate stays behind what was handed over (the picture
-// must not run ahead of the sound) and never moves backwards. The callback
-// hands its figures over without a lock; one program thread reads them.
+// time since. What the device holds may change while it plays (a sound
+// server reports it as it goes), so it is given with each question. The
+// estimate stays behind what was handed over (the picture must not run ahead
+// of the sound) and never moves backwards. The callback hands its figures
+// over without a lock; one program thread reads them.
 
 #include <cstdint>
 #include <optional>
@@ -13,22 +15,21 @@
 
 class AudibleClock {
 public:
-  // latencyFrames: how much the device has queued ahead of a new buffer.
-  AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency, std::uint32_t latencyFrames);
+  AudibleClock(std::uint32_t sampleRate, std::uint64_t tickFrequency);
 
   // From the audio callback: `frames` stream frames were just handed over
   // at time `ticks`.
   void handedOver(std::uint64_t frames, std::uint64_t ticks);
 
   // The index of the first frame not yet audible at `nowTicks`, or nothing
-  // before the first callback.
-  std::optional<std::uint64_t> audibleFrame(std::uint64_t nowTicks);
+  // before the first callback. latencyFrames: how much the device has queued
+  // ahead of a new buffer.
+  std::optional<std::uint64_t> audibleFrame(std::uint64_t nowTicks, std::uint32_t latencyFrames);
 
   std::uint64_t framesHandedOver() const;
 
 private:
   const double framesPerTick_;
-  const std::uint64_t latencyFrames_;
 
   // What the latest callback left; written by the callback only.
   struct Handover {

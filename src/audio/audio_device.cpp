@@ -44,18 +44,29 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
   }
   device->sampleRate_ = sampleRate;
   // The dummy driver plays nothing: a buffer counts as heard from the moment
-  // it is handed over. A real device is still playing the previous buffer.
+  // it is handed over. A real device is guessed to be still playing the
+  // previous buffer, until a sound server says how much it really holds.
   const char* driver = SDL_GetCurrentAudioDriver();
   const bool dummy = driver != nullptr && std::strcmp(driver, "dummy") == 0;
-  device->latencyFrames_ = dummy ? 0u : obtained.samples;
+  device->guessedLatencyFrames_ = dummy ? 0u : obtained.samples;
+  if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0)
+    device->serverLatency_ = ServerLatency::start(sampleRate);
   SDL_PauseAudioDevice(device->id_, 0);
   return device;
 }
 
 AudioDevice::~AudioDevice() {
+  serverLatency_.reset();
   // Waits for the callback thread to end, so nothing touches the stream after.
   SDL_CloseAudioDevice(id_);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+std::uint32_t AudioDevice::latencyFrames() const {
+  if (serverLatency_)
+    if (const auto reported = serverLatency_->latencyFrames())
+      return *reported;
+  return guessedLatencyFrames_;
 }
 
 void AudioDevice::setSource(MusicStream* stream) {

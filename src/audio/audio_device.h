@@ -1,11 +1,14 @@
 #pragma once
 // The SDL output device: owns the audio subsystem while open, runs the
-// callback that copies the playing stream's frames out at the set volume.
+// callback that copies the playing stream's frames out at the set volume,
+// and knows how far behind the callback the listener is.
 
 #include <SDL_audio.h>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+
+#include "audio/server_latency.h"
 
 class MusicStream;
 
@@ -19,8 +22,10 @@ public:
   AudioDevice& operator=(const AudioDevice&) = delete;
 
   std::uint32_t sampleRate() const { return sampleRate_; }
-  // Frames the device has queued ahead of each buffer the callback fills.
-  std::uint32_t latencyFrames() const { return latencyFrames_; }
+  // Frames the output holds ahead of what the callback has written: what the
+  // sound server reports where there is one, otherwise one buffer (the device
+  // still playing the previous one). One atomic load, asked every frame.
+  std::uint32_t latencyFrames() const;
 
   // The stream the callback reads from; nullptr for silence. Returns once
   // the callback has let go of the previous one.
@@ -34,7 +39,8 @@ private:
 
   SDL_AudioDeviceID id_ = 0;
   std::uint32_t sampleRate_ = 0;
-  std::uint32_t latencyFrames_ = 0;
+  std::uint32_t guessedLatencyFrames_ = 0;
   MusicStream* source_ = nullptr; // changed only with the device locked
   std::atomic<float> gain_{1.0f};
+  std::unique_ptr<ServerLatency> serverLatency_;
 };

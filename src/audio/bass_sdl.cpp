@@ -113,9 +113,8 @@ HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWO
   }
   layer.freeStream();
   try {
-    layer.stream =
-        std::make_unique<MusicStream>(std::move(decoder), layer.device->sampleRate(),
-                                      SDL_GetPerformanceFrequency(), layer.device->latencyFrames());
+    layer.stream = std::make_unique<MusicStream>(std::move(decoder), layer.device->sampleRate(),
+                                                 SDL_GetPerformanceFrequency());
   } catch (const std::exception&) {
     // Out of memory, or no thread left for decoding.
     lastError = audioErrorMemory;
@@ -164,7 +163,8 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     lastError = audioErrorParameter;
     return audioRequestFailed;
   }
-  if (!music->spectrum(static_cast<float*>(buffer), SDL_GetPerformanceCounter())) {
+  if (!music->spectrum(static_cast<float*>(buffer), SDL_GetPerformanceCounter(),
+                       layer.device->latencyFrames())) {
     lastError = audioErrorNotAvailable;
     return audioRequestFailed;
   }

@@ -10,18 +10,19 @@ namespace {
 // About 190 ms at 44.1 kHz: plenty against a late decoder thread, and small,
 // since the layer only needs to stay ahead of the callback.
 constexpr std::size_t decodeAheadFrames = 8192;
-// The transform window, the device's queue and the time between spectrum
-// requests, with a wide margin.
-constexpr std::size_t historyFrames = 16384;
+// The transform window behind the longest latency a sound server reports in
+// practice (a quarter of a second over Bluetooth), with room to spare even at
+// 192 kHz, and the time between spectrum requests.
+constexpr std::size_t historyFrames = 65536;
 constexpr std::size_t decodeChunkFrames = 1024;
 constexpr auto decodePollInterval = std::chrono::milliseconds(5);
 
 } // namespace
 
 MusicStream::MusicStream(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate,
-                         std::uint64_t tickFrequency, std::uint32_t latencyFrames)
+                         std::uint64_t tickFrequency)
     : decoder_(std::move(decoder)), ring_(decodeAheadFrames), history_(historyFrames),
-      clock_(sampleRate, tickFrequency, latencyFrames) {
+      clock_(sampleRate, tickFrequency) {
   decodeAhead();
   decoderThread_ = std::thread([this] {
     std::unique_lock lock(wakeMutex_);
@@ -75,8 +76,8 @@ void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
   clock_.handedOver(frames, ticks);
 }
 
-bool MusicStream::spectrum(float* magnitudes, std::uint64_t nowTicks) {
-  const std::optional<std::uint64_t> audible = clock_.audibleFrame(nowTicks);
+bool MusicStream::spectrum(float* magnitudes, std::uint64_t nowTicks, std::uint32_t latencyFrames) {
+  const std::optional<std::uint64_t> audible = clock_.audibleFrame(nowTicks, latencyFrames);
   if (!audible)
     return false;
   std::array<float, SpectrumAnalyser::windowSize> window;

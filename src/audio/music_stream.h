@@ -19,9 +19,8 @@
 
 class MusicStream {
 public:
-  // latencyFrames: what the device holds ahead of each new buffer.
   MusicStream(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate,
-              std::uint64_t tickFrequency, std::uint32_t latencyFrames);
+              std::uint64_t tickFrequency);
   ~MusicStream();
   MusicStream(const MusicStream&) = delete;
   MusicStream& operator=(const MusicStream&) = delete;
@@ -35,8 +34,9 @@ public:
   void render(float* out, std::size_t frames, std::uint64_t ticks);
 
   // The spectrum of the window ending at the audible position, or false
-  // before anything has been handed to the device.
-  bool spectrum(float* magnitudes, std::uint64_t nowTicks);
+  // before anything has been handed to the device. latencyFrames: what the
+  // device holds ahead of each new buffer.
+  bool spectrum(float* magnitudes, std::uint64_t nowTicks, std::uint32_t latencyFrames);
 
   std::uint64_t framesHandedOver() const { return clock_.framesHandedOver(); }
 

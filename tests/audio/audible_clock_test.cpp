@@ -1,8 +1,9 @@
 #include "audio/audible_clock.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <atomic>
+#include <gtest/gtest.h>
+#include <random>
 #include <thread>
 
 namespace {
@@ -12,55 +13,55 @@ constexpr std::uint32_t rate = 1000;
 constexpr std::uint64_t ticksPerSecond = 1000;
 
 TEST(AudibleClock, NothingIsAudibleBeforeTheFirstCallback) {
-  AudibleClock clock(rate, ticksPerSecond, 0);
-  EXPECT_FALSE(clock.audibleFrame(5000).has_value());
+  AudibleClock clock(rate, ticksPerSecond);
+  EXPECT_FALSE(clock.audibleFrame(5000, 0).has_value());
 }
 
 TEST(AudibleClock, AdvancesWithTimeWithinTheLatestBuffer) {
-  AudibleClock clock(rate, ticksPerSecond, 0);
+  AudibleClock clock(rate, ticksPerSecond);
   clock.handedOver(100, 1000);
-  EXPECT_EQ(clock.audibleFrame(1000), 0u);
-  EXPECT_EQ(clock.audibleFrame(1040), 40u);
+  EXPECT_EQ(clock.audibleFrame(1000, 0), 0u);
+  EXPECT_EQ(clock.audibleFrame(1040, 0), 40u);
   clock.handedOver(100, 1100);
-  EXPECT_EQ(clock.audibleFrame(1125), 125u);
+  EXPECT_EQ(clock.audibleFrame(1125, 0), 125u);
 }
 
 TEST(AudibleClock, NeverPassesWhatWasHandedOver) {
-  AudibleClock clock(rate, ticksPerSecond, 0);
+  AudibleClock clock(rate, ticksPerSecond);
   clock.handedOver(100, 1000);
   // The device stopped calling back (unplugged, paused): the position waits.
-  EXPECT_EQ(clock.audibleFrame(1500), 100u);
-  EXPECT_EQ(clock.audibleFrame(1'000'000'000), 100u);
+  EXPECT_EQ(clock.audibleFrame(1500, 0), 100u);
+  EXPECT_EQ(clock.audibleFrame(1'000'000'000, 0), 100u);
 }
 
 TEST(AudibleClock, StaysBehindByTheDeviceLatency) {
-  AudibleClock clock(rate, ticksPerSecond, 100);
+  AudibleClock clock(rate, ticksPerSecond);
   clock.handedOver(100, 1000);
-  EXPECT_EQ(clock.audibleFrame(1050), 0u);
+  EXPECT_EQ(clock.audibleFrame(1050, 100), 0u);
   clock.handedOver(100, 1100);
-  EXPECT_EQ(clock.audibleFrame(1100), 0u);
-  EXPECT_EQ(clock.audibleFrame(1160), 60u);
-  EXPECT_EQ(clock.audibleFrame(1300), 100u);
+  EXPECT_EQ(clock.audibleFrame(1100, 100), 0u);
+  EXPECT_EQ(clock.audibleFrame(1160, 100), 60u);
+  EXPECT_EQ(clock.audibleFrame(1300, 100), 100u);
 }
 
 TEST(AudibleClock, NeverMovesBackwards) {
-  AudibleClock clock(rate, ticksPerSecond, 0);
+  AudibleClock clock(rate, ticksPerSecond);
   clock.handedOver(100, 1000);
-  EXPECT_EQ(clock.audibleFrame(1090), 90u);
+  EXPECT_EQ(clock.audibleFrame(1090, 0), 90u);
   // A request timed just before the latest callback would read from before
   // that callback's start.
   clock.handedOver(100, 1095);
-  EXPECT_EQ(clock.audibleFrame(1090), 100u);
-  EXPECT_EQ(clock.audibleFrame(1096), 101u);
+  EXPECT_EQ(clock.audibleFrame(1090, 0), 100u);
+  EXPECT_EQ(clock.audibleFrame(1096, 0), 101u);
 }
 
 TEST(AudibleClock, CountsEveryFrameHandedOver) {
-  AudibleClock clock(44100, 1'000'000'000, 1024);
+  AudibleClock clock(44100, 1'000'000'000);
   for (int i = 0; i < 10; ++i)
     clock.handedOver(1024, static_cast<std::uint64_t>(i) * 23'219'955);
   EXPECT_EQ(clock.framesHandedOver(), 10240u);
   // Half a buffer after the last callback, one buffer of latency behind.
-  EXPECT_NEAR(static_cast<double>(*clock.audibleFrame(9 * 23'219'955ull + 11'609'977ull)),
+  EXPECT_NEAR(static_cast<double>(*clock.audibleFrame(9 * 23'219'955ull + 11'609'977ull, 1024)),
               9216.0 - 1024.0 + 512.0, 1.0);
 }
 
@@ -70,7 +71,7 @@ TEST(AudibleClock, CountsEveryFrameHandedOver) {
 TEST(AudibleClock, ReadsDuringCallbacksSeeWholeHandovers) {
   constexpr std::uint64_t buffer = 256;
   constexpr std::uint64_t callbacks = 400'000;
-  AudibleClock clock(rate, ticksPerSecond, 0);
+  AudibleClock clock(rate, ticksPerSecond);
   std::atomic<bool> done{false};
   std::atomic<long> reads{0};
   std::thread callback([&] {
@@ -87,7 +88,7 @@ TEST(AudibleClock, ReadsDuringCallbacksSeeWholeHandovers) {
       if (handed == 0)
         continue;
       const std::uint64_t now = handed + static_cast<std::uint64_t>(reads.load()) % buffer;
-      const std::uint64_t audible = *clock.audibleFrame(now);
+      const std::uint64_t audible = *clock.audibleFrame(now, 0);
       // Within the latest buffer at `now`, or the start of a later one.
       const bool whole = audible == now - buffer || audible % buffer == 0 || audible == previous;
       ASSERT_TRUE(whole) << audible << " at " << now;
@@ -102,6 +103,36 @@ TEST(AudibleClock, ReadsDuringCallbacksSeeWholeHandovers) {
   reads.store(1000); // releases the callback after a failed check too
   callback.join();
   EXPECT_GE(clock.framesHandedOver(), callbacks * buffer);
+}
+
+TEST(AudibleClock, ALatencyThatChangesAsItPlaysNeverMovesThePositionBack) {
+  // A sound server reports its latency as it goes: each request may bring
+  // another. The position is the plain estimate behind that latency, held
+  // where an earlier request already showed more.
+  std::mt19937 random(15);
+  for (int run = 0; run < 200; ++run) {
+    AudibleClock clock(rate, ticksPerSecond);
+    std::uint64_t before = 0, after = 0, callbackTicks = 0, now = 0, shown = 0;
+    for (int step = 0; step < 100; ++step) {
+      if (random() % 3 == 0) {
+        before = after;
+        after += 1 + random() % 200;
+        callbackTicks = now;
+        clock.handedOver(after - before, callbackTicks);
+      }
+      now += random() % 50;
+      const auto latency = static_cast<std::uint32_t>(random() % 300);
+      const std::optional<std::uint64_t> audible = clock.audibleFrame(now, latency);
+      if (after == 0) {
+        EXPECT_FALSE(audible.has_value());
+        continue;
+      }
+      const std::uint64_t played = std::min(before + (now - callbackTicks), after);
+      const std::uint64_t plain = played > latency ? played - latency : 0;
+      shown = std::max(shown, plain);
+      ASSERT_EQ(audible, shown) << "run " << run << ", step " << step;
+    }
+  }
 }
 
 } // namespace

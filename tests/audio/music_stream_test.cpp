@@ -33,8 +33,8 @@ protected:
     DecoderError error = DecoderError::none;
     auto decoder = VorbisLoopDecoder::open(file.c_str(), testRate, error);
     ASSERT_NE(decoder, nullptr);
-    stream = std::make_unique<MusicStream>(std::move(decoder), testRate,
-                                           SDL_GetPerformanceFrequency(), device->latencyFrames());
+    stream =
+        std::make_unique<MusicStream>(std::move(decoder), testRate, SDL_GetPerformanceFrequency());
     device->setSource(stream.get());
     stream->play(false);
   }
@@ -68,7 +68,8 @@ TEST_F(MusicStreamOnDevice, AToneBurstShowsNoEarlierThanHeardAndAtMost25msLater)
     if (heard < 0.0 && handed > burstFrame)
       heard = seconds(now) + static_cast<double>(burstFrame - handedBefore) / testRate;
     handedBefore = handed;
-    if (shown < 0.0 && stream->spectrum(bins.data(), now) && bins[burstBin] > 0.05f)
+    if (shown < 0.0 && stream->spectrum(bins.data(), now, device->latencyFrames()) &&
+        bins[burstBin] > 0.05f)
       shown = seconds(now);
     std::this_thread::sleep_for(100us);
   }
@@ -88,9 +89,9 @@ TEST_F(MusicStreamOnDevice, WhenTheDeviceStopsTheSpectrumHoldsStill) {
   const std::uint64_t handed = stream->framesHandedOver();
   std::this_thread::sleep_for(30ms); // past the last buffer handed over
   std::array<float, 512> first{}, later{};
-  ASSERT_TRUE(stream->spectrum(first.data(), SDL_GetPerformanceCounter()));
+  ASSERT_TRUE(stream->spectrum(first.data(), SDL_GetPerformanceCounter(), 0));
   std::this_thread::sleep_for(60ms);
-  ASSERT_TRUE(stream->spectrum(later.data(), SDL_GetPerformanceCounter()));
+  ASSERT_TRUE(stream->spectrum(later.data(), SDL_GetPerformanceCounter(), 0));
   EXPECT_EQ(stream->framesHandedOver(), handed);
   EXPECT_EQ(first, later);
   EXPECT_NEAR(later[10], 0.5f, 0.03f);

@@ -68,51 +68,79 @@ pacat --raw --latency-msec=20 </dev/zero &
 SYNC_PIDS+=($!)
 
 vsf_start_x 1024x768x24
-if [ "$buffering" = default ]; then
-  vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio -u PULSE_LATENCY_MSEC
-else
-  vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio PULSE_LATENCY_MSEC="$buffering"
+
+# One show, one capture, the bursts paired; prints the analysis and leaves
+# "COUNT MEDIAN MIN MAX" (milliseconds) in $VSF_TMP/summary.
+measure() {
+  if [ "$buffering" = default ]; then
+    vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio -u PULSE_LATENCY_MSEC
+  else
+    vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio PULSE_LATENCY_MSEC="$buffering"
+  fi
+  local dialog window x y strip capture="$VSF_TMP/capture.nut" ffmpeg_pid report summary
+  dialog=$(vsf_wait_dialog) || vsf_fail "the setup dialog did not appear"
+  sleep 0.5
+  # Fullscreen off (focus starts on sound; Tab moves to fullscreen), then OK.
+  vsf_key "$dialog" Tab space Return
+  window=$(vsf_wait_show_size 640 480) || vsf_fail "no 640 x 480 show window"
+  [ -n "$(vsf_find_window '^Error$')" ] && vsf_fail "the show has no sound device"
+  read -r x y _ _ < <(vsf_client_geometry "$window")
+  # Noise rows 110 to 132, clear of the rule lines and the pictures.
+  strip="$DISPLAY+$((x + 160)),$((y + 110))"
+  sleep 1
+
+  # One process, so both inputs are stamped by the same clock; -copyts keeps
+  # the stamps, -c copy keeps the grab's own times rather than a frame grid.
+  # Long input queues: the grab must not wait while ffmpeg waits for sound.
+  ffmpeg -nostdin -hide_banner -loglevel error \
+    -f x11grab -thread_queue_size 4096 -draw_mouse 0 -framerate 240 -video_size 320x24 \
+    -t "$capture_seconds" -i "$strip" \
+    -f pulse -thread_queue_size 4096 -sample_rate 44100 -t "$capture_seconds" -i vsf_sync.monitor \
+    -copyts -c copy -y "$capture" 2>"$VSF_TMP/ffmpeg.log" &
+  ffmpeg_pid=$!
+  SYNC_PIDS+=("$ffmpeg_pid")
+  for _ in $(seq $(((capture_seconds + 30) * 10))); do
+    kill -0 "$ffmpeg_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$ffmpeg_pid" 2>/dev/null && vsf_fail "the capture did not end"
+  wait "$ffmpeg_pid" || { cat "$VSF_TMP/ffmpeg.log" >&2; vsf_fail "the capture failed"; }
+  vsf_running || vsf_fail "the show ended during the capture"
+  vsf_key "$window" Escape
+  vsf_wait_exit 10 || vsf_fail "the show did not end after Escape"
+
+  report=$("$offsets_tool" "$capture") || vsf_fail "the capture could not be analysed"
+  echo "$report"
+  summary=$(grep '^offsets: count' <<<"$report") || vsf_fail "no burst measured"
+  awk '{ print $3, $5, $7, $9 }' <<<"$summary" >"$VSF_TMP/summary"
+}
+
+# Whether the last measurement holds the bounds; sets $result, and $why when not.
+holds() {
+  local count median min max
+  read -r count median min max <"$VSF_TMP/summary"
+  result="buffering $buffering: $count bursts, picture after the sound by median $median ms, min $min, max $max"
+  why=""
+  if [ "$count" -lt "$min_bursts" ]; then
+    why="fewer than $min_bursts bursts"
+  elif ! awk -v m="$min" 'BEGIN { exit !(m >= 0) }'; then
+    why="the picture ran ahead of the sound"
+  elif ! awk -v m="$max" -v l="$max_offset_ms" 'BEGIN { exit !(m <= l) }'; then
+    why="the picture lagged more than $max_offset_ms ms"
+  fi
+  [ -z "$why" ]
+}
+
+# On a shared machine a starved frame now and then misses a bound; a wrong
+# audible position misses it every time. So one miss gets one more run.
+measure
+if [ "$judge" = report ]; then
+  holds
+  vsf_pass "$result"
 fi
-dialog=$(vsf_wait_dialog) || vsf_fail "the setup dialog did not appear"
-sleep 0.5
-# Fullscreen off (focus starts on sound; Tab moves to fullscreen), then OK.
-vsf_key "$dialog" Tab space Return
-window=$(vsf_wait_show_size 640 480) || vsf_fail "no 640 x 480 show window"
-[ -n "$(vsf_find_window '^Error$')" ] && vsf_fail "the show has no sound device"
-read -r x y _ _ < <(vsf_client_geometry "$window")
-# Noise rows 110 to 132, clear of the rule lines and the pictures.
-strip="$DISPLAY+$((x + 160)),$((y + 110))"
-sleep 1
-
-# One process, so both inputs are stamped by the same clock; -copyts keeps the
-# stamps, -c copy keeps the grab's own times rather than a frame grid. Long
-# input queues: the grab must not wait while ffmpeg waits for sound.
-capture="$VSF_TMP/capture.nut"
-ffmpeg -nostdin -hide_banner -loglevel error \
-  -f x11grab -thread_queue_size 4096 -draw_mouse 0 -framerate 240 -video_size 320x24 -t "$capture_seconds" -i "$strip" \
-  -f pulse -thread_queue_size 4096 -sample_rate 44100 -t "$capture_seconds" -i vsf_sync.monitor \
-  -copyts -c copy -y "$capture" 2>"$VSF_TMP/ffmpeg.log" &
-SYNC_PIDS+=($!)
-ffmpeg_pid=$!
-for _ in $(seq $(((capture_seconds + 30) * 10))); do
-  kill -0 "$ffmpeg_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$ffmpeg_pid" 2>/dev/null && vsf_fail "the capture did not end"
-wait "$ffmpeg_pid" || { cat "$VSF_TMP/ffmpeg.log" >&2; vsf_fail "the capture failed"; }
-vsf_running || vsf_fail "the show ended during the capture"
-vsf_key "$window" Escape
-vsf_wait_exit 10 || vsf_fail "the show did not end after Escape"
-
-report=$("$offsets_tool" "$capture") || vsf_fail "the capture could not be analysed"
-echo "$report"
-summary=$(grep '^offsets: count' <<<"$report")
-[ -n "$summary" ] || vsf_fail "no burst measured"
-read -r count median min max < <(awk '{ print $3, $5, $7, $9 }' <<<"$summary")
-result="buffering $buffering: $count bursts, picture after the sound by median $median ms, min $min, max $max"
-[ "$judge" = report ] && vsf_pass "$result"
-[ "$count" -ge "$min_bursts" ] || vsf_fail "$result: fewer than $min_bursts bursts"
-awk -v m="$min" 'BEGIN { exit !(m >= 0) }' || vsf_fail "$result: the picture ran ahead of the sound"
-awk -v m="$max" -v l="$max_offset_ms" 'BEGIN { exit !(m <= l) }' ||
-  vsf_fail "$result: the picture lagged more than $max_offset_ms ms"
+if ! holds; then
+  vsf_log "$result: $why; measuring once more"
+  measure
+  holds || vsf_fail "$result: $why"
+fi
 vsf_pass "$result"
