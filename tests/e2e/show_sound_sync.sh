@@ -132,15 +132,17 @@ holds() {
 }
 
 # On a shared machine a starved frame now and then misses a bound; a wrong
-# audible position misses it every time. So one miss gets one more run.
+# audible position misses it every time. So a run that misses is repeated,
+# up to three runs.
 measure
 if [ "$judge" = report ]; then
   holds
   vsf_pass "$result"
 fi
-if ! holds; then
-  vsf_log "$result: $why; measuring once more"
+for run_number in 2 3; do
+  holds && vsf_pass "$result"
+  vsf_log "$result: $why; measuring again (run $run_number)"
   measure
-  holds || vsf_fail "$result: $why"
-fi
+done
+holds || vsf_fail "$result: $why"
 vsf_pass "$result"
