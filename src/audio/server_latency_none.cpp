@@ -1,0 +1,18 @@
+// No sound server to ask where libpulse is not built in (Windows): the
+// audible clock keeps its one-buffer guess.
+#include "audio/server_latency.h"
+
+struct ServerLatency::Connection {};
+
+std::unique_ptr<ServerLatency> ServerLatency::start(std::uint32_t /*sampleRate*/) {
+  return nullptr;
+}
+
+ServerLatency::ServerLatency(std::unique_ptr<Connection> connection)
+    : connection_(std::move(connection)) {}
+
+ServerLatency::~ServerLatency() = default;
+
+std::optional<std::uint32_t> ServerLatency::latencyFrames() const {
+  return std::nullopt;
+}
