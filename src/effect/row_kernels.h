@@ -4,8 +4,10 @@
 // (start + k, start + k + offset), so any row can be drawn on its own.
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "effect/band_layout.h"
@@ -34,8 +36,51 @@ constexpr std::uint32_t sampleIndex(std::uint32_t product) {
   return std::min(static_cast<std::uint32_t>(remainder), silentIndex);
 }
 
+// 1/2000 rounded down by four steps of single precision: for every product
+// the truncated quotient in single precision is then the truncated true
+// quotient or one nearer zero (checked over all 2^32), so the remainder's
+// magnitude needs one correction, the same in every lane and every kernel.
+constexpr float quotientScale = 0x1.0624d6p-11f;
+
+// sampleIndex without a division, in operations every vector unit has.
+constexpr std::uint32_t sampleIndexByQuotient(std::uint32_t product) {
+  const auto signedProduct = static_cast<std::int32_t>(product);
+  const auto quotient =
+      static_cast<std::int32_t>(static_cast<float>(signedProduct) * quotientScale);
+  const std::uint32_t remainder =
+      product - static_cast<std::uint32_t>(quotient) * static_cast<std::uint32_t>(noiseModulus);
+  const std::uint32_t magnitude =
+      static_cast<std::int32_t>(remainder) < 0 ? 0u - remainder : remainder;
+  const std::uint32_t reduced =
+      std::min(magnitude, magnitude - static_cast<std::uint32_t>(noiseModulus));
+  // A negative product's remainder is 0 or negative, a large unsigned value.
+  const std::uint32_t truncated = signedProduct < 0 ? 0u - reduced : reduced;
+  return std::min(truncated, silentIndex);
+}
+
+// The same in signed shifts, masks and additions only, which every vector
+// unit has (SSE2 lacks unsigned minimum, absolute value and sign): the
+// remainder is brought toward zero from whichever side it overshot.
+constexpr std::uint32_t sampleIndexBySignedQuotient(std::uint32_t product) {
+  const auto signedProduct = static_cast<std::int32_t>(product);
+  const auto quotient =
+      static_cast<std::int32_t>(static_cast<float>(signedProduct) * quotientScale);
+  auto remainder = static_cast<std::int32_t>(
+      product - static_cast<std::uint32_t>(quotient) * static_cast<std::uint32_t>(noiseModulus));
+  // All ones where the remainder overshot above: it lies in -3999..3999.
+  remainder -= ((noiseModulus - 1 - remainder) >> 31) & noiseModulus;
+  // A negative product's remainder stays in -3999..0, and is a whole
+  // multiple of 2000 only at 0 and -2000.
+  const std::int32_t negative = remainder >> 31;
+  const std::int32_t index =
+      (remainder & ~negative) | (negative & static_cast<std::int32_t>(silentIndex));
+  return static_cast<std::uint32_t>(remainder == -noiseModulus ? 0 : index);
+}
+
 // Draws a noise row from the table indices of its 1920 samples, in sample
-// order (pixel x = 639 first). Scalar loads: on x86 they beat gathers.
+// order (pixel x = 639 first). Scalar loads: on x86 they beat gathers. A
+// pixel's red and green indices come in one 64-bit load, which halves the
+// loads of indices where the low word comes first in memory.
 inline void drawNoiseRowFromIndices(const NoiseFrame& frame, const std::uint32_t* indices,
                                     std::uint32_t* row) {
   const std::uint32_t* red = frame.channelBits[0];
@@ -45,7 +90,15 @@ inline void drawNoiseRowFromIndices(const NoiseFrame& frame, const std::uint32_t
 #pragma GCC unroll 8
   for (int k = 0; k < frameWidth; ++k) {
     const std::uint32_t* pixel = indices + samplesPerPixel * k;
-    row[frameWidth - 1 - k] = red[pixel[0]] | green[pixel[1]] | blue[pixel[2]];
+    std::uint32_t redIndex = pixel[0];
+    std::uint32_t greenIndex = pixel[1];
+    if constexpr (std::endian::native == std::endian::little) {
+      std::uint64_t redGreen = 0;
+      std::memcpy(&redGreen, pixel, sizeof redGreen);
+      redIndex = static_cast<std::uint32_t>(redGreen);
+      greenIndex = static_cast<std::uint32_t>(redGreen >> 32);
+    }
+    row[frameWidth - 1 - k] = red[redIndex] | green[greenIndex] | blue[pixel[2]];
   }
 }
 

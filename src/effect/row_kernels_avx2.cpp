@@ -1,6 +1,6 @@
 // AVX2 kernels: eight samples per step. The products are walked by additions;
 // the remainder by 2000 comes from a single-precision quotient, which is
-// within one of the truncated one, and one correction step. The table indices
+// the true one or one less, and one correction step. The table indices
 // go to a row buffer and the samples are looked up by scalar loads, which on
 // x86 cost half as much as gathers from a 2000-entry table.
 #include "effect/row_kernels_x86.h"
@@ -22,22 +22,18 @@ namespace {
 constexpr int lanes = 8;
 constexpr int cacheLineValues = 16;
 
-VSF_AVX2 inline __m256i remainderBy2000(__m256i product) {
-  const __m256i modulus = _mm256_set1_epi32(noiseModulus);
-  const __m256 reciprocal = _mm256_set1_ps(1.0f / static_cast<float>(noiseModulus));
-  const __m256i quotient =
-      _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(product), reciprocal));
-  __m256i remainder = _mm256_sub_epi32(product, _mm256_mullo_epi32(quotient, modulus));
-  // The truncated remainder lies in 0..1999 for a non-negative product and in
-  // -1999..0 for a negative one; move one modulus back into that range.
-  const __m256i negative = _mm256_srai_epi32(product, 31);
-  const __m256i low = _mm256_and_si256(negative, _mm256_set1_epi32(1 - noiseModulus));
-  const __m256i high = _mm256_andnot_si256(negative, _mm256_set1_epi32(noiseModulus - 1));
-  remainder =
-      _mm256_add_epi32(remainder, _mm256_and_si256(_mm256_cmpgt_epi32(low, remainder), modulus));
-  remainder =
-      _mm256_sub_epi32(remainder, _mm256_and_si256(_mm256_cmpgt_epi32(remainder, high), modulus));
-  return remainder;
+// sampleIndexByQuotient for eight products: the quotient from single
+// precision is the truncated one or one nearer zero, so one unsigned minimum
+// corrects the remainder's magnitude; the sign goes back on, and every
+// negative remainder becomes silentIndex.
+VSF_AVX2 inline __m256i sampleIndices(__m256i product, __m256i modulus) {
+  const __m256i quotient = _mm256_cvttps_epi32(
+      _mm256_mul_ps(_mm256_cvtepi32_ps(product), _mm256_set1_ps(quotientScale)));
+  const __m256i remainder = _mm256_sub_epi32(product, _mm256_mullo_epi32(quotient, modulus));
+  const __m256i magnitude = _mm256_abs_epi32(remainder);
+  const __m256i reduced = _mm256_min_epu32(magnitude, _mm256_sub_epi32(magnitude, modulus));
+  return _mm256_min_epu32(_mm256_sign_epi32(reduced, product),
+                          _mm256_set1_epi32(static_cast<int>(silentIndex)));
 }
 
 // The products of the counters for eight consecutive samples. The next eight
@@ -65,14 +61,16 @@ VSF_AVX2 void drawNoiseRowAvx2(const NoiseFrame& frame, std::uint32_t firstSampl
   alignas(32) std::uint32_t indices[samplesPerRow];
   ProductWalk walk = startWalk(frame.firstCount + firstSample, frame.timeOffset);
   const __m256i stepGrowth = _mm256_set1_epi32(2 * lanes * lanes);
-  const __m256i silent = _mm256_set1_epi32(static_cast<int>(silentIndex));
+  // Kept opaque: one multiplication is cheaper than the five shifts and
+  // subtractions compilers turn a product by 2000 into.
+  __m256i modulus = _mm256_set1_epi32(noiseModulus);
+  __asm__("" : "+x"(modulus));
   for (int k = 0; k < samplesPerRow; k += lanes) {
     if (k % (2 * cacheLineValues) == 0) {
       __builtin_prefetch(upcoming + k / 3); // 640 values over 1920 samples
     }
-    // Negative remainders are the largest unsigned values: all become silentIndex.
-    const __m256i index = _mm256_min_epu32(remainderBy2000(walk.product), silent);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(indices + k), index);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(indices + k),
+                       sampleIndices(walk.product, modulus));
     walk.product = _mm256_add_epi32(walk.product, walk.step);
     walk.step = _mm256_add_epi32(walk.step, stepGrowth);
   }

@@ -15,6 +15,7 @@
 #include "effect/noise_table.h"
 #include "effect/pixel.h"
 #include "effect/random.h"
+#include "effect/row_kernels.h"
 #include "images/image_bank.h"
 #include "test_effect.h"
 
@@ -186,6 +187,31 @@ TEST_F(FastCompositionTest, MatchesPlainForAnyTableContents) {
     effect.colourFactors =
         ColourFactors{specialFactor(random), specialFactor(random), specialFactor(random)};
     expectSameFrame("arbitrary table");
+  }
+}
+
+TEST(DivisionFreeSampleIndex, MatchesTheTruncatedRemainder) {
+  // The quotient estimates are off by one exactly next to whole multiples of
+  // 2000, so those are swept on both sides of zero, with random products and
+  // the largest magnitudes. (All 2^32 products were checked once by hand.)
+  std::vector<std::uint32_t> products = {0u,          1u,          1999u,      2000u,
+                                         0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
+  constexpr std::uint32_t multiples = 0x80000000u / 2000u;
+  for (std::uint32_t multiple = 0; multiple <= multiples; multiple += 97) {
+    for (const std::uint32_t base : {multiple * 2000u, 0u - multiple * 2000u}) {
+      for (std::uint32_t delta = 0; delta < 3; ++delta) {
+        products.push_back(base + delta);
+        products.push_back(base - delta);
+      }
+    }
+  }
+  std::mt19937 random(5);
+  for (int i = 0; i < 200000; ++i) {
+    products.push_back(static_cast<std::uint32_t>(random()));
+  }
+  for (const std::uint32_t product : products) {
+    ASSERT_EQ(sampleIndexByQuotient(product), sampleIndex(product)) << product;
+    ASSERT_EQ(sampleIndexBySignedQuotient(product), sampleIndex(product)) << product;
   }
 }
 
