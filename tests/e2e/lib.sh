@@ -232,7 +232,18 @@ vsf_wait_window() {
     fi
   done
   vsf_log "no window '$pattern' within ${timeout}s"
+  vsf_log_windows
   return 1
+}
+
+# What the screen and the program were doing, for a wait that ran out.
+vsf_log_windows() {
+  local id
+  for id in $(xdotool search --name '.' 2>/dev/null); do
+    vsf_log "  window $id '$(xdotool getwindowname "$id" 2>/dev/null)'"
+  done
+  [ -n "$VSF_PID" ] && vsf_log "  program: $(ps -o stat=,wchan:32= -p "$VSF_PID" 2>/dev/null || echo ended)"
+  return 0
 }
 
 vsf_key() {

@@ -40,9 +40,11 @@ struct ToolRun {
 class FrameToolTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // The process id keeps runs of several build folders at once apart.
     directory_ = fs::path(::testing::TempDir()) /
                  ("frame_tool_" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                  "_" + std::to_string(getpid()));
     fs::remove_all(directory_);
     fs::create_directories(directory_);
   }
