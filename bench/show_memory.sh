@@ -6,7 +6,8 @@
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 source "$(dirname "$0")/../tests/e2e/dialog_lib.sh"
 seconds=${3:-5}
-vsf_setup "$1" "$2"
+# The program runs from the build folder, so relative paths would point elsewhere.
+vsf_setup "$(realpath "$1")" "$(realpath "$2")"
 vsf_start_x 1024x768x24
 program=$VSF_PROGRAM
 
