@@ -42,11 +42,6 @@ protected:
   fs::path root, work, program, previous;
 };
 
-TEST_F(DataFileLookup, DataFolderIsTheInstallsShareFolder) {
-  EXPECT_EQ(fs::path(dataFolderOf("/opt/x/bin")), fs::path("/opt/x/share/velvetstaticfog"));
-  EXPECT_EQ(fs::path(dataFolderOf("/opt/x/bin/")), fs::path("/opt/x/share/velvetstaticfog"));
-}
-
 TEST_F(DataFileLookup, CurrentFolderFirstThenInstalledCopyElseTheNameUnchanged) {
   const fs::path installed = fs::path(dataFolderOf(program.string())) / music;
   for (const bool inWorkFolder : {false, true}) {
