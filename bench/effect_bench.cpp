@@ -1,8 +1,10 @@
 // One frame's composition on one thread: the straight-loop reference and the
-// show's fast path with each kernel set this processor runs, side by side;
-// the speed-ups are printed at the end of the run.
+// show's fast path with each kernel set this processor runs, side by side,
+// and the start-up timing that picks the show's set. The speed-ups, the set
+// picked and how far it is from the fastest are printed at the end of the run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -11,6 +13,7 @@
 
 #include "effect/effect_state.h"
 #include "effect/frame_composition.h"
+#include "effect/kernel_choice.h"
 #include "effect/pixel.h"
 
 namespace {
@@ -48,9 +51,13 @@ template <CompositionKernels kernels> void composeFastFrames(benchmark::State& s
   setCompositionKernels(effect, CompositionKernels::best);
 }
 
-// The show's choice: the widest kernels this processor runs.
+// The show's choice: the kernels timed fastest at start-up.
 void BM_ComposeFrameFast(benchmark::State& state) {
+  state.SetLabel(fastestRowKernels().name);
   composeFastFrames<CompositionKernels::best>(state);
+}
+void BM_ComposeFrameFastAvx512(benchmark::State& state) {
+  composeFastFrames<CompositionKernels::avx512>(state);
 }
 void BM_ComposeFrameFastAvx2(benchmark::State& state) {
   composeFastFrames<CompositionKernels::avx2>(state);
@@ -59,10 +66,19 @@ void BM_ComposeFrameFastPortable(benchmark::State& state) {
   composeFastFrames<CompositionKernels::portable>(state);
 }
 
+// What the choice adds to the show's start-up, scratch frames included.
+void BM_ChooseKernels(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(measureFastestRowKernels(supportedRowKernels()));
+  }
+}
+
 BENCHMARK(BM_ComposeFramePlain)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_ComposeFrameFast)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_ComposeFrameFastAvx512)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_ComposeFrameFastAvx2)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_ComposeFrameFastPortable)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_ChooseKernels)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Keeps each benchmark's times per frame (the median when repeated) so the
 // speed-ups can be printed at the end.
@@ -84,12 +100,12 @@ public:
   }
 
   void printRatios() const {
-    const auto plain = times_.find("BM_ComposeFramePlain");
+    const auto plain = times_.find(plainName);
     if (plain == times_.end()) {
       return;
     }
     for (const auto& [name, fast] : times_) {
-      if (name == plain->first || fast.real <= 0 || fast.cpu <= 0) {
+      if (name == plain->first || !isFrame(name) || fast.real <= 0 || fast.cpu <= 0) {
         continue;
       }
       std::printf("%s is %.1fx as fast as BM_ComposeFramePlain in real time (%.0f us against "
@@ -99,7 +115,39 @@ public:
     }
   }
 
+  // The default path against the fastest kernel set benchmarked beside it.
+  void printChoice(const char* chosen) const {
+    const auto fast = times_.find(defaultName);
+    const Times* fastest = nullptr;
+    std::string fastestName;
+    for (const auto& [name, times] : times_) {
+      const bool kernelSet = isFrame(name) && name != plainName && name != defaultName;
+      if (kernelSet && (fastest == nullptr || times.real < fastest->real)) {
+        fastest = &times;
+        fastestName = name;
+      }
+    }
+    if (fast == times_.end() || fastest == nullptr) {
+      return;
+    }
+    std::printf("%s draws with the %s kernels: %.0f us per frame, %+.1f %% against the fastest "
+                "set, %s at %.0f us (%+.1f %% in CPU time)\n",
+                defaultName, chosen, fast->second.real, percentOver(fast->second.real, fastest->real),
+                fastestName.c_str(), fastest->real, percentOver(fast->second.cpu, fastest->cpu));
+    if (const auto choosing = times_.find("BM_ChooseKernels"); choosing != times_.end()) {
+      std::printf("Timing the kernels at start-up takes %.2f ms\n", choosing->second.real);
+    }
+  }
+
 private:
+  static constexpr const char* plainName = "BM_ComposeFramePlain";
+  static constexpr const char* defaultName = "BM_ComposeFrameFast";
+
+  static bool isFrame(const std::string& name) { return name.starts_with("BM_ComposeFrame"); }
+  static double percentOver(double time, double reference) {
+    return (time / reference - 1.0) * 100.0;
+  }
+
   struct Times {
     double real = 0;
     double cpu = 0;
@@ -118,9 +166,11 @@ int main(int argc, char** argv) {
   loadImageBank(effect.imageBank);
   applyLevelTransform(effect.imageBank);
   fillNoiseTable(effect.noiseTable, effect.randomState);
+  const char* chosen = fastestRowKernels().name;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.printRatios();
+  reporter.printChoice(chosen);
   benchmark::Shutdown();
   return 0;
 }
