@@ -76,13 +76,9 @@ RowKernels chooseFastestKernels(std::span<const RowKernels> candidates, const Fr
       bestTimes[i] = std::min(bestTimes[i], seconds);
     }
   }
-  std::size_t fastest = 0;
-  for (std::size_t i = 1; i < candidates.size(); ++i) {
-    if (bestTimes[i] < bestTimes[fastest]) {
-      fastest = i;
-    }
-  }
-  return candidates[fastest];
+  // On a tie the wider set, the one listed first.
+  const auto fastest = std::min_element(bestTimes.begin(), bestTimes.end()) - bestTimes.begin();
+  return candidates[static_cast<std::size_t>(fastest)];
 }
 
 RowKernels measureFastestRowKernels(std::span<const RowKernels> candidates) {
