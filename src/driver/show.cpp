@@ -10,6 +10,7 @@
 #include "driver/frame_loop.h"
 #include "driver/setup_dialog.h"
 #include "driver/show_options.h"
+#include "effect/frame_composition.h"
 #include "effect/noise_table.h"
 #include "effect/pixel.h"
 #include "platform/clock.h"
@@ -71,6 +72,8 @@ int runShowSteps(HINSTANCE instance) {
   std::memcpy(musicFile, musicFileName, sizeof musicFile);
 
   loadImageBank(showEffect.imageBank);
+  // The kernels are timed while the screen is still empty: a few milliseconds.
+  setCompositionKernels(showEffect, CompositionKernels::best);
 
   if (BASS_GetVersion() != audioLayerVersion) {
     MessageBoxA(nullptr, "BASS version 1.7 was not loaded", "Incorrect BASS.DLL", MB_OK);

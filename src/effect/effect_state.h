@@ -24,6 +24,7 @@ struct EffectState {
   std::int32_t lastRed = 0;
   std::int32_t lastGreen = 0;
   std::int32_t lastBlue = 0;
-  // What the fast composition draws its rows with.
-  RowKernels kernels = bestRowKernels();
+  // What the fast composition draws its rows with: the widest set until
+  // start-up has timed them (setCompositionKernels).
+  RowKernels kernels = widestRowKernels();
 };

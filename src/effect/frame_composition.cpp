@@ -10,78 +10,13 @@
 #include <optional>
 
 #include "effect/band_layout.h"
+#include "effect/band_rows.h"
 #include "effect/effect_state.h"
+#include "effect/kernel_choice.h"
 #include "effect/noise_sample.h"
 #include "effect/row_kernels.h"
 
 namespace {
-
-// Every value a filled table can hold.
-constexpr int tableValueCount = 255;
-
-using ChannelSamples = std::array<std::int32_t, channelTableSize>;
-using ChannelBits = std::array<std::uint32_t, channelTableSize>;
-
-// What the row drawing reads while a frame is being drawn.
-struct FrameJob {
-  NoiseFrame noise;
-  RowKernels kernels;
-  const Image* image = nullptr;
-  std::uint32_t* pixels = nullptr;
-  alignas(64) std::array<ChannelSamples, 3> channelSamples;
-  alignas(64) std::array<ChannelBits, 3> channelBits;
-};
-
-void prepareChannel(const NoiseTable& noiseTable, float factor, int shift, ChannelSamples& samples,
-                    ChannelBits& bits) {
-  std::array<std::int32_t, tableValueCount> byValue{};
-  for (int value = 0; value < tableValueCount; ++value) {
-    byValue[static_cast<std::size_t>(value)] = noiseSampleValue(value, factor);
-  }
-  for (std::size_t index = 0; index < noiseTableSize; ++index) {
-    const std::int32_t value = noiseTable[index];
-    samples[index] = (value >= 0 && value < tableValueCount)
-                         ? byValue[static_cast<std::size_t>(value)]
-                         : noiseSampleValue(value, factor);
-  }
-  samples[silentIndex] = 0;
-  for (std::size_t index = 0; index < channelTableSize; ++index) {
-    bits[index] = static_cast<std::uint32_t>(samples[index]) << shift;
-  }
-}
-
-std::uint32_t* rowAddress(const FrameJob& job, int y) {
-  return job.pixels + static_cast<std::ptrdiff_t>(y) * frameWidth;
-}
-
-std::uint32_t firstSampleOf(int bandRow) {
-  return static_cast<std::uint32_t>(bandRow) * static_cast<std::uint32_t>(samplesPerRow);
-}
-
-// The sample at which pixel x = 0 of a band row starts: its colour is the
-// last colour once that row is drawn.
-std::uint32_t lastPixelSampleOf(int bandRow) {
-  return firstSampleOf(bandRow) + static_cast<std::uint32_t>((frameWidth - 1) * samplesPerPixel);
-}
-
-// Band row i is noise row 378 - 2i, followed by its picture row if it has one.
-void drawBandRows(const FrameJob& job) {
-  for (int bandRow = 0; bandRow < noiseRowCount; ++bandRow) {
-    const int y = bottomNoiseRow - 2 * bandRow;
-    const bool hasImage = rowHasImageBelow(y);
-    // The picture is a fresh one from a 20 MB bank every frame: its row is
-    // fetched while the noise row above it is computed.
-    const std::uint32_t* values =
-        hasImage ? job.image->data() +
-                       static_cast<std::ptrdiff_t>(y + 1 - firstImageScreenRow) * imageWidth
-                 : rowAddress(job, y);
-    job.kernels.noiseRow(job.noise, firstSampleOf(bandRow), rowAddress(job, y), values);
-    if (hasImage) {
-      const NoiseColour tint = noisePixelColour(job.noise, lastPixelSampleOf(bandRow));
-      job.kernels.imageRow(tint, values, rowAddress(job, y + 1));
-    }
-  }
-}
 
 void drawRuleLines(const FrameJob& job, const NoiseTable& noiseTable, std::uint32_t imageIndex) {
   // Each line alternates every 16 pixels between two greys.
@@ -115,7 +50,7 @@ bool setCompositionKernels(EffectState& state, CompositionKernels choice) {
   std::optional<RowKernels> chosen;
   switch (choice) {
   case CompositionKernels::best:
-    chosen = bestRowKernels();
+    chosen = fastestRowKernels();
     break;
   case CompositionKernels::avx512:
     chosen = avx512RowKernelsIfSupported();
@@ -142,21 +77,9 @@ void composeFrame(EffectState& state, std::uint32_t* pixels) {
   job.image = &state.imageBank[imageIndex];
   drawRuleLines(job, state.noiseTable, imageIndex);
 
-  const ColourFactors& factors = state.colourFactors;
-  prepareChannel(state.noiseTable, factors.redFactor, 16, job.channelSamples[0],
-                 job.channelBits[0]);
-  prepareChannel(state.noiseTable, factors.greenFactor, 8, job.channelSamples[1],
-                 job.channelBits[1]);
-  prepareChannel(state.noiseTable, factors.blueFactor, 0, job.channelSamples[2],
-                 job.channelBits[2]);
   const auto firstCount = static_cast<std::uint32_t>(state.frameCursor);
-  job.noise.firstCount = firstCount;
-  job.noise.timeOffset = static_cast<std::uint32_t>(state.timeCursor) - firstCount;
-  for (std::size_t channel = 0; channel < 3; ++channel) {
-    job.noise.channelSamples[channel] = job.channelSamples[channel].data();
-    job.noise.channelBits[channel] = job.channelBits[channel].data();
-  }
-
+  prepareNoise(job, state.noiseTable, state.colourFactors, firstCount,
+               static_cast<std::uint32_t>(state.timeCursor) - firstCount);
   drawBandRows(job);
 
   const NoiseColour last = noisePixelColour(job.noise, lastPixelSampleOf(noiseRowCount - 1));

@@ -17,7 +17,8 @@ void composeFrame(EffectState& state, std::uint32_t* pixels);
 void composeFramePlain(EffectState& state, std::uint32_t* pixels);
 
 enum class CompositionKernels { best, avx512, avx2, portable };
-// The kernels the fast composition runs: the widest the processor supports
-// (the default), one instruction set, or plain C++. Returns false, changing
-// nothing, when the processor lacks the instruction set asked for.
+// The kernels the fast composition runs: the fastest this processor runs,
+// timed on the first such call (a few milliseconds, once per process), one
+// instruction set, or plain C++. Returns false, changing nothing, when the
+// processor lacks the instruction set asked for.
 bool setCompositionKernels(EffectState& state, CompositionKernels choice);

@@ -120,12 +120,16 @@ using ImageRowKernel = void (*)(const NoiseColour& tint, const std::uint32_t* va
 struct RowKernels {
   NoiseRowKernel noiseRow;
   ImageRowKernel imageRow;
+  const char* name; // for reports: "AVX-512", "AVX2", "portable"
+
+  bool operator==(const RowKernels&) const = default;
 };
 
 // Plain C++, for any machine.
 RowKernels portableRowKernels();
-// The widest kernels this processor runs, picked at run time.
-RowKernels bestRowKernels();
+// The widest kernels this processor runs: what is drawn with when the
+// kernels cannot be timed.
+RowKernels widestRowKernels();
 // The kernels for one instruction set, if this processor runs them.
 std::optional<RowKernels> avx512RowKernelsIfSupported();
 std::optional<RowKernels> avx2RowKernelsIfSupported();

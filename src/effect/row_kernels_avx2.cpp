@@ -96,7 +96,7 @@ VSF_AVX2 void drawImageRowAvx2(const NoiseColour& tint, const std::uint32_t* val
 } // namespace
 
 RowKernels avx2RowKernels() {
-  return RowKernels{drawNoiseRowAvx2, drawImageRowAvx2};
+  return RowKernels{drawNoiseRowAvx2, drawImageRowAvx2, "AVX2"};
 }
 
 #endif

@@ -113,7 +113,7 @@ VSF_AVX512 void drawImageRowAvx512(const NoiseColour& tint, const std::uint32_t*
 } // namespace
 
 RowKernels avx512RowKernels() {
-  return RowKernels{drawNoiseRowAvx512, drawImageRowAvx512};
+  return RowKernels{drawNoiseRowAvx512, drawImageRowAvx512, "AVX-512"};
 }
 
 #endif

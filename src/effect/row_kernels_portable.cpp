@@ -62,7 +62,7 @@ NoiseColour noisePixelColour(const NoiseFrame& frame, std::uint32_t firstSample)
 }
 
 RowKernels portableRowKernels() {
-  return RowKernels{drawNoiseRowPortable, drawImageRowPortable};
+  return RowKernels{drawNoiseRowPortable, drawImageRowPortable, "portable"};
 }
 
 std::optional<RowKernels> avx512RowKernelsIfSupported() {
@@ -86,7 +86,7 @@ std::optional<RowKernels> avx2RowKernelsIfSupported() {
   return std::nullopt;
 }
 
-RowKernels bestRowKernels() {
+RowKernels widestRowKernels() {
   if (const auto kernels = avx512RowKernelsIfSupported()) {
     return *kernels;
   }

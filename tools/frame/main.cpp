@@ -27,6 +27,7 @@ std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments
   skipRandom(effect.randomState, arguments.frame - 1);
   effect.colourFactors = arguments.factors;
   startFrameCounters(effect, arguments.elapsed);
+  setCompositionKernels(effect, CompositionKernels::best); // as the show chooses them
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
   composeFrame(effect, pixels.data());
   return pixels;
