@@ -26,23 +26,48 @@ window=$(vsf_wait_window '^velvetstaticfog_1$' 30) || vsf_fail "the show's windo
 analyse() {
   "$VSF_CONVERT" "$1" -crop 640x80+0+188 +repage -depth 8 -alpha off rgb:- |
     od -An -v -tu1 -w1920 | awk -v masks="$masks" '
-    function tint(value, v, shift) { return int(value * v / 2 ^ shift) % 256 }
+    # A loud noise pixel may hold channels of 256 or more, shown as their low
+    # byte with bit 8 ORed into the channel to the left; the picture row is
+    # tinted with the values held, not the bytes shown. So each shown pixel
+    # stands for a few held colours (cand), each giving two tints (want).
+    function oddSpill(low, spill) { return spill && low % 2 == 0 ? low + 1 : low }
+    function addHeld(r, g, b) { cand[++held] = r " " g " " b }
+    function heldColours(R, G, B,   bh, gh, rh, gLow, rLow) {
+      held = 0
+      for (bh = 0; bh < 2; bh++)
+        for (gLow = 0; gLow < 1 + (bh && G % 2 == 1); gLow++)
+          for (gh = 0; gh < 2; gh++)
+            for (rLow = 0; rLow < 1 + (gh && R % 2 == 1); rLow++)
+              for (rh = 0; rh < 2; rh++)
+                addHeld(R - rLow + 256 * rh, G - gLow + 256 * gh, B + 256 * bh)
+    }
+    function shownTint(r, g, b, v,   rt, gt, bt) {
+      rt = int(r * v / 4); gt = int(g * v / 4); bt = int(b * v / 2)
+      return (rt % 256) " " oddSpill(gt % 256, bt >= 256) " " (bt % 256)
+    }
     BEGIN {
       while ((getline line < masks) > 0) { split(line, m, " "); letter[m[1], m[2], m[3]] = 1; known[m[1]] = 1 }
     }
     {
       y = NR - 1
       if (y % 2 == 0) { r = $1; g = $2; b = $3; next }
-      want1 = tint(r, 1, 2) " " tint(g, 1, 2) " " tint(b, 1, 1)
-      want2 = tint(r, 2, 2) " " tint(g, 2, 2) " " tint(b, 2, 1)
-      shades = 0; matched = 1; delete seen
+      heldColours(r, g, b)
+      for (c = 1; c <= held; c++) {
+        split(cand[c], h, " ")
+        want1[c] = shownTint(h[1], h[2], h[3], 1); want2[c] = shownTint(h[1], h[2], h[3], 2)
+        consistent[c] = 1
+      }
+      shades = 0; delete seen
       for (x = 0; x < 640; x++) {
         shown = $(3 * x + 1) " " $(3 * x + 2) " " $(3 * x + 3)
         if (shown == "0 0 0") continue
         lit++; where = where x "," y ";"; litX[lit] = x; litRow[lit] = y - 1
-        if (!(shown in seen)) { seen[shown] = 1; shades++ }
-        if (shown != want1 && shown != want2) matched = 0
+        if (shown in seen) continue
+        seen[shown] = 1; shades++
+        for (c = 1; c <= held; c++) if (shown != want1[c] && shown != want2[c]) consistent[c] = 0
       }
+      matched = 0
+      for (c = 1; c <= held; c++) matched = matched || consistent[c]
       if (shades > 0) { rows++; if (shades <= 2) paired++; tinted += matched }
     }
     END {
