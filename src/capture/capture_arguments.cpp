@@ -82,6 +82,10 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
   };
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
+    if (option == "--help" || option == "--version") {
+      (option == "--help" ? arguments.showHelp : arguments.showVersion) = true;
+      return arguments;
+    }
     const bool hasValue = i + 1 < argc;
     if (option == "--lossless" || option == "--force") {
       if (!once(option == "--lossless" ? haveLossless : haveForce))
