@@ -55,23 +55,23 @@ with open(os.path.join(source, "LICENSE"), encoding="utf-8") as f:
     licence = f.read()
 # LICENSE's permission and warranty paragraphs: from "Permission" on.
 expat = words(licence[licence.index("Permission is hereby granted"):])
-problems = []
+problems = {}  # one line per problem, whichever files share it
 for top, folders, files in os.walk(source):
     folders[:] = [d for d in folders if not d.startswith((".", "build"))]
     for name in files:
         relative = os.path.relpath(os.path.join(top, name), source)
         paragraph = parsed.find_files_paragraph(relative)
         if paragraph is None:
-            problems.append(f"{relative}: no Files paragraph")
+            problems.setdefault(f"{relative}: no Files paragraph", 1)
             continue
         synopsis = paragraph.license.synopsis
         text = paragraph.license.text or texts.get(synopsis, "")
         if not text.strip():
-            problems.append(f"{relative}: licence {synopsis} has no text")
+            problems.setdefault(f"Files: {paragraph.files}: licence {synopsis} has no text", 1)
         elif synopsis == "Expat" and words(text) != expat:
-            problems.append(f"{relative}: the Expat text differs from LICENSE")
+            problems.setdefault(f"Files: {paragraph.files}: the Expat text differs from LICENSE", 1)
         if "velvetstaticfog developers" not in paragraph.copyright:
-            problems.append(f"{relative}: not ours: {paragraph.copyright}")
+            problems.setdefault(f"{relative}: not ours: {paragraph.copyright}", 1)
 print("\n".join(problems), file=sys.stderr)
 sys.exit(1 if problems else 0)
 EOF

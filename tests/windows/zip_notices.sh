@@ -20,17 +20,19 @@ packed_notices="$tmp/THIRD-PARTY-NOTICES.txt"
 [ -s "$packed_notices" ] || { echo "FAIL: no THIRD-PARTY-NOTICES.txt" >&2; exit 1; }
 
 # Every input the linker used: archives a member was taken from, and object
-# files loaded whole.
+# files loaded whole. The build's own are named relative to its folders or
+# inside it; the toolchain's and the libraries' by absolute paths.
 {
   sed -n 's/^\([^ (][^(]*\.a\)(.*/\1/p' "$map"
-  sed -n 's/^LOAD \(.*\.o\)$/\1/p' "$map"
-} | sort -u | xargs -r -d '\n' realpath -m -- | sort -u >"$tmp/inputs"
-[ "$(wc -l <"$tmp/inputs")" -ge 5 ] || fail "the link map lists too few inputs: $(cat "$tmp/inputs")"
-
+  sed -n 's/^LOAD \(.*\.obj\?\)$/\1/p' "$map"
+} | sort -u >"$tmp/named"
+[ "$(grep -c '^/' "$tmp/named")" -ge 5 ] || fail "the link map names too few libraries: $(cat "$tmp/named")"
 build_root=$(realpath -m "$build")
+grep '^/' "$tmp/named" | xargs -r -d '\n' realpath -m -- | sort -u |
+  grep -v "^$build_root/" >"$tmp/inputs"
+
 needed=""
 while read -r input; do
-  case "$input" in "$build_root"/*) continue ;; esac
   owner=$(grep -lx -F -- "$input" "$notices"/*/files | head -n1)
   if [ -z "$owner" ]; then
     fail "$input is linked into the program but no library notice covers it"
