@@ -35,6 +35,10 @@ lintian_status=${PIPESTATUS[0]}
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "package version '$(field Version)', project $version"
 [ -z "$(field Homepage)" ] || fail "the package names a home page: $(field Homepage)"
+# The developers have no shared mail address: the maintainer's is on the
+# reserved domain that says so.
+field Maintainer | grep -qE '^[^<]+ <[^@>]+@([a-z0-9-]+\.)*invalid>$' ||
+  fail "the maintainer's address is not one on the reserved .invalid domain: $(field Maintainer)"
 
 root="$tmp/root"
 dpkg -x "$deb" "$root" || fail "dpkg -x failed"
