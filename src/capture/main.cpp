@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int badArgumentsExit = 2;
+constexpr int unwrittenOutputExit = 1;
 
 } // namespace
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
     else
       std::printf("velvetstaticfog-capture %s\n", projectVersion);
     // A reader that went away or a full disk is a failure like any other.
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fflush(stdout) == 0 ? 0 : unwrittenOutputExit;
   }
   return runCapture(*arguments);
 }
