@@ -82,6 +82,11 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
   };
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
+    // Wherever an option may stand, these answer alone: nothing else is checked.
+    if (option == "--help" || option == "--version") {
+      (option == "--help" ? arguments.showHelp : arguments.showVersion) = true;
+      return arguments;
+    }
     const bool hasValue = i + 1 < argc;
     if (option == "--lossless" || option == "--force") {
       if (!once(option == "--lossless" ? haveLossless : haveForce))

@@ -18,7 +18,9 @@ struct CaptureArguments {
   std::uint32_t startMs = 0;
   std::uint32_t spanMs = 573000; // the whole show
   bool force = false;
-  VideoSettings video; // container from the file's extension
+  VideoSettings video;      // container from the file's extension
+  bool showHelp = false;    // --help: print the usage and do nothing else
+  bool showVersion = false; // --version: likewise the version
 };
 
 // Nothing, with `problem` set to a short description, when the command line

@@ -5,10 +5,12 @@
 
 #include "capture/capture_arguments.h"
 #include "capture/capture_run.h"
+#include "project_version.h"
 
 namespace {
 
 constexpr int badArgumentsExit = 2;
+constexpr int unwrittenOutputExit = 1;
 
 } // namespace
 
@@ -18,6 +20,16 @@ int main(int argc, char** argv) {
   if (!arguments) {
     std::fprintf(stderr, "velvetstaticfog-capture: %s; %s\n", problem.c_str(), captureUsage);
     return badArgumentsExit;
+  }
+  if (arguments->showHelp || arguments->showVersion) {
+    if (arguments->showHelp)
+      std::printf("%s\nRenders the show into a video file with its music; see "
+                  "velvetstaticfog-capture(1).\n",
+                  captureUsage);
+    else
+      std::printf("velvetstaticfog-capture %s\n", projectVersion);
+    // A reader that went away or a full disk is a failure like any other.
+    return std::fflush(stdout) == 0 ? 0 : unwrittenOutputExit;
   }
   return runCapture(*arguments);
 }

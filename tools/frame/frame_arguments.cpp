@@ -55,6 +55,11 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
     const int valuesLeft = argc - 1 - i;
+    // Wherever an option may stand, these answer alone: nothing else is checked.
+    if (option == "--help" || option == "--version") {
+      (option == "--help" ? arguments.showHelp : arguments.showVersion) = true;
+      return arguments;
+    }
     const auto once = [&](bool& seen) {
       const bool first = !seen;
       seen = true;

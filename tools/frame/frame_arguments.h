@@ -20,6 +20,8 @@ struct FrameArguments {
   std::optional<std::string> musicPath;
   FrameFormat format = FrameFormat::raw;
   std::string outputPath;
+  bool showHelp = false;    // --help: print the usage and do nothing else
+  bool showVersion = false; // --version: likewise the version
 };
 
 constexpr const char* frameUsage = "usage: velvetstaticfog-frame --frame N --elapsed MS "

@@ -11,6 +11,7 @@
 #include "factor_files.h"
 #include "frame_arguments.h"
 #include "output_file.h"
+#include "project_version.h"
 
 namespace {
 
@@ -62,6 +63,16 @@ int main(int argc, char** argv) {
   if (!arguments) {
     std::fprintf(stderr, "velvetstaticfog-frame: %s; %s\n", problem.c_str(), frameUsage);
     return badArgumentsExit;
+  }
+  if (arguments->showHelp || arguments->showVersion) {
+    if (arguments->showHelp) {
+      std::printf("%s\nWrites one frame of the show, as a run reaches it, to a file.\n",
+                  frameUsage);
+    } else {
+      std::printf("velvetstaticfog-frame %s\n", projectVersion);
+    }
+    // A reader that went away or a full disk is a failure like any other.
+    return std::fflush(stdout) == 0 ? 0 : fileFailedExit;
   }
   if (arguments->spectrumPath || arguments->musicPath) {
     const auto factors = arguments->spectrumPath
