@@ -156,15 +156,15 @@ OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path
 
   struct stat standardOutput {};
   const bool toStandardOutput =
-      path == "-" || (exists && fstat(STDOUT_FILENO, &standardOutput) == 0 &&
-                      sameFile(standardOutput, status));
+      path == "-" ||
+      (exists && fstat(STDOUT_FILENO, &standardOutput) == 0 && sameFile(standardOutput, status));
   if (toStandardOutput || (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))) {
     if (!rules.streams)
       refuse("it is not a regular file");
     finish_ = Finish::stream;
     writePath_ = toStandardOutput ? "standard output" : path;
-    descriptor_ = toStandardOutput ? dup(STDOUT_FILENO)
-                                   : open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    descriptor_ =
+        toStandardOutput ? dup(STDOUT_FILENO) : open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (descriptor_ < 0)
       refuse(describe(errno));
     return;
@@ -195,8 +195,9 @@ OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path
   const std::string stem = temporaryStem(folder, nameOf(target_), rules.tag);
   sweepStale(folder, stem);
   for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
-    const std::string candidate = joined(folder, stem + std::to_string(getpid()) +
-                                                     (attempt == 0 ? "" : "-" + std::to_string(attempt)));
+    const std::string candidate =
+        joined(folder, stem + std::to_string(getpid()) +
+                           (attempt == 0 ? "" : "-" + std::to_string(attempt)));
     // O_EXCL: the name is ours alone, or we try another.
     descriptor_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor_ >= 0) {
@@ -340,7 +341,8 @@ std::string OutputFile::keep() {
   const std::size_t dot = name.rfind('.');
   const std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
   const std::string extension = base.size() == name.size() ? "" : name.substr(base.size());
-  const std::string kept = joined(folderOf(target_), base + "-" + std::to_string(getpid()) + extension);
+  const std::string kept =
+      joined(folderOf(target_), base + "-" + std::to_string(getpid()) + extension);
   closeDescriptor();
   if (link(writePath_.c_str(), kept.c_str()) != 0 &&
       renameat2(AT_FDCWD, writePath_.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0)
@@ -350,19 +352,10 @@ std::string OutputFile::keep() {
   return kept;
 }
 
-bool writeOutputFile(const std::string& path, const std::string& bytes, const OutputRules& rules,
-                     std::string& problem) {
+void OutputFile::write(const std::string& bytes) {
   try {
-    OutputFile output(path, rules);
-    try {
-      writeAll(output.descriptor(), bytes.data(), bytes.size());
-    } catch (const OutputFileError& error) {
-      throw OutputFileError("cannot write " + path + ": " + error.what());
-    }
-    output.commit();
-    return true;
+    writeAll(descriptor_, bytes.data(), bytes.size());
   } catch (const OutputFileError& error) {
-    problem = error.what();
-    return false;
+    throw OutputFileError("cannot write " + path_ + ": " + error.what());
   }
 }

@@ -43,6 +43,9 @@ public:
   int descriptor() const { return descriptor_; }
   const std::string& path() const { return path_; }
 
+  // Writes all of `bytes` to writePath(); throws OutputFileError when it cannot.
+  void write(const std::string& bytes);
+
   // Gives the finished file its name. Throws OutputFileError when it
   // cannot; the temporary file then stays for keep() or the destructor.
   void commit();

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,8 +79,9 @@ public:
       argv.push_back(nullptr);
       for (const std::string& setting : launch.environment)
         putenv(const_cast<char*>(setting.c_str()));
-      const int errorFile =
-          launch.terminal ? dup(STDERR_FILENO) : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errorFile = launch.terminal
+                                ? dup(STDERR_FILENO)
+                                : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int nothing = open("/dev/null", O_RDWR);
       if (chdir(folder.c_str()) != 0 || errorFile < 0 || nothing < 0)
         _exit(127);
@@ -401,9 +402,8 @@ TEST_F(CaptureProgramTest, InterruptedCaptureLeavesAPlayableFile) {
                         Case{SIGPIPE, false, "show.mp4", "stopped by SIGPIPE"},
                         Case{SIGINT, true, "show.mp4", "stopped by Ctrl-C (SIGINT)"}}) {
     SCOPED_TRACE(std::string(c.said) + (c.twice ? " twice" : ""));
-    const fs::path folder = runFolder(std::string("run-") + std::to_string(c.signal) +
-                                          (c.twice ? "-twice" : ""),
-                                      true);
+    const fs::path folder =
+        runFolder(std::string("run-") + std::to_string(c.signal) + (c.twice ? "-twice" : ""), true);
     const fs::path errors = folder_ / "interrupted-errors.txt";
     Program program(VSF_CAPTURE_PROGRAM, {"--out", c.name}, folder, errors);
 
@@ -499,14 +499,13 @@ TEST_F(CaptureProgramTest, StaleTemporariesOfTheNameAreSwept) {
   const fs::path folder = runFolder("run", true);
   const std::string gone = std::to_string(goneProcess());
   const std::string live = std::to_string(getpid());
-  for (const std::string& name :
-       {".show.mp4.capture-" + gone, ".show.mp4.capture-" + gone + "-1",
-        ".show.mp4.capture-" + live, ".other.mp4.capture-" + gone})
+  for (const std::string& name : {".show.mp4.capture-" + gone, ".show.mp4.capture-" + gone + "-1",
+                                  ".show.mp4.capture-" + live, ".other.mp4.capture-" + gone})
     writeFile(folder / name, "unplayable");
   const Outcome outcome = capture(folder, {"--out", "show.mp4", "--seconds", "0.1"});
   ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
-  EXPECT_EQ(hiddenEntries(folder), (std::vector<std::string>{".other.mp4.capture-" + gone,
-                                                             ".show.mp4.capture-" + live}));
+  EXPECT_EQ(hiddenEntries(folder),
+            (std::vector<std::string>{".other.mp4.capture-" + gone, ".show.mp4.capture-" + live}));
 }
 
 // On FAT and exFAT there are no hard links; where renameat2's flags are not
@@ -528,10 +527,10 @@ TEST_F(CaptureProgramTest, FileSystemsWithoutHardLinksStillGetTheCapture) {
     EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{musicName, "show.mkv"}));
     EXPECT_EQ(decodeMedia((folder / "show.mkv").string(), false).pictureCount, 5u);
     // The frame tool names its files the same way.
-    const Outcome frame = run(VSF_FRAME_TOOL, folder,
-                              {"--frame", "1", "--elapsed", "0", "--factors", "1", "1", "1",
-                               "--out", "frame.raw"},
-                              60s, launch);
+    const Outcome frame =
+        run(VSF_FRAME_TOOL, folder,
+            {"--frame", "1", "--elapsed", "0", "--factors", "1", "1", "1", "--out", "frame.raw"},
+            60s, launch);
     ASSERT_EQ(frame.exitCode, 0) << frame.errors;
     EXPECT_EQ(fs::file_size(folder / "frame.raw"), showPixels * 4);
     EXPECT_TRUE(hiddenEntries(folder).empty());
@@ -560,8 +559,7 @@ TEST_F(CaptureProgramTest, OnATerminalEachMessageHasItsOwnLine) {
   launch.environment.clear();
   outcome = capture(folder, {"--out", "show.mp4", "--seconds", "0.016"}, 300s, launch);
   EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
-  EXPECT_NE(outcome.errors.find("wrote show.mp4: 1 frame ("), std::string::npos)
-      << outcome.errors;
+  EXPECT_NE(outcome.errors.find("wrote show.mp4: 1 frame ("), std::string::npos) << outcome.errors;
 }
 
 // The longest name the folder takes is written: the temporary name is
@@ -570,9 +568,9 @@ TEST_F(CaptureProgramTest, TheLongestValidNameIsWritten) {
   const fs::path folder = runFolder("run", true);
   const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
   ASSERT_GT(longest, 8);
-  for (const std::string& name :
-       {std::string(static_cast<std::size_t>(longest) - 4, 'n') + ".mkv",
-        std::string(static_cast<std::size_t>(longest) - 14, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.mkv"}) {
+  for (const std::string& name : {std::string(static_cast<std::size_t>(longest) - 4, 'n') + ".mkv",
+                                  std::string(static_cast<std::size_t>(longest) - 14, 'n') +
+                                      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.mkv"}) {
     const Outcome outcome =
         capture(folder, {"--out", name, "--lossless", "--fps", "10", "--seconds", "0.2"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
@@ -623,8 +621,8 @@ TEST_F(CaptureProgramTest, ReplacingKeepsPermissionsLinksAndInputs) {
     EXPECT_GE(fs::file_size(folder / "twin.mkv"), writer.smallest);
 
     writeFile(folder / "real.mkv", "old");
-    fs::permissions(folder / "real.mkv", fs::perms::owner_read | fs::perms::owner_write |
-                                             fs::perms::group_read);
+    fs::permissions(folder / "real.mkv",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("real.mkv", folder / "link.mkv");
     outcome = write("link.mkv");
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;

@@ -80,8 +80,8 @@ ssize_t write(int descriptor, const void* bytes, size_t count) {
 ssize_t pwrite64(int descriptor, const void* bytes, size_t count, off64_t offset) {
   if (!fits(descriptor, count))
     return -1;
-  return next<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64")(descriptor, bytes,
-                                                                         count, offset);
+  return next<ssize_t (*)(int, const void*, size_t, off64_t)>("pwrite64")(descriptor, bytes, count,
+                                                                          offset);
 }
 
 ssize_t writev(int descriptor, const struct iovec* parts, int count) {

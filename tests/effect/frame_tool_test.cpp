@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "audio/music_timeline.h"
 #include "effect/colour_factors.h"
 #include "effect/frame_composition.h"
 #include "effect/pixel.h"
 #include "effect/random.h"
 #include "images/image_bank.h"
-#include "audio/music_timeline.h"
 #include "music/vorbis_writer.h"
 #include "test_effect.h"
 
@@ -353,9 +353,9 @@ TEST_F(FrameToolTest, StreamsAreWrittenAsTheyAreAndInputsNever) {
     runTool(frame + " --out " + out + " | cat > '" + file("piped.raw").string() + "'");
     EXPECT_TRUE(readFile(file("piped.raw")) == expected);
     std::ofstream(file("appended.raw"), std::ios::binary) << "head";
-    EXPECT_EQ(runTool(frame + " --out " + out + " >> '" + file("appended.raw").string() + "'")
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        runTool(frame + " --out " + out + " >> '" + file("appended.raw").string() + "'").exitCode,
+        0);
     EXPECT_TRUE(readFile(file("appended.raw")) == "head" + expected);
   }
   EXPECT_FALSE(fs::exists("-"));
@@ -366,9 +366,9 @@ TEST_F(FrameToolTest, StreamsAreWrittenAsTheyAreAndInputsNever) {
   fs::create_symlink("spectrum.bin", file("alias.bin"));
   const std::string before = readFile(file("spectrum.bin"));
   for (const char* out : {"spectrum.bin", "alias.bin"}) {
-    const ToolRun result = runTool("--frame 1 --elapsed 0 --spectrum '" +
-                                   file("spectrum.bin").string() + "' --out '" +
-                                   file(out).string() + "'");
+    const ToolRun result =
+        runTool("--frame 1 --elapsed 0 --spectrum '" + file("spectrum.bin").string() + "' --out '" +
+                file(out).string() + "'");
     EXPECT_EQ(result.exitCode, 1) << out;
     EXPECT_NE(result.errorText.find("also read as input"), std::string::npos) << result.errorText;
     EXPECT_TRUE(readFile(file("spectrum.bin")) == before) << out;
