@@ -156,8 +156,8 @@ OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path
 
   struct stat standardOutput {};
   const bool toStandardOutput =
-      path == "-" ||
-      (exists && fstat(STDOUT_FILENO, &standardOutput) == 0 && sameFile(standardOutput, status));
+      rules.streams && (path == "-" || (exists && fstat(STDOUT_FILENO, &standardOutput) == 0 &&
+                                        sameFile(standardOutput, status)));
   if (toStandardOutput || (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))) {
     if (!rules.streams)
       refuse("it is not a regular file");
@@ -199,7 +199,9 @@ OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path
         joined(folder, stem + std::to_string(getpid()) +
                            (attempt == 0 ? "" : "-" + std::to_string(attempt)));
     // O_EXCL: the name is ours alone, or we try another.
-    descriptor_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // A private file's replacement is private while it is written, too.
+    descriptor_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                       exists ? existingMode_ & 0666u : 0666u);
     if (descriptor_ >= 0) {
       writePath_ = candidate;
       return;

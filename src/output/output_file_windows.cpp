@@ -3,6 +3,7 @@
 // nothing is swept, and a failed name is not kept.
 #include "output/output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
