@@ -363,6 +363,33 @@ TEST_F(CaptureProgramTest, RefusesWhatItCannotDoAndTouchesNothing) {
     EXPECT_TRUE(folderEntries(locked).empty());
   }
 
+  // A folder the user may enter but not list takes the file; one they may
+  // not enter is refused with a message. Root runs them as another user.
+  {
+    const bool root = geteuid() == 0;
+    Launch launch;
+    if (root)
+      launch.user = 65533;
+    const fs::path unlisted = runFolder("unlisted", false);
+    const fs::path closed = runFolder("closed", false);
+    fs::permissions(unlisted, root ? fs::perms::others_write | fs::perms::others_exec
+                                   : fs::perms::owner_write | fs::perms::owner_exec);
+    fs::permissions(closed, root ? fs::perms::owner_all : fs::perms::owner_read);
+    outcome =
+        capture(folder, {"--out", (unlisted / "show.mkv").string(), "--force", "--seconds", "0.1"},
+                300s, launch);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    outcome =
+        capture(folder, {"--out", (closed / "show.mkv").string(), "--force", "--seconds", "0.1"},
+                300s, launch);
+    EXPECT_EQ(outcome.exitCode, failedExit) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("Permission denied"), std::string::npos) << outcome.errors;
+    fs::permissions(unlisted, fs::perms::owner_all);
+    fs::permissions(closed, fs::perms::owner_all);
+    EXPECT_EQ(folderEntries(unlisted), std::vector<std::string>{"show.mkv"});
+    EXPECT_TRUE(folderEntries(closed).empty());
+  }
+
   // Without its music, or with a file that is no music, nothing is written.
   const fs::path silent = runFolder("no-music", false);
   outcome = capture(silent, {"--out", "show.mp4", "--seconds", "0.1"});
