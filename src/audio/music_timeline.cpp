@@ -39,6 +39,17 @@ void MusicTimeline::decodeTo(std::uint64_t end) {
   }
 }
 
+bool MusicTimeline::skipTo(std::uint64_t position) {
+  if (position <= position_)
+    return false;
+  const std::uint64_t length = decoder_->loopLength();
+  if (length == 0 || !decoder_->seek(position % length))
+    return false;
+  position_ = position;
+  history_.restartAt(position);
+  return true;
+}
+
 void MusicTimeline::spectrumEnding(std::uint64_t end, float* magnitudes) {
   decodeTo(end);
   std::array<float, SpectrumAnalyser::windowSize> window;

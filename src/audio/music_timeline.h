@@ -29,6 +29,11 @@ public:
 
   // Decodes on until `end`, handing each chunk to the listener, if any.
   void decodeTo(std::uint64_t end);
+  // Goes straight on to a later `position` without decoding what lies before
+  // it, where the music's loop length is known exactly: what follows is what
+  // decoding on would give, and frames before it read as silence. False, and
+  // nothing changed, otherwise.
+  bool skipTo(std::uint64_t position);
   void setListener(Listener listener) { listener_ = std::move(listener); }
 
   // 512 magnitudes of the 1024 frames ending just before `end`, decoding on

@@ -23,6 +23,13 @@ std::uint64_t SampleHistory::framesWritten() const {
   return written_.load(std::memory_order_acquire);
 }
 
+void SampleHistory::restartAt(std::uint64_t frame) {
+  for (std::atomic<float>& sample : samples_)
+    sample.store(0.0f, std::memory_order_relaxed);
+  claimed_.store(frame, std::memory_order_relaxed);
+  written_.store(frame, std::memory_order_release);
+}
+
 void SampleHistory::copyEnding(std::uint64_t end, float* out, std::size_t count) const {
   const std::uint64_t capacity = samples_.size();
   const std::uint64_t written = written_.load(std::memory_order_acquire);

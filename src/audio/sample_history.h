@@ -17,6 +17,9 @@ public:
   // Adds the mono mix of `frames` interleaved stereo frames.
   void appendStereo(const float* interleaved, std::size_t frames);
   std::uint64_t framesWritten() const;
+  // For the writer, with no reader at work: the stream goes on at `frame`,
+  // everything before it silence.
+  void restartAt(std::uint64_t frame);
 
   // Fills out[0..count) with the frames ending just before frame `end`.
   // Frames before the stream's start, not yet written or already overwritten

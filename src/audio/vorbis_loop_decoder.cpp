@@ -101,6 +101,22 @@ std::size_t VorbisLoopDecoder::read(float* out, std::size_t frames, bool loop) {
   return produced;
 }
 
+std::uint64_t VorbisLoopDecoder::loopLength() {
+  // Through the converter a pass's length depends on its state at the seam.
+  if (converter_ != nullptr || unplayable_ || ov_streams(&file_) != 1)
+    return 0;
+  const ogg_int64_t total = ov_pcm_total(&file_, -1);
+  return total > 0 ? static_cast<std::uint64_t>(total) : 0;
+}
+
+bool VorbisLoopDecoder::seek(std::uint64_t frame) {
+  if (ov_pcm_seek(&file_, static_cast<ogg_int64_t>(frame)) != 0)
+    return false;
+  atEnd_ = false;
+  framesThisPass_ = frame;
+  return true;
+}
+
 bool VorbisLoopDecoder::rewind() {
   if (framesThisPass_ == 0 || ov_pcm_seek(&file_, 0) != 0) {
     unplayable_ = true;

@@ -30,6 +30,12 @@ public:
   // turns out to hold nothing playable.
   std::size_t read(float* out, std::size_t frames, bool loop);
 
+  // Frames of one pass when every pass gives exactly the file's frames (one
+  // stream, read at its own rate and layout), else 0.
+  std::uint64_t loopLength();
+  // Goes on reading at `frame` of the pass; false when the file cannot seek there.
+  bool seek(std::uint64_t frame);
+
 private:
   VorbisLoopDecoder() = default;
   bool rewind();

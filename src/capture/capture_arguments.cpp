@@ -57,7 +57,7 @@ std::optional<Container> containerFor(const std::string& path) {
   std::string extension = path.substr(dot + 1);
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (extension == "mp4" || extension == "m4v" || extension == "mov")
+  if (extension == "mp4")
     return Container::mp4;
   if (extension == "mkv")
     return Container::matroska;
@@ -120,7 +120,7 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
     } else if (option == "--seconds") {
       const auto span = parseSeconds(value);
       if (!span || *span == 0 || *span > showDuration)
-        return fail("--seconds needs a number of seconds above 0 and up to 573");
+        return fail("--seconds needs seconds above 0 and up to 573, with at most three decimals");
       arguments.spanMs = static_cast<std::uint32_t>(*span);
     } else if (option == "--scale") {
       const auto scale = parseWhole(value, maxScale);

@@ -1,79 +1,159 @@
 #include "capture/capture_run.h"
 
+#include <array>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "audio/data_file.h"
 #include "audio/music_timeline.h"
+#include "audio/vorbis_loop_decoder.h"
 #include "capture/capture_session.h"
-#include "capture/output_file.h"
 #include "capture/progress_line.h"
 #include "capture/video_file.h"
 #include "driver/show.h"
+#include "output/output_file.h"
 
 namespace {
 
 constexpr int failedExit = 1;
 constexpr int signalExitBase = 128;
 constexpr double bitsPerByte = 8.0;
+// Enough decoded frames to tell music from headers with nothing after them.
+constexpr std::size_t soundProbeFrames = 4096;
 
+// The first stop request's signal, and the session it is passed to.
 std::atomic<int> stopSignal{0};
+std::atomic<CaptureSession*> runningSession{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<CaptureSession*>::is_always_lock_free);
 
 void message(const std::string& text) {
   std::fprintf(stderr, "velvetstaticfog-capture: %s\n", text.c_str());
 }
 
 extern "C" void onStopSignal(int signal) {
-  stopSignal.store(signal, std::memory_order_relaxed);
-  captureSession().requestStop();
+  int none = 0;
+  stopSignal.compare_exchange_strong(none, signal);
+  if (CaptureSession* session = runningSession.load())
+    session->requestStop();
 }
 
-// The first Ctrl-C finishes the file; a second one ends the process at once
-// (SA_RESETHAND), leaving only the temporary file behind.
+// Closing the terminal, Ctrl-C, Ctrl-\, termination and a reader gone from
+// standard error all stop the capture at the next frame and keep what was
+// captured; later signals, even while the file is being finished, wait for
+// that. A signal ignored by whoever started us stays ignored. In place from
+// before the temporary file exists until the program ends.
 class StopSignals {
 public:
   StopSignals() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
-    action.sa_flags = static_cast<int>(SA_RESETHAND);
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInterrupt_);
-    sigaction(SIGTERM, &action, &previousTerminate_);
+    for (std::size_t i = 0; i < signals.size(); ++i) {
+      sigaction(signals[i], nullptr, &previous_[i]);
+      if (previous_[i].sa_handler != SIG_IGN)
+        sigaction(signals[i], &action, nullptr);
+    }
   }
   ~StopSignals() {
-    sigaction(SIGTERM, &previousTerminate_, nullptr);
-    sigaction(SIGINT, &previousInterrupt_, nullptr);
+    for (std::size_t i = signals.size(); i-- > 0;)
+      sigaction(signals[i], &previous_[i], nullptr);
   }
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
 
+  static constexpr std::array<int, 5> signals{SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE};
+
 private:
-  struct sigaction previousInterrupt_ {};
-  struct sigaction previousTerminate_ {};
+  std::array<struct sigaction, signals.size()> previous_{};
+};
+
+// Passes frames and sound to the video file until it fails; then keeps the
+// reason and asks the show to stop, so the failure is told once, on its own
+// line, after the progress line.
+class GuardedSink : public FrameSink {
+public:
+  explicit GuardedSink(VideoFile& video) : video_(video) {}
+  void addFrame(const std::uint32_t* pixels) override {
+    guarded([&] { video_.addFrame(pixels); });
+  }
+  void addAudio(const float* stereo, std::size_t frames) override {
+    guarded([&] { video_.addAudio(stereo, frames); });
+  }
+  const std::string& failure() const { return failure_; }
+
+private:
+  template <typename Step> void guarded(Step step) {
+    if (!failure_.empty())
+      return;
+    try {
+      step();
+    } catch (const VideoFileError& error) {
+      failure_ = error.what();
+      if (CaptureSession* session = runningSession.load())
+        session->requestStop();
+    }
+  }
+
+  VideoFile& video_;
+  std::string failure_;
+};
+
+// Registers the session with the signal handlers for as long as it lives.
+class RunningSession {
+public:
+  explicit RunningSession(CaptureSession& session) {
+    setCaptureSession(&session);
+    runningSession.store(&session);
+    if (stopSignal.load() != 0) // arrived while setting up
+      session.requestStop();
+  }
+  ~RunningSession() {
+    runningSession.store(nullptr);
+    setCaptureSession(nullptr);
+  }
+  RunningSession(const RunningSession&) = delete;
+  RunningSession& operator=(const RunningSession&) = delete;
 };
 
 // The show opens its music by name, where the audio layer looks for it; a
 // capture without it would be silent and colourless, so it is refused before
-// anything is written.
-bool musicReadable() {
+// anything is written. So is a file whose headers promise music that is not there.
+bool musicReadable(const std::string& path) {
   DecoderError error = DecoderError::none;
-  const std::string path = findDataFile(musicFileName);
-  if (MusicTimeline::open(path.c_str(), outputFrequency, error))
+  auto decoder = VorbisLoopDecoder::open(path.c_str(), outputFrequency, error);
+  std::vector<float> probe(soundProbeFrames * 2);
+  if (decoder && decoder->read(probe.data(), soundProbeFrames, false) > 0)
     return true;
   if (error == DecoderError::file)
     message(std::string("cannot read the music file ") + musicFileName +
             " in the current folder or the installed data folder");
-  else
+  else if (error == DecoderError::format)
     message(std::string("the music file ") + musicFileName + " is not Ogg Vorbis music");
+  else
+    message(std::string("the music file ") + musicFileName + " holds no sound");
   return false;
 }
 
 const char* signalName(int signal) {
-  return signal == SIGINT ? "Ctrl-C (SIGINT)" : signal == SIGTERM ? "SIGTERM" : "a signal";
+  switch (signal) {
+  case SIGINT:
+    return "Ctrl-C (SIGINT)";
+  case SIGTERM:
+    return "SIGTERM";
+  case SIGHUP:
+    return "SIGHUP (the terminal closed)";
+  case SIGQUIT:
+    return "SIGQUIT";
+  case SIGPIPE:
+    return "SIGPIPE (standard error closed)";
+  default:
+    return "a signal";
+  }
 }
 
 // Frames, length and bit rate of what was written.
@@ -81,55 +161,71 @@ std::string summary(const CapturePlan& plan, std::uint64_t frames, std::int64_t 
   const double seconds = static_cast<double>(frames) / plan.fps;
   const double megabits = static_cast<double>(bytes) * bitsPerByte / 1e6;
   char text[160];
-  std::snprintf(text, sizeof text, "%llu frames (%.2f s), %.1f MB, %.1f Mbit/s",
-                static_cast<unsigned long long>(frames), seconds, static_cast<double>(bytes) / 1e6,
-                seconds > 0.0 ? megabits / seconds : 0.0);
+  std::snprintf(text, sizeof text, "%llu frame%s (%.2f s), %.1f MB, %.1f Mbit/s",
+                static_cast<unsigned long long>(frames), frames == 1 ? "" : "s", seconds,
+                static_cast<double>(bytes) / 1e6, seconds > 0.0 ? megabits / seconds : 0.0);
   return text;
 }
 
 } // namespace
 
 int runCapture(const CaptureArguments& arguments) {
-  if (!musicReadable())
+  const StopSignals signals;
+  const std::string musicPath = findDataFile(musicFileName);
+  if (!musicReadable(musicPath))
     return failedExit;
 
   const CapturePlan plan = capturePlanFor(arguments, outputFrequency);
   VideoSettings settings = arguments.video;
   settings.sampleRate = static_cast<int>(outputFrequency);
+  OutputRules rules;
+  rules.replace = arguments.force;
+  rules.inputs = {musicPath};
+  rules.tag = "capture";
   try {
-    OutputFile output(arguments.outputPath, arguments.force);
-    VideoFile video(output.temporaryPath(), settings);
-    CaptureSession session(plan, video, showEffect.randomState);
+    OutputFile output(arguments.outputPath, rules);
+    VideoFile video(output.writePath(), settings);
+    GuardedSink sink(video);
+    CaptureSession session(plan, sink, showEffect.randomState);
     ProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, plan.frameCount);
     session.setFrameListener([&progress](std::uint64_t done) { progress.update(done); });
-
-    setCaptureSession(&session);
-    stopSignal.store(0);
     {
-      const StopSignals signals;
+      const RunningSession running(session);
       runShow(nullptr);
     }
     progress.end();
-    setCaptureSession(nullptr);
 
+    if (!sink.failure().empty()) {
+      message("cannot write the video: " + sink.failure() + "; nothing written");
+      return failedExit;
+    }
     if (!session.musicAttached()) {
       message("the show could not open its music; nothing written");
       return failedExit;
     }
-    if (session.framesPresented() == 0 && session.stopRequested()) {
-      message(std::string("stopped by ") + signalName(stopSignal.load()) +
+    const int signal = stopSignal.load();
+    if (session.framesPresented() == 0 && signal != 0) {
+      message(std::string("stopped by ") + signalName(signal) +
               " before the first frame; nothing written");
-      return signalExitBase + stopSignal.load();
+      return signalExitBase + signal;
     }
     if (session.framesPresented() == 0 ||
-        (session.framesPresented() < plan.frameCount && !session.stopRequested())) {
+        (session.framesPresented() < plan.frameCount && signal == 0)) {
       message("the show ended before the capture was complete; nothing written");
       return failedExit;
     }
     video.finish();
-    output.commit();
     const std::string written = summary(plan, session.framesPresented(), video.bytesWritten());
-    if (const int signal = stopSignal.load(); signal != 0) {
+    try {
+      output.commit();
+    } catch (const OutputFileError& error) {
+      // The video is complete: it is never thrown away for want of its name.
+      const std::string kept = output.keep();
+      message(std::string(error.what()) +
+              (kept.empty() ? "" : "; the capture is kept as " + kept + ": " + written));
+      return failedExit;
+    }
+    if (signal != 0) {
       message(std::string("stopped by ") + signalName(signal) + "; " + arguments.outputPath +
               " holds what was captured: " + written);
       return signalExitBase + signal;
@@ -142,6 +238,5 @@ int runCapture(const CaptureArguments& arguments) {
   } catch (const VideoFileError& error) {
     message(std::string("cannot write the video: ") + error.what());
   }
-  setCaptureSession(nullptr);
   return failedExit;
 }

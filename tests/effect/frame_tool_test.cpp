@@ -8,6 +8,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -16,11 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "audio/music_timeline.h"
 #include "effect/colour_factors.h"
 #include "effect/frame_composition.h"
 #include "effect/pixel.h"
 #include "effect/random.h"
 #include "images/image_bank.h"
+#include "music/vorbis_writer.h"
 #include "test_effect.h"
 
 namespace {
@@ -275,6 +278,100 @@ TEST_F(FrameToolTest, SpecialFactorsGiveBlackNoise) {
     // Row 102 is noise; row 101 a rule line of greys.
     ASSERT_EQ(bytes.substr((102 * 640 + x) * 4, 4), std::string(4, '\0')) << x;
     ASSERT_NE(bytes.substr((101 * 640 + x) * 4, 3), std::string(3, '\0')) << x;
+  }
+}
+
+// The little-endian floats a spectrum file holds.
+void writeSpectrum(const fs::path& path, const float* magnitudes) {
+  std::ofstream out(path, std::ios::binary);
+  for (std::size_t bin = 0; bin < 512; ++bin) {
+    const auto word = std::bit_cast<std::uint32_t>(magnitudes[bin]);
+    for (int byte = 0; byte < 4; ++byte) {
+      out.put(static_cast<char>((word >> (8 * byte)) & 0xFFu));
+    }
+  }
+}
+
+// --music at any elapsed time, up to the largest, gives the spectrum of the
+// looped music decoded from its start: checked against the spectrum this
+// process decodes front to back, at the same place of the second pass.
+// (Decoding every pass before it, the largest would take weeks.)
+TEST_F(FrameToolTest, MusicAtAnyElapsedTimeIsTheLoopedMusicsSpectrum) {
+  constexpr std::uint32_t rate = 44100;
+  constexpr std::size_t length = 100000; // frames of one pass, not a whole number of ms
+  {
+    VorbisWriter writer(file("music.ogg").string(), 2, rate, 0.4f);
+    std::vector<float> frames(length * 2);
+    for (std::size_t i = 0; i < length; ++i) {
+      // A rising tone on the left and a falling one on the right: every
+      // moment has its own spectrum.
+      const double t = static_cast<double>(i) / rate;
+      frames[2 * i] = static_cast<float>(0.4 * std::sin(2 * M_PI * (200 + 900 * t) * t));
+      frames[2 * i + 1] = static_cast<float>(0.4 * std::sin(2 * M_PI * (4000 - 700 * t) * t));
+    }
+    writer.write(frames.data(), length);
+    writer.finish();
+  }
+  // The first pass, its seam, and far passes; 2300 ms ends its window just
+  // after the seam.
+  for (const std::uint32_t elapsed : {100u, 1500u, 2267u, 2300u, 2865000u, 4294967295u}) {
+    SCOPED_TRACE(elapsed);
+    const std::uint64_t end = std::uint64_t{elapsed} * rate / 1000;
+    const std::uint64_t reference = end < length ? end : length + end % length;
+    DecoderError error = DecoderError::none;
+    const auto music = MusicTimeline::open(file("music.ogg").c_str(), rate, error);
+    ASSERT_TRUE(music);
+    music->decodeTo(reference);
+    std::array<float, 512> spectrum{};
+    music->spectrumEnding(reference, spectrum.data());
+    writeSpectrum(file("spectrum.bin"), spectrum.data());
+
+    const std::string common = "--frame 4 --elapsed " + std::to_string(elapsed);
+    const ToolRun fromMusic = runTool(common + " --music '" + file("music.ogg").string() +
+                                      "' --out '" + file("music.raw").string() + "'");
+    ASSERT_EQ(fromMusic.exitCode, 0) << fromMusic.errorText;
+    ASSERT_EQ(runTool(common + " --spectrum '" + file("spectrum.bin").string() + "' --out '" +
+                      file("spectrum.raw").string() + "'")
+                  .exitCode,
+              0);
+    const std::string bytes = readFile(file("music.raw"));
+    EXPECT_EQ(bytes.size(), rawSize);
+    EXPECT_TRUE(bytes == readFile(file("spectrum.raw")));
+  }
+}
+
+// "-" is standard output, and so is /dev/stdout, whether it is a pipe or a
+// file opened for appending; a frame never replaces the file it was read from.
+TEST_F(FrameToolTest, StreamsAreWrittenAsTheyAreAndInputsNever) {
+  const std::string frame = "--frame 2 --elapsed 40 --factors 1 1 1";
+  ASSERT_EQ(runTool(frame + " --out '" + file("frame.raw").string() + "'").exitCode, 0);
+  const std::string expected = readFile(file("frame.raw"));
+  ASSERT_EQ(expected.size(), rawSize);
+  for (const char* out : {"-", "/dev/stdout"}) {
+    SCOPED_TRACE(out);
+    fs::remove(file("piped.raw"));
+    runTool(frame + " --out " + out + " | cat > '" + file("piped.raw").string() + "'");
+    EXPECT_TRUE(readFile(file("piped.raw")) == expected);
+    std::ofstream(file("appended.raw"), std::ios::binary) << "head";
+    EXPECT_EQ(
+        runTool(frame + " --out " + out + " >> '" + file("appended.raw").string() + "'").exitCode,
+        0);
+    EXPECT_TRUE(readFile(file("appended.raw")) == "head" + expected);
+  }
+  EXPECT_FALSE(fs::exists("-"));
+
+  std::array<float, 512> spectrum{};
+  spectrum[3] = 1.0f;
+  writeSpectrum(file("spectrum.bin"), spectrum.data());
+  fs::create_symlink("spectrum.bin", file("alias.bin"));
+  const std::string before = readFile(file("spectrum.bin"));
+  for (const char* out : {"spectrum.bin", "alias.bin"}) {
+    const ToolRun result =
+        runTool("--frame 1 --elapsed 0 --spectrum '" + file("spectrum.bin").string() + "' --out '" +
+                file(out).string() + "'");
+    EXPECT_EQ(result.exitCode, 1) << out;
+    EXPECT_NE(result.errorText.find("also read as input"), std::string::npos) << result.errorText;
+    EXPECT_TRUE(readFile(file("spectrum.bin")) == before) << out;
   }
 }
 

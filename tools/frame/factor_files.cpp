@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::size_t spectrumBins = 512;
 constexpr std::size_t spectrumBytes = spectrumBins * 4;
+constexpr std::uint64_t musicLead = 2 * SpectrumAnalyser::windowSize;
 
 } // namespace
 
@@ -57,7 +58,12 @@ std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint
     problem = "cannot read the music file " + path;
     return std::nullopt;
   }
+  // The spectrum depends on the window before its end alone, and the music
+  // loops: decoding starts a little before the window, wherever that falls.
+  const std::uint64_t end = musicPositionAt(elapsed, outputFrequency);
+  if (end > musicLead)
+    music->skipTo(end - musicLead);
   std::array<float, spectrumBins> spectrum{};
-  music->spectrumEnding(musicPositionAt(elapsed, outputFrequency), spectrum.data());
+  music->spectrumEnding(end, spectrum.data());
   return computeColourFactors(spectrum.data());
 }

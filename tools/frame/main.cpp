@@ -10,7 +10,7 @@
 #include "effect/pixel.h"
 #include "factor_files.h"
 #include "frame_arguments.h"
-#include "output_file.h"
+#include "output/output_file.h"
 #include "project_version.h"
 
 namespace {
@@ -85,7 +85,16 @@ int main(int argc, char** argv) {
     arguments->factors = *factors;
   }
   const std::string bytes = encode(composeRequestedFrame(*arguments), arguments->format);
-  if (!writeOutputFile(arguments->outputPath, bytes, problem)) {
+  // The frame is small and made again at will: an existing file is replaced,
+  // and a stream is written as it is.
+  OutputRules rules;
+  rules.replace = true;
+  rules.streams = true;
+  rules.tag = "frame";
+  for (const auto& input : {arguments->spectrumPath, arguments->musicPath})
+    if (input)
+      rules.inputs.push_back(*input);
+  if (!writeOutputFile(arguments->outputPath, bytes, rules, problem)) {
     std::fprintf(stderr, "velvetstaticfog-frame: %s\n", problem.c_str());
     return fileFailedExit;
   }
