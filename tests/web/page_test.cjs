@@ -162,6 +162,7 @@ async function main() {
       const caption = await page.$eval('#setup-dialog .caption', c => c.textContent);
       assert.equal(caption, '_'.repeat(21));
       assert.equal(await page.$eval('#setup-dialog button', b => b.textContent), 'OK');
+      await screenshot(page, 'dialog.png');
       // Tab walks the boxes in template order; Space toggles the focused one.
       const focused = () => page.evaluate(() => document.activeElement.name);
       assert.equal(await focused(), 'sound');
@@ -170,7 +171,6 @@ async function main() {
       await page.keyboard.press('Tab');
       await page.keyboard.press('Space');
       assert.equal(await page.$eval('input[name=loop]', box => box.checked), true);
-      await screenshot(page, 'dialog.png');
       await page.keyboard.press('Escape');
       await waitForEnd(page, 1);
       assert.equal(await page.$('#setup-dialog'), null);
