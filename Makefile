@@ -3,9 +3,11 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 WINDOWS_BUILD ?= build-windows
+WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench package asan tsan fuzz windows test-windows clean distclean
+.PHONY: all deps build run test bench package asan tsan fuzz windows test-windows web serve-web \
+	test-web clean distclean
 
 all: build
 
@@ -87,8 +89,32 @@ windows: build
 test-windows: windows
 	scripts/test-windows $(WINDOWS_BUILD) -E AToneBurstShows
 
+# The show in a web browser: $(WEB_BUILD)/velvetstaticfog-web.zip, built with
+# Debian's emscripten; its libraries are cross-built once from Debian's
+# sources and cached (scripts/web-libs). The music and the frame tool it is
+# compared with come from the Linux build.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+web: build
+	@scripts/install-deps web
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake \
+	  -DVSF_WEB_PREFIX="$$($(WEB_ENV) scripts/web-libs)" -DVSF_WERROR=ON -DVSF_TESTS=OFF \
+	  -DVSF_BENCH=OFF -DVSF_MUSIC_FILE=$(abspath $(BUILD))/qx-731_030321_4_tessellated.ogg \
+	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	@echo "The page packed in $(WEB_BUILD)/velvetstaticfog-web.zip"
+
+# A quick look: the page on http://127.0.0.1:8000/ until Ctrl-C.
+serve-web: web
+	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/site 8000
+
+# The frame tool under node against the Linux one, and the page in headless
+# chromium; screenshots in $(WEB_BUILD)/Testing/web.
+test-web: web
+	cd $(WEB_BUILD) && $(WEB_ENV) ctest --output-on-failure
+
 clean:
 	-cmake --build $(BUILD) --target clean
 
 distclean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)

@@ -49,7 +49,10 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
   const char* driver = SDL_GetCurrentAudioDriver();
   const bool dummy = driver != nullptr && std::strcmp(driver, "dummy") == 0;
   device->guessedLatencyFrames_ = dummy ? 0u : obtained.samples;
-  if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0)
+  // The outputs that can say how much they hold: a PulseAudio-compatible
+  // sound server, a web page's audio context.
+  if (driver != nullptr &&
+      (std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "emscripten") == 0))
     device->serverLatency_ = ServerLatency::start(sampleRate);
   SDL_PauseAudioDevice(device->id_, 0);
   return device;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <vector>
 
 namespace {
@@ -15,39 +14,20 @@ constexpr std::size_t decodeAheadFrames = 8192;
 // 192 kHz, and the time between spectrum requests.
 constexpr std::size_t historyFrames = 65536;
 constexpr std::size_t decodeChunkFrames = 1024;
-constexpr auto decodePollInterval = std::chrono::milliseconds(5);
 
 } // namespace
 
 MusicStream::MusicStream(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate,
                          std::uint64_t tickFrequency)
     : decoder_(std::move(decoder)), ring_(decodeAheadFrames), history_(historyFrames),
-      clock_(sampleRate, tickFrequency) {
-  decodeAhead();
-  decoderThread_ = std::thread([this] {
-    std::unique_lock lock(wakeMutex_);
-    while (!quit_) {
-      lock.unlock();
-      decodeAhead();
-      lock.lock();
-      wake_.wait_for(lock, decodePollInterval, [this] { return quit_; });
-    }
-  });
-}
+      clock_(sampleRate, tickFrequency), worker_([this] { decodeAhead(); }) {}
 
-MusicStream::~MusicStream() {
-  {
-    const std::lock_guard lock(wakeMutex_);
-    quit_ = true;
-  }
-  wake_.notify_one();
-  decoderThread_.join();
-}
+MusicStream::~MusicStream() = default;
 
 void MusicStream::play(bool loop) {
   looping_.store(loop);
   playing_.store(true);
-  wake_.notify_one();
+  worker_.wake();
 }
 
 void MusicStream::stop() {
@@ -69,6 +49,7 @@ void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
     std::fill_n(out, frames * FrameRing::channels, 0.0f);
     return;
   }
+  worker_.duringCallback();
   const std::size_t got = ring_.read(out, frames);
   std::fill(out + got * FrameRing::channels, out + frames * FrameRing::channels, 0.0f);
   // What was handed over, silence included, so stream positions stay those of the output.

@@ -1,17 +1,15 @@
 #pragma once
-// One playing music stream: a thread decodes ahead into a small ring, the
+// One playing music stream: a worker decodes ahead into a small ring, the
 // audio callback copies from the ring and records what it handed over, and
 // the program thread asks for the spectrum of what is audible now.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "audio/audible_clock.h"
+#include "audio/decode_worker.h"
 #include "audio/frame_ring.h"
 #include "audio/sample_history.h"
 #include "audio/spectrum_analyser.h"
@@ -52,8 +50,6 @@ private:
   std::atomic<bool> playing_{false};
   std::atomic<bool> looping_{false};
 
-  std::mutex wakeMutex_;
-  std::condition_variable wake_;
-  bool quit_ = false;
-  std::thread decoderThread_;
+  // Last, so that it stops before what it fills goes.
+  DecodeWorker worker_;
 };

@@ -147,7 +147,7 @@ void Console::open(const std::string& title, int width, int height, const Format
     // Desktop fullscreen: the desktop keeps its mode, the picture is scaled.
     std::uint32_t flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (state.output == Impl::Output::fullscreen)
-      flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+      flags |= fullscreenWindowFlags();
     state.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     consoleWidth, consoleHeight, flags);
     if (state.window == nullptr)
@@ -262,6 +262,7 @@ void Console::update() {
   if (SDL_RenderCopy(state.renderer, state.texture, nullptr, nullptr) != 0)
     throwSdlError("cannot draw the picture");
   SDL_RenderPresent(state.renderer);
+  afterPresent();
 }
 
 } // namespace ptc

@@ -4,6 +4,7 @@
 // desktop. SDL's own SDL_VIDEODRIVER, when set, is taken as it stands, even
 // an invisible driver (the tests choose one).
 
+#include <cstdint>
 #include <string>
 
 namespace ptc {
@@ -18,5 +19,15 @@ std::string windowSystemFailure();
 // Once video runs on `driver`: refuses one that shows nothing unless it was
 // chosen on purpose, and arranges for the display going away under the show.
 void adoptWindowSystem(const char* driver);
+
+// The SDL window flags of a fullscreen console: SDL's desktop fullscreen, or
+// none on a web page, which asks the browser itself while the user's click
+// on OK still counts.
+std::uint32_t fullscreenWindowFlags();
+
+// After each presented frame: nothing where the window system runs beside
+// the show; on a web page the show waits for the browser's next animation
+// frame, which shows the picture and delivers the keys.
+void afterPresent();
 
 } // namespace ptc

@@ -58,4 +58,11 @@ void adoptWindowSystem(const char* driver) {
     exitCleanlyOnDisplayLoss();
 }
 
+std::uint32_t fullscreenWindowFlags() {
+  return SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+// SDL's presentation already waits for the display.
+void afterPresent() {}
+
 } // namespace ptc

@@ -22,4 +22,11 @@ std::string windowSystemFailure() {
 // The desktop does not go away under a running program.
 void adoptWindowSystem(const char* /*driver*/) {}
 
+std::uint32_t fullscreenWindowFlags() {
+  return SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+// SDL's presentation already waits for the display.
+void afterPresent() {}
+
 } // namespace ptc

@@ -4,8 +4,8 @@
 #include "driver/show.h"
 
 #include <array>
-#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -45,7 +45,8 @@ std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::s
       word |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[bin * 4 + byte]))
               << (8 * byte);
     }
-    spectrum[bin] = std::bit_cast<float>(word);
+    // memcpy rather than std::bit_cast, which emscripten's C++ library lacks.
+    std::memcpy(&spectrum[bin], &word, sizeof word);
   }
   return computeColourFactors(spectrum.data());
 }

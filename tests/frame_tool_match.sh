@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# The Windows frame tool writes byte for byte the frames the Linux one does,
-# for first and late frames, wrapped and sign-flipped times, and factors
-# huge, tiny, negative, infinite and NaN, given or from a spectrum file: the
-# effect's arithmetic must not depend on the compiler or the C runtime.
-# Usage: frame_tool_match.sh WINDOWS_TOOL.exe LINUX_TOOL
+# Another build's frame tool (Windows under Wine, WebAssembly under node)
+# writes byte for byte the frames the Linux one does, for first and late
+# frames, wrapped and sign-flipped times, and factors huge, tiny, negative,
+# infinite and NaN, given or from a spectrum file: the effect's arithmetic
+# must not depend on the compiler, the C runtime or the machine.
+# Usage: frame_tool_match.sh NAME LINUX_TOOL COMMAND...  (COMMAND runs the other tool)
 set -euo pipefail
-windowsTool=${1:?Windows frame tool}
+name=${1:?name of the other build}
 linuxTool=${2:?Linux frame tool}
+shift 2
+otherTool=("$@")
+[ "${#otherTool[@]}" -gt 0 ] || { echo "usage: $0 NAME LINUX_TOOL COMMAND..." >&2; exit 2; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/vsf-frames.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -31,14 +35,14 @@ for arguments in "${cases[@]}"; do
   # shellcheck disable=SC2086 # the arguments are words
   "$linuxTool" $arguments --out linux.raw
   # shellcheck disable=SC2086
-  wine "$windowsTool" $arguments --out windows.raw
-  if cmp -s linux.raw windows.raw && [ -s linux.raw ]; then
+  "${otherTool[@]}" $arguments --out other.raw
+  if cmp -s linux.raw other.raw && [ -s linux.raw ]; then
     echo "same: $arguments"
   else
-    echo "DIFFERENT: $arguments ($(cmp linux.raw windows.raw 2>&1 | head -n 1))"
+    echo "DIFFERENT: $arguments ($(cmp linux.raw other.raw 2>&1 | head -n 1))"
     failed=1
   fi
-  rm -f linux.raw windows.raw
+  rm -f linux.raw other.raw
 done
-[ "$failed" = 0 ] && echo "PASS: ${#cases[@]} frames the same on Windows and Linux"
+[ "$failed" = 0 ] && echo "PASS: ${#cases[@]} frames the same on $name and Linux"
 exit "$failed"

@@ -1,0 +1,179 @@
+// The page around the show (run before the program's own script): fetches
+// the music into the program's files, draws the setup dialog and message
+// boxes the program asks for, and says when the show has ended.
+var VsfPage = (function () {
+  const idOk = 1;
+  const idCancel = 2;
+
+  const status = document.getElementById('status');
+  let dialog = null;
+
+  function element(tag, className, text) {
+    const made = document.createElement(tag);
+    if (className) made.className = className;
+    if (text !== undefined) made.textContent = text;
+    return made;
+  }
+
+  // A click or key on the page lets it start sound and go fullscreen.
+  function unlockSound() {
+    const context = Module['SDL2'] && Module['SDL2'].audioContext;
+    if (context && context.state === 'suspended') context.resume().catch(() => {});
+  }
+
+  function boxWindow(caption) {
+    const overlay = element('div', 'overlay');
+    const frame = element('div', 'window');
+    frame.setAttribute('role', 'dialog');
+    frame.setAttribute('aria-label', caption);
+    frame.appendChild(element('div', 'caption', caption));
+    overlay.appendChild(frame);
+    return { overlay, frame };
+  }
+
+  function sendCommand(id) {
+    dialog.commands.push(id);
+    if (dialog.waiting) {
+      const wake = dialog.waiting;
+      dialog.waiting = null;
+      wake(dialog.commands.shift());
+    }
+  }
+
+  // Return is OK wherever the focus is, Escape is cancel, as in a Windows dialog.
+  function dialogKey(event) {
+    if (event.key === 'Enter') {
+      event.preventDefault();
+      unlockSound();
+      sendCommand(idOk);
+    } else if (event.key === 'Escape') {
+      event.preventDefault();
+      sendCommand(idCancel);
+    }
+  }
+
+  return {
+    dialogOpen(caption, width, height, fontPixels) {
+      const { overlay, frame } = boxWindow(caption);
+      overlay.id = 'setup-dialog';
+      const client = element('div', 'client');
+      client.style.width = width + 'px';
+      client.style.height = height + 'px';
+      client.style.fontSize = fontPixels + 'px';
+      frame.appendChild(client);
+      dialog = { overlay, client, boxes: new Map(), commands: [], waiting: null };
+    },
+
+    dialogAdd(id, checkBox, caption, x, y, width, height, boxOnRight, tabStop) {
+      let control;
+      if (checkBox) {
+        control = element('label', boxOnRight ? 'check right' : 'check');
+        const box = element('input');
+        box.type = 'checkbox';
+        box.name = caption;
+        box.tabIndex = tabStop ? 0 : -1;
+        box.addEventListener('change', () => sendCommand(id));
+        const text = element('span', '', caption);
+        if (boxOnRight) control.append(text, box);
+        else control.append(box, text);
+        dialog.boxes.set(id, box);
+      } else {
+        control = element('button', 'push', caption);
+        control.type = 'button';
+        control.tabIndex = tabStop ? 0 : -1;
+        control.addEventListener('click', () => { unlockSound(); sendCommand(id); });
+      }
+      control.dataset.control = id;
+      Object.assign(control.style, {
+        left: x + 'px', top: y + 'px', width: width + 'px', height: height + 'px' });
+      dialog.client.appendChild(control);
+    },
+
+    dialogShow() {
+      document.body.appendChild(dialog.overlay);
+      document.addEventListener('keydown', dialogKey, true);
+      status.textContent = '';
+      const first = dialog.client.querySelector('[tabindex="0"]');
+      if (first) first.focus();
+    },
+
+    dialogNextCommand() {
+      if (dialog.commands.length > 0) return Promise.resolve(dialog.commands.shift());
+      return new Promise(resolve => { dialog.waiting = resolve; });
+    },
+
+    dialogSetChecked(id, checked) {
+      const box = dialog.boxes.get(id);
+      if (box) box.checked = checked;
+    },
+
+    dialogChecked(id) {
+      const box = dialog.boxes.get(id);
+      return box !== undefined && box.checked;
+    },
+
+    dialogClose() {
+      document.removeEventListener('keydown', dialogKey, true);
+      dialog.overlay.remove();
+      dialog = null;
+      Module['canvas'].focus();
+    },
+
+    textWidth(text, fontPixels) {
+      const context = document.createElement('canvas').getContext('2d');
+      context.font = fontPixels + 'px sans-serif';
+      return context.measureText(text).width;
+    },
+
+    messageBox(caption, text) {
+      const { overlay, frame } = boxWindow(caption);
+      overlay.className += ' message-box';
+      frame.appendChild(element('div', 'message', text));
+      const ok = element('button', 'message-ok', 'OK');
+      frame.appendChild(ok);
+      document.body.appendChild(overlay);
+      ok.focus();
+      return new Promise(resolve => {
+        const close = () => {
+          document.removeEventListener('keydown', key, true);
+          overlay.remove();
+          resolve();
+        };
+        const key = event => {
+          if (event.key === 'Enter' || event.key === 'Escape' || event.key === ' ') {
+            event.preventDefault();
+            close();
+          }
+        };
+        ok.addEventListener('click', close);
+        document.addEventListener('keydown', key, true);
+      });
+    },
+
+    requestFullscreen() {
+      const stage = document.getElementById('stage');
+      if (stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
+    },
+
+    showEnded(exitCode) {
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      document.body.dataset.ended = String(exitCode);
+      status.textContent = exitCode === 1
+        ? 'The show was cancelled. Reload the page to start again.'
+        : 'The show has ended. Reload the page to start again.';
+    },
+  };
+})();
+
+Module['canvas'] = document.getElementById('canvas');
+// The music stands beside the page; without it the show runs silent, as
+// it does without the file on a desktop.
+Module['preRun'] = [function () {
+  const name = 'qx-731_030321_4_tessellated.ogg';
+  addRunDependency('music');
+  fetch(name)
+    .then(response => (response.ok ? response.arrayBuffer() : null))
+    .then(bytes => { if (bytes) FS.writeFile(name, new Uint8Array(bytes)); })
+    .catch(() => {})
+    .finally(() => removeRunDependency('music'));
+}];
