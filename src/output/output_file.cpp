@@ -12,6 +12,19 @@
 
 namespace {
 
+// A rename that refuses to replace; where the C library has none (the
+// browser's), it reports itself unsupported and the caller falls back.
+int renameNoReplace(const char* from, const char* to) {
+#ifdef RENAME_NOREPLACE
+  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+  (void)from;
+  (void)to;
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
 // The kernel's own limit on links followed in one lookup.
 constexpr int maxLinkHops = 40;
 // Unused names are tried until one is free; a handful is plenty.
@@ -311,7 +324,7 @@ void OutputFile::commit() {
     }
     if (errno == EEXIST)
       throw appeared();
-    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, target, RENAME_NOREPLACE) == 0)
+    if (renameNoReplace(temporary, target) == 0)
       break;
     if (errno == EEXIST)
       throw appeared();
@@ -347,7 +360,7 @@ std::string OutputFile::keep() {
       joined(folderOf(target_), base + "-" + std::to_string(getpid()) + extension);
   closeDescriptor();
   if (link(writePath_.c_str(), kept.c_str()) != 0 &&
-      renameat2(AT_FDCWD, writePath_.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0)
+      renameNoReplace(writePath_.c_str(), kept.c_str()) != 0)
     return {};
   unlink(writePath_.c_str());
   committed_ = true;
