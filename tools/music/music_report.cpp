@@ -153,7 +153,8 @@ int report(const char* path) {
   std::vector<SectionSpan> spans = sectionSpans();
   for (SectionSpan& span : spans) {
     span.start = std::llround(static_cast<double>(span.start) * rateScale);
-    span.end = std::min<std::int64_t>(frames, std::llround(static_cast<double>(span.end) * rateScale));
+    span.end =
+        std::min<std::int64_t>(frames, std::llround(static_cast<double>(span.end) * rateScale));
     if (std::string(span.name) == "drop")
       dropBalance.add(track.interleaved.data() + 2 * span.start,
                       static_cast<std::size_t>(span.end - span.start));
@@ -214,9 +215,9 @@ int report(const char* path) {
       continue;
     const double dropLevel =
         median(readingsIn(momentary, meterHop, momentaryWindow, span.start, span.end));
-    dropMovement = std::min(
-        dropMovement, spreadOf(readingsIn(momentary, meterHop, momentaryWindow, span.start,
-                                          span.end)));
+    dropMovement =
+        std::min(dropMovement,
+                 spreadOf(readingsIn(momentary, meterHop, momentaryWindow, span.start, span.end)));
     similarity = std::max(similarity, barToBarEightSimilarity(track.mono, static_cast<double>(rate),
                                                               span.start, span.end, barFrames));
     if (s == 0 || std::string(spans[s - 1].name) != "build")
@@ -225,15 +226,15 @@ int report(const char* path) {
     const auto twoBars = static_cast<std::int64_t>(2 * barFrames);
     const double opening = median(
         readingsIn(momentary, meterHop, momentaryWindow, build.start, build.start + twoBars));
-    const double closing = median(
-        readingsIn(momentary, meterHop, momentaryWindow, build.end - twoBars - twoBars / 2,
-                   build.end - twoBars / 2));
+    const double closing =
+        median(readingsIn(momentary, meterHop, momentaryWindow, build.end - twoBars - twoBars / 2,
+                          build.end - twoBars / 2));
     buildStart = std::min(buildStart, dropLevel - opening);
     buildRise = std::min(buildRise, closing - opening);
     const auto halfBar = static_cast<std::int64_t>(barFrames / 2);
-    lastHalfBar = std::min(
-        lastHalfBar, dropLevel - median(readingsIn(momentary, meterHop, momentaryWindow,
-                                                   build.end - halfBar, build.end)));
+    lastHalfBar =
+        std::min(lastHalfBar, dropLevel - median(readingsIn(momentary, meterHop, momentaryWindow,
+                                                            build.end - halfBar, build.end)));
   }
   std::printf("drop loudness movement p10-p90: %.2f LU\n", dropMovement);
   std::printf("build start under its drop: %.2f LU\n", buildStart);
@@ -244,7 +245,8 @@ int report(const char* path) {
   const HeldTones held = measureHeldTones(track.mono, static_cast<double>(rate));
   std::printf("seconds one 4 Hz slice holds a quarter of 250-4000 Hz: %.2f %%\n",
               100.0 * held.dominatedSeconds);
-  std::printf("longest held tone: %.2f s at %.0f Hz\n", held.longestSeconds, held.longestHz);
+  std::printf("longest held tone: %.2f s at %.0f Hz, ending at %.0f s\n", held.longestSeconds,
+              held.longestHz, held.longestEnds);
 
   // The show loops the file: its end runs straight into its start.
   const double endLevel = momentary.empty() ? -HUGE_VAL : momentary.back();
@@ -254,19 +256,26 @@ int report(const char* path) {
   const auto fourBars = static_cast<std::int64_t>(4 * barFrames);
   std::printf("start key: %s\n",
               keyOf(chromaOf(track.mono, static_cast<double>(rate), 0, fourBars)).c_str());
-  std::printf("end key: %s\n",
-              keyOf(chromaOf(track.mono, static_cast<double>(rate), frames - fourBars, frames))
-                  .c_str());
+  std::printf(
+      "end key: %s\n",
+      keyOf(chromaOf(track.mono, static_cast<double>(rate), frames - fourBars, frames)).c_str());
 
   // Short-term loudness by section, each reading taken where its 3 s window lies.
   double quietestDrop = HUGE_VAL, loudestBreakdown = -HUGE_VAL, lowestFactor = HUGE_VAL;
-  std::printf("\n%-10s %6s %6s | %7s %5s | %5s %5s %5s | %5s\n", "section", "from", "to",
-              "LUFS-S", "M-mov", "red", "green", "blue", "beat");
+  std::printf("\n%-10s %6s %6s | %7s %5s %5s | %5s %5s %5s | %5s\n", "section", "from", "to",
+              "LUFS-S", "M-mov", "tone%", "red", "green", "blue", "beat");
   for (const SectionFactors& s : sections) {
     const double level =
         median(readingsIn(loudness.shortTerm(), meterHop, 3 * rate, s.span().start, s.span().end));
     const double movement =
         spreadOf(readingsIn(momentary, meterHop, momentaryWindow, s.span().start, s.span().end));
+    int seconds = 0, dominated = 0;
+    for (std::size_t k = 0; k < held.dominated.size(); ++k)
+      if (static_cast<std::int64_t>(k) * rate >= s.span().start &&
+          static_cast<std::int64_t>(k + 1) * rate <= s.span().end) {
+        ++seconds;
+        dominated += held.dominated[k];
+      }
     const std::string name = s.span().name;
     if (name == "drop")
       quietestDrop = std::min(quietestDrop, level);
@@ -275,10 +284,11 @@ int report(const char* path) {
     const StretchSummary f = s.summary();
     if (name != "intro" && name != "outro")
       lowestFactor = std::min({lowestFactor, f.red.middle, f.green.middle, f.blue.middle});
-    std::printf("%-10s %6.1f %6.1f | %7.2f %5.2f | %5.2f %5.2f %5.2f | %5.2f\n", name.c_str(),
+    std::printf("%-10s %6.1f %6.1f | %7.2f %5.2f %5.1f | %5.2f %5.2f %5.2f | %5.2f\n", name.c_str(),
                 static_cast<double>(s.span().start) / static_cast<double>(rate),
                 static_cast<double>(s.span().end) / static_cast<double>(rate), level, movement,
-                f.red.middle, f.green.middle, f.blue.middle, s.beatSwing());
+                seconds > 0 ? 100.0 * dominated / seconds : 0.0, f.red.middle, f.green.middle,
+                f.blue.middle, s.beatSwing());
   }
   std::printf("\nquietest drop over loudest breakdown: %.2f LU\n", quietestDrop - loudestBreakdown);
   std::printf("lowest factor median outside intro and outro: %.3f\n", lowestFactor);

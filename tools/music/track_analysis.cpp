@@ -18,9 +18,9 @@ public:
     if (config_ == nullptr)
       throw std::bad_alloc();
     for (std::size_t n = 0; n < size; ++n)
-      window_[n] = static_cast<float>(
-          0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
-                               static_cast<double>(size)));
+      window_[n] =
+          static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
+                                                  static_cast<double>(size)));
   }
   ~PowerSpectrum() { kiss_fftr_free(config_); }
   PowerSpectrum(const PowerSpectrum&) = delete;
@@ -30,9 +30,9 @@ public:
   const std::vector<double>& at(const std::vector<float>& mono, std::int64_t start) {
     for (std::size_t n = 0; n < size_; ++n) {
       const std::int64_t i = start + static_cast<std::int64_t>(n);
-      const float sample =
-          i >= 0 && i < static_cast<std::int64_t>(mono.size()) ? mono[static_cast<std::size_t>(i)]
-                                                               : 0.0f;
+      const float sample = i >= 0 && i < static_cast<std::int64_t>(mono.size())
+                               ? mono[static_cast<std::size_t>(i)]
+                               : 0.0f;
       windowed_[n] = sample * window_[n];
     }
     kiss_fftr(config_, windowed_.data(), bins_.data());
@@ -99,6 +99,7 @@ HeldTones measureHeldTones(const std::vector<float>& mono, double rate) {
       if (nextRun[k] > longest && stands[k]) {
         longest = nextRun[k];
         longestBin = k;
+        result.longestEnds = static_cast<double>(start) / rate + 0.25;
       }
     }
     std::swap(run, nextRun);
@@ -111,6 +112,9 @@ HeldTones measureHeldTones(const std::vector<float>& mono, double rate) {
       if (total > 0.0) {
         ++seconds;
         dominated += strongest > 0.25 * total;
+        result.dominated.push_back(strongest > 0.25 * total);
+      } else {
+        result.dominated.push_back(0);
       }
       std::fill(second.begin(), second.end(), 0.0);
     }
@@ -172,8 +176,8 @@ double barToBarEightSimilarity(const std::vector<float>& mono, double rate, std:
     std::vector<double> beats;
     for (int beat = 0; beat < 4; ++beat) {
       const double beatStart = start + beat * barFrames / 4.0;
-      const Chroma c = chromaOf(mono, rate, std::llround(beatStart),
-                                std::llround(beatStart + barFrames / 4.0));
+      const Chroma c =
+          chromaOf(mono, rate, std::llround(beatStart), std::llround(beatStart + barFrames / 4.0));
       double sum = 0.0;
       for (const double v : c)
         sum += v;

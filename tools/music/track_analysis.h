@@ -12,10 +12,12 @@ struct HeldTones {
   // Share of the seconds in which one 4 Hz slice carries more than a quarter
   // of the power between 250 Hz and 4 kHz.
   double dominatedSeconds = 0.0;
+  std::vector<char> dominated; // second by second
   // The longest a partial stands out (15 dB over the slices within 100 Hz of
   // it) in every quarter second without a break, and where.
   double longestSeconds = 0.0;
   double longestHz = 0.0;
+  double longestEnds = 0.0; // seconds into the track
 };
 
 HeldTones measureHeldTones(const std::vector<float>& mono, double rate);
