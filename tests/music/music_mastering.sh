@@ -21,7 +21,7 @@ check() {
   fi
 }
 check "length" 570 576
-check "integrated loudness" -11 -9
+check "integrated loudness" -12 -9
 check "loudness range" 5 100
 check "true peak" -100 -1
 check "quietest drop over loudest breakdown" 2 100
