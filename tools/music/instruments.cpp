@@ -295,7 +295,7 @@ void bell(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     phase += f / sampleRate;
     if (phase >= 1.0)
       phase -= 1.0;
-    const double modulator = (index.next() + 0.3) * std::sin(twoPi * 2.0 * phase);
+    const double modulator = (index.next() + 0.9) * std::sin(twoPi * 2.0 * phase);
     const double tone = std::sin(twoPi * phase + modulator);
     const double level = 0.24 * n.velocity * env.next(i) * (0.35 + 0.65 * body.next());
     l = level * pan.left * tone;
@@ -309,7 +309,7 @@ void counter(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
   SawOscillator saw;
   StateVariableFilter filter;
-  filter.setCutoff(2.5 * f + 600.0 * n.brightness, 0.2);
+  filter.setCutoff(5.0 * f + 1200.0 * n.brightness, 0.2);
   GateEnvelope env(n.length, 0.05, 0.2);
   const Pan pan(n.pan);
   renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
@@ -395,7 +395,7 @@ Sends sendsOf(Voice voice) {
   case Voice::snare:
     return {0.25, 0.0};
   case Voice::arp:
-    return {0.2, 0.1};
+    return {0.1, 0.0};
   case Voice::openHat:
   case Voice::crash:
   case Voice::riser:

@@ -105,9 +105,14 @@ private:
   double humanise(double velocity) { return velocity * (0.88 + 0.12 * random_.unit()); }
 
   void writeBar(const Section& section, int barInSection, int bar, bool dropFollows) {
-    Chord chord = progressions[static_cast<std::size_t>(section.progression)]
-                              [static_cast<std::size_t>(bar % 4)]
-                                  .transposed(section.key);
+    // A drop's second and fourth eight bars take the theme over the next
+    // cycle of chords.
+    const int progression = section.part == Part::drop && (barInSection / themeBars) % 2 == 1
+                                ? (section.progression + 1) % 3
+                                : section.progression;
+    Chord chord =
+        progressions[static_cast<std::size_t>(progression)][static_cast<std::size_t>(bar % 4)]
+            .transposed(section.key);
     // The last two bars pull home, E to A minor, into the start of the loop.
     if (section.part == Part::outro && section.bars - barInSection <= 2)
       chord = section.bars - barInSection == 2 ? chords::E : chords::Am;
@@ -139,7 +144,7 @@ private:
       if (barInSection == 0)
         add(Voice::crash, first, 16, 0, 0.5, 0.3, 0.6);
       bassLine(chord, first, BassStyle::held, 0.1, 0.6);
-      pads(chord, first, 0.35 + 0.3 * progress, 0.3);
+      pads(chord, first, 0.55 + 0.3 * progress, 0.3);
       if (section.variation == 0) {
         // The theme at half speed on a bell, over the open chords.
         themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
@@ -177,7 +182,7 @@ private:
       add(Voice::clap, first + 8, 2, 0, humanise(0.6), 0.1, 0.6);
       shaker(first, 0.45);
       bassLine(chord, first, BassStyle::held, 0.35, 0.8);
-      pads(chord, first, 0.4, 0.35);
+      pads(chord, first, 0.6, 0.35);
       counterLine(chord, first, 0.7, 12);
       arp(chord, first, 1, 0.3, 0.25);
       break;
@@ -210,8 +215,9 @@ private:
     const int steps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
     const double rise = 0.55 + 0.45 * progress;
     hats(first, rise * (0.5 + 0.5 * progress), progress >= 0.5 ? 2 : 1, false, steps);
+    // Round A4 here, where the lead has not come in yet.
     arp(chord, first, section.variation % 3, 0.1 + 0.8 * progress, rise * (0.4 + 0.3 * progress),
-        steps);
+        steps, 69);
     // High and open here; at the drop they step down under the lead.
     pads(chord, first, 0.15 + 0.7 * progress, rise * 0.7, steps, 64);
     // The theme's call, teased through a filter that opens with the build.
@@ -243,15 +249,18 @@ private:
     const bool stripped = phrase == 1;
     if (!breath) {
       kicks(first, 1.0);
-      claps(first, 1.0);
+      claps(first, stripped ? 0.6 : 1.0);
     }
     if (stripped)
-      hats(first, 0.7, 1, true);
+      hats(first, 0.55, 1, false);
     else
       hats(first, 1.0,
            (barInSection / 4 + section.variation) % static_cast<int>(hatPatterns.size()), true);
     bassLine(chord, first, section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
-             0.8 + 0.2 * (secondHalf ? 1 : 0), breath ? 0.6 : 1.0);
+             0.8 + 0.2 * (secondHalf ? 1 : 0),
+             breath     ? 0.6
+             : stripped ? 0.8
+                        : 1.0);
     if (!stripped)
       pads(chord, first, 0.6, 0.7);
     // The arpeggio's filter sweeps over sixteen bars.
@@ -488,12 +497,12 @@ private:
     }
   }
 
-  // Sixteenths over the chord above the lead, returning to the chord's tone
-  // nearest A5 between the others; the pattern changes with the section and
+  // Sixteenths over the chord, above the lead unless told, returning to the chord's tone
+  // nearest `centre` between the others; the pattern changes with the section and
   // the phrase, and the notes swing from side to side, wider as the bar goes.
   void arp(const Chord& chord, int first, int pattern, double brightness, double level,
-           int steps = stepsPerBar) {
-    const int home = nearestChordTone(chord, 81);
+           int steps = stepsPerBar, int centre = 81) {
+    const int home = nearestChordTone(chord, centre);
     std::array<int, 3> above{};
     int n = 0;
     for (const int tone : {chord.root, chord.third(), chord.fifth()}) {
