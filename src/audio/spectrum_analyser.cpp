@@ -16,7 +16,7 @@ SpectrumAnalyser::SpectrumAnalyser() : plan_(std::make_unique<Plan>()) {
     throw std::bad_alloc();
   // Periodic Hann window; its coefficients sum to windowSize / 2, so a sine of
   // amplitude 1 on a bin transforms to windowSize / 4 there.
-  constexpr double sineGain = static_cast<double>(windowSize) / 4.0;
+  constexpr double sineGain = static_cast<double>(windowSize) / 4.0 / fullScaleSineReading;
   for (std::size_t n = 0; n < windowSize; ++n) {
     const double phase = 2.0 * std::numbers::pi * static_cast<double>(n) / windowSize;
     window_[n] = static_cast<float>((0.5 - 0.5 * std::cos(phase)) / sineGain);

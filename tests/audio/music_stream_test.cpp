@@ -51,7 +51,7 @@ TEST_F(MusicStreamOnDevice, AToneBurstShowsNoEarlierThanHeardAndAtMost25msLater)
   constexpr std::size_t burstFrame = 22050 + 333; // not on a buffer boundary
   constexpr std::size_t burstBin = 23;
   std::vector<float> music = silentFrames(burstFrame);
-  const std::vector<float> burst = sineFrames(binFrequency(burstBin), 0.8, 22050);
+  const std::vector<float> burst = sineFrames(binFrequency(burstBin), 0.2, 22050);
   music.insert(music.end(), burst.begin(), burst.end());
   start(folder.writeOgg("burst.ogg", music, 2, testRate, 1.0f));
 
@@ -83,7 +83,7 @@ TEST_F(MusicStreamOnDevice, AToneBurstShowsNoEarlierThanHeardAndAtMost25msLater)
 }
 
 TEST_F(MusicStreamOnDevice, WhenTheDeviceStopsTheSpectrumHoldsStill) {
-  start(folder.writeOgg("tone.ogg", sineFrames(binFrequency(10), 0.5, 44100)));
+  start(folder.writeOgg("tone.ogg", sineFrames(binFrequency(10), 0.125, 44100)));
   std::this_thread::sleep_for(100ms);
   device->setRunning(false); // as when the device goes away: no more callbacks
   const std::uint64_t handed = stream->framesHandedOver();

@@ -27,19 +27,22 @@ Bins analyse(const Window& samples) {
   return bins;
 }
 
-TEST(SpectrumAnalyser, FullScaleSineOnABinReadsOneThere) {
+TEST(SpectrumAnalyser, FullScaleSineOnABinReadsFourThere) {
+  constexpr auto fullScale = static_cast<float>(SpectrumAnalyser::fullScaleSineReading);
   for (const int bin : {1, 10, 20, 50, 100, 150, 500}) {
     const Bins bins = analyse(sine(bin, 1.0, 0.3));
-    EXPECT_NEAR(bins[static_cast<std::size_t>(bin)], 1.0f, 1e-4f) << "bin " << bin;
+    EXPECT_NEAR(bins[static_cast<std::size_t>(bin)], fullScale, 4e-4f) << "bin " << bin;
     // The Hann window spreads a centred tone over its two neighbours only, at half height.
-    EXPECT_NEAR(bins[static_cast<std::size_t>(bin) + 1], 0.5f, 1e-4f) << "bin " << bin;
-    EXPECT_NEAR(bins[static_cast<std::size_t>(bin) + 3], 0.0f, 1e-3f) << "bin " << bin;
+    EXPECT_NEAR(bins[static_cast<std::size_t>(bin) + 1], fullScale / 2, 4e-4f) << "bin " << bin;
+    EXPECT_NEAR(bins[static_cast<std::size_t>(bin) + 3], 0.0f, 4e-3f) << "bin " << bin;
   }
 }
 
+// A quarter of full scale, -12 dBFS, reads 1 whatever its phase.
 TEST(SpectrumAnalyser, MagnitudeFollowsAmplitudeAndNotPhase) {
-  EXPECT_NEAR(analyse(sine(37, 0.25, 0.0))[37], 0.25f, 1e-4f);
-  EXPECT_NEAR(analyse(sine(37, 0.25, 1.7))[37], 0.25f, 1e-4f);
+  EXPECT_NEAR(analyse(sine(37, 0.25, 0.0))[37], 1.0f, 4e-4f);
+  EXPECT_NEAR(analyse(sine(37, 0.25, 1.7))[37], 1.0f, 4e-4f);
+  EXPECT_NEAR(analyse(sine(37, 0.05, 0.9))[37], 0.2f, 4e-4f);
 }
 
 TEST(SpectrumAnalyser, SilenceReadsZeroEverywhere) {

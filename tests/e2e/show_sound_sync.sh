@@ -38,11 +38,12 @@ sync_cleanup() {
 }
 trap sync_cleanup EXIT
 
-# The bursts, starting from silence, each sine at phase 0.
+# The bursts, starting from silence, each sine at phase 0 and -20 dBFS: 0.4
+# in its bin of the spectrum.
 run="$VSF_TMP/run"
 mkdir -p "$run"
 period=2.0071
-burst="0.4*sin(2*PI*44100/1024*mod(t,$period))+0.4*sin(2*PI*441000/1024*mod(t,$period))"
+burst="0.1*sin(2*PI*44100/1024*mod(t,$period))+0.1*sin(2*PI*441000/1024*mod(t,$period))"
 ffmpeg -nostdin -hide_banner -loglevel error -f lavfi \
   -i "aevalsrc='if(lt(mod(t,$period),0.1),$burst,0)':s=44100:c=stereo:d=60" \
   -c:a libvorbis -q:a 6 "$run/qx-731_030321_4_tessellated.ogg" || vsf_fail "no burst music"

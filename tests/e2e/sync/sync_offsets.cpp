@@ -24,7 +24,7 @@ constexpr double captureLag = 0.0025;
 // The capture's audio stamps scatter at first.
 constexpr double settleSeconds = 4.0;
 // Clear of Vorbis pre-echo, yet reached within a few samples of a burst's start.
-constexpr float soundThreshold = 0.02f;
+constexpr float soundThreshold = 0.005f;
 // The noise is black while the music is silent: the first frame that is not.
 constexpr int flashThreshold = 1;
 // Bursts come every two seconds and last a tenth of one.

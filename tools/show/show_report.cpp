@@ -1,0 +1,136 @@
+// Reports how the show looks over its music: runs the whole show as the video
+// capture does, measures every frame instead of encoding it, and prints per
+// section and for the whole show the band's and the text's luma, the band's
+// pulse with the beat, its hue and the music's loudness:
+//
+//   show-report [--fps N] [--csv FILE]
+//
+// run where the music is, as the show is (build/ after a build). Summary lines
+// read "name: value unit", for scripts; --csv writes one line per frame.
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "driver/show.h"
+#include "music/loudness_meter.h"
+#include "music/score.h"
+#include "show/show_run.h"
+#include "show/show_summary.h"
+
+namespace {
+
+constexpr const char* usage = "usage: show-report [--fps N] [--csv FILE]";
+constexpr int badArgumentsExit = 2;
+constexpr int failedExit = 1;
+constexpr int highestFps = 240;
+
+struct ReportArguments {
+  int fps = 60;
+  std::string csvPath;
+};
+
+bool parseArguments(int argc, char** argv, ReportArguments& arguments) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (i + 1 >= argc)
+      return false;
+    const std::string value = argv[++i];
+    if (option == "--fps") {
+      char* end = nullptr;
+      const long fps = std::strtol(value.c_str(), &end, 10);
+      if (*end != '\0' || fps < 1 || fps > highestFps)
+        return false;
+      arguments.fps = static_cast<int>(fps);
+    } else if (option == "--csv" && !value.empty()) {
+      arguments.csvPath = value;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool writeCsv(const std::string& path, const ShowRun& run, const ShowFigures& figures,
+              const LoudnessMeter& loudness) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr)
+    return false;
+  std::fputs("frame,seconds,section,band,text,red,green,blue,hue,loudness\n", file);
+  std::size_t section = 0;
+  for (std::size_t n = 0; n < run.frames.size(); ++n) {
+    const double seconds = static_cast<double>(frameMoment(n, run.fps)) / 1000.0;
+    while (section < figures.sections.size() && figures.sections[section].to <= seconds)
+      ++section;
+    const char* name =
+        section < figures.sections.size() ? figures.sections[section].name.c_str() : "";
+    const FrameLight& f = run.frames[n];
+    std::fprintf(file, "%zu,%.3f,%s,%.3f,%.3f,%.3f,%.3f,%.3f,", n, seconds, name, f.band, f.text,
+                 f.red, f.green, f.blue);
+    if (const auto tint = tintOf(f.red, f.green, f.blue))
+      std::fprintf(file, "%.1f", tint->hue);
+    const double lufs = loudnessAt(n, run, outputFrequency, loudness.shortTerm(), loudness.hop());
+    if (std::isfinite(lufs))
+      std::fprintf(file, ",%.2f\n", lufs);
+    else
+      std::fputs(",\n", file);
+  }
+  return std::fclose(file) == 0;
+}
+
+void print(const ShowRun& run, const ShowFigures& show) {
+  std::printf("frames: %zu\n", run.frames.size());
+  std::printf("frame rate: %d fps\n", run.fps);
+  std::printf("band luminance: %.1f of 255\n", show.band);
+  std::printf("band luminance median 30-540 s: %.1f of 255\n", show.bandMedian);
+  std::printf("brightest 10 s: %.1f of 255, from %.1f s\n", show.brightest, show.brightestFrom);
+  std::printf("darkest 10 s: %.1f of 255, from %.1f s\n", show.darkest, show.darkestFrom);
+  std::printf("darkest over brightest: %.3f\n",
+              show.brightest > 0.0 ? show.darkest / show.brightest : 0.0);
+  std::printf("text luminance: %.2f of 255\n", show.text);
+  std::printf("beat pulse in drops: %.2f\n", show.dropPulse);
+  std::printf("hue: %.0f deg\n", show.hue);
+  std::printf("hue spread: %.0f deg\n", show.hueSpread);
+
+  std::printf("\n%-10s %6s %6s | %7s | %5s %5s | %5s | %4s %6s\n", "section", "from", "to",
+              "LUFS-S", "band", "text", "pulse", "hue", "spread");
+  for (const SectionFigures& s : show.sections)
+    std::printf("%-10s %6.1f %6.1f | %7.2f | %5.1f %5.2f | %5.2f | %4.0f %6.0f\n", s.name.c_str(),
+                s.from, s.to, s.loudness, s.band, s.text, s.pulse, s.hue, s.hueSpread);
+}
+
+int report(const ReportArguments& arguments) {
+  LoudnessMeter loudness(2, outputFrequency);
+  std::string problem;
+  const auto run = runShowMeasured(arguments.fps, loudness, problem);
+  if (!run) {
+    std::fprintf(stderr, "show-report: %s\n", problem.c_str());
+    return failedExit;
+  }
+  const ShowFigures figures =
+      summariseShow(*run, sectionSpans(), outputFrequency, loudness.shortTerm(), loudness.hop());
+  print(*run, figures);
+  if (!arguments.csvPath.empty() && !writeCsv(arguments.csvPath, *run, figures, loudness)) {
+    std::fprintf(stderr, "show-report: cannot write %s\n", arguments.csvPath.c_str());
+    return failedExit;
+  }
+  return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  ReportArguments arguments;
+  if (!parseArguments(argc, argv, arguments)) {
+    std::fprintf(stderr, "%s\n", usage);
+    return badArgumentsExit;
+  }
+  try {
+    return report(arguments);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "show-report: %s\n", error.what());
+    return failedExit;
+  }
+}
