@@ -87,7 +87,7 @@ void renderFrames(const Note& n, std::int64_t from, std::int64_t to, float* ster
 
 // A sine swept down onto 43 Hz with a click of noise on top.
 void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  Decay sweep(0.032, 130.0), body(0.2), click(0.0035);
+  Decay sweep(0.032, 130.0), body(0.3), click(0.0035);
   double phase = 0.0;
   renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
     phase += (43.0 + sweep.next()) / sampleRate;
@@ -120,8 +120,8 @@ void clap(const Note& n, std::int64_t from, std::int64_t to, float* out) {
       env = tail.next();
     }
     const auto k = static_cast<std::uint64_t>(i);
-    l = 1.9 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
-    r = 1.9 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
+    l = 1.5 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
+    r = 1.5 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
   });
 }
 
@@ -179,7 +179,7 @@ void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     if (i % 16 == 0)
       filter.setCutoff(110.0 + 1500.0 * n.brightness * (opening + 0.1), 0.35);
     phase += f / sampleRate;
-    const double tone = 0.9 * std::sin(twoPi * phase) + 0.45 * filter.process(saw.next(f)).low;
+    const double tone = 0.7 * std::sin(twoPi * phase) + 0.6 * filter.process(saw.next(f)).low;
     l = r = 0.62 * n.velocity * env.next(i) * tone;
   });
 }
@@ -205,7 +205,7 @@ void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     phase += f / sampleRate;
     if (phase >= 1.0)
       phase -= 1.0;
-    const double level = 0.13 * n.velocity * env.next(i);
+    const double level = 0.09 * n.velocity * env.next(i);
     const double centre = padSine * std::sin(twoPi * phase);
     l = level * (pan.left * left.process(a.next(fa) + b.next(fb)).low + centre);
     r = level * (pan.right * right.process(c.next(fc) + d.next(fd)).low + centre);
@@ -258,7 +258,7 @@ void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     }
     const double bent = f * vibrato;
     const double middle = b.next(bent);
-    const double level = 0.24 * n.velocity * env.next(i);
+    const double level = 0.19 * n.velocity * env.next(i);
     l = level * pan.left * left.process(a.next(bent * 0.994) + 0.8 * middle).low;
     r = level * pan.right * right.process(c.next(bent * 1.006) + 0.8 * middle).low;
   });
@@ -277,7 +277,7 @@ void pulse(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     if (i % 8 == 0)
       filter.setCutoff(900.0 + 3500.0 * n.brightness * (0.5 + 0.5 * open), 0.25);
     const double tone = filter.process(a.next(f) - b.next(f * 1.0015)).low;
-    const double level = 0.16 * n.velocity * env.next(i);
+    const double level = 0.125 * n.velocity * env.next(i);
     l = level * pan.left * tone;
     r = level * pan.right * tone;
   });
@@ -297,7 +297,7 @@ void bell(const Note& n, std::int64_t from, std::int64_t to, float* out) {
       phase -= 1.0;
     const double modulator = (index.next() + 0.9) * std::sin(twoPi * 2.0 * phase);
     const double tone = std::sin(twoPi * phase + modulator);
-    const double level = 0.24 * n.velocity * env.next(i) * (0.35 + 0.65 * body.next());
+    const double level = 0.19 * n.velocity * env.next(i) * (0.35 + 0.65 * body.next());
     l = level * pan.left * tone;
     r = level * pan.right * tone;
   });
@@ -421,10 +421,10 @@ void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* ste
     snare(note, from, to, stereo);
     break;
   case Voice::closedHat:
-    noiseHit(note, from, to, stereo, 5000.0, 8500.0, 0.022, 0.05, 0.0004, 1.0, false);
+    noiseHit(note, from, to, stereo, 5000.0, 8500.0, 0.022, 0.05, 0.0004, 0.85, false);
     break;
   case Voice::openHat:
-    noiseHit(note, from, to, stereo, 4500.0, 7500.0, 0.12, 0.2, 0.0008, 0.8, false);
+    noiseHit(note, from, to, stereo, 4500.0, 7500.0, 0.12, 0.2, 0.0008, 0.7, false);
     break;
   case Voice::shaker:
     noiseHit(note, from, to, stereo, 5500.0, 8500.0, 0.035, 0.06, 0.006, 1.0, true);

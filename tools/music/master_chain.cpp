@@ -11,7 +11,7 @@ namespace {
 constexpr double limiterCeiling = 0.66;
 constexpr double masterTop = 18000.0;         // Hz, under the encoder's own cut-off
 constexpr std::size_t limiterLookahead = 220; // 5 ms
-constexpr double limiterRelease = 0.08;       // seconds
+constexpr double limiterRelease = 0.05;       // seconds
 constexpr double reverbSeconds = 2.0;
 constexpr double echoSteps = 3.0; // a dotted eighth
 constexpr double echoFeedback = 0.38;

@@ -12,8 +12,8 @@ constexpr double duckDepth = 0.75;
 constexpr double duckRecovery = 0.12; // seconds
 // The kick and bass are rounded on their own bus, saturating towards this
 // level, so their peaks give way before the master has to catch them.
-constexpr double lowCeiling = 0.28;
-constexpr double masterGain = 1.6;
+constexpr double lowCeiling = 0.2;
+constexpr double masterGain = 2.0;
 
 struct Bus {
   std::vector<float> dry, ducked;

@@ -84,9 +84,9 @@ private:
     case Part::drop:
       return 1.0;
     case Part::build:
-      return 1.0;
+      return 0.85;
     case Part::groove:
-      return 0.72;
+      return 0.66;
     case Part::interlude:
       return 0.64;
     default:
@@ -144,16 +144,15 @@ private:
       if (barInSection == 0)
         add(Voice::crash, first, 16, 0, 0.5, 0.3, 0.6);
       bassLine(chord, first, BassStyle::held, 0.1, 0.6);
-      pads(chord, first, 0.55 + 0.3 * progress, 0.3);
+      pads(chord, first, 0.55 + 0.3 * progress, 0.45);
       if (section.variation == 0) {
         // The theme at half speed on a bell, over the open chords.
         themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
-                 (barInSection % 2) * stepsPerBar, 12, 0.45, 0.5, 0);
+                 (barInSection % 2) * stepsPerBar, 12, 0.32, 0.5, 0);
       } else {
         // The answer, low and slow, on the hollow voice; the arpeggio comes back.
         themeBar(Voice::counter, chord, section, 4 + barInSection / 4, first, 4,
                  (barInSection % 4) * stepsPerBar, -12, 0.8, 0.5, 0);
-        counterLine(chord, first, 0.35, 12);
       }
       if (barInSection >= 8)
         arp(chord, first, 1, 0.15 + 0.3 * progress, 0.25 + 0.35 * progress);
@@ -182,8 +181,8 @@ private:
       add(Voice::clap, first + 8, 2, 0, humanise(0.6), 0.1, 0.6);
       shaker(first, 0.45);
       bassLine(chord, first, BassStyle::held, 0.35, 0.8);
-      pads(chord, first, 0.6, 0.35);
-      counterLine(chord, first, 0.7, 12);
+      pads(chord, first, 0.6, 0.5);
+      counterLine(chord, first, 0.5, 12);
       arp(chord, first, 1, 0.3, 0.25);
       break;
     case Part::outro: {
@@ -209,17 +208,23 @@ private:
 
   // Starts thin and low, with hats, arpeggio and a snare on the backbeat;
   // the filters open, the pads and the roll come in and speed up, and the
-  // last half bar holds its breath. The kick and the sub wait for the drop.
+  // last half bar holds its breath.
   void writeBuild(const Section& section, const Chord& chord, int first, int barInSection,
                   int barsLeft, double progress, bool dropFollows) {
     const int steps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
-    const double rise = 0.55 + 0.45 * progress;
+    const double rise = 0.45 + 0.55 * progress;
     hats(first, rise * (0.5 + 0.5 * progress), progress >= 0.5 ? 2 : 1, false, steps);
     // Round A4 here, where the lead has not come in yet.
     arp(chord, first, section.variation % 3, 0.1 + 0.8 * progress, rise * (0.4 + 0.3 * progress),
         steps, 69);
     // High and open here; at the drop they step down under the lead.
     pads(chord, first, 0.15 + 0.7 * progress, rise * 0.7, steps, 64);
+    // A soft kick until the last four bars, which leave it out, so that it
+    // lands again with the drop; the bass plucks two octaves up, its filter
+    // opening, and the sub waits for the drop.
+    if (barsLeft > 4)
+      kicks(first, 0.6);
+    bassLine(chord, first, BassStyle::offbeat, 0.2 + 0.7 * progress, rise * 0.5, steps, 2);
     // The theme's call, teased through a filter that opens with the build.
     if (barInSection >= section.bars / 4)
       themeBar(Voice::lead, chord, section, barInSection % 4, first, 1, 0, 0, 0.6 * rise,
@@ -418,14 +423,15 @@ private:
       add(Voice::snare, first + s, 1, 0, humanise(0.3 + 0.06 * (s - 8)), 0, 0.7);
   }
 
-  // Bass notes sit between E1 and D#2 (41 to 78 Hz), under the kick's beat.
+  // Bass notes sit between E1 and D#2 (41 to 78 Hz), under the kick's beat,
+  // unless lifted by `octaves`.
   static int bassRoot(const Chord& chord) { return 28 + ((chord.root - 28) % 12 + 12) % 12; }
 
   enum class BassStyle { held, offbeat, pumping, rolling, syncopated };
 
   void bassLine(const Chord& chord, int first, BassStyle style, double brightness, double level,
-                int steps = stepsPerBar) {
-    const int root = bassRoot(chord);
+                int steps = stepsPerBar, int octaves = 0) {
+    const int root = bassRoot(chord) + 12 * octaves;
     const int fifthBelow = root - 5;
     const bool walk = (first / stepsPerBar) % 4 == 3; // leading into the next cycle
     auto note = [&](int s, int pitch, int length, double accent) {
