@@ -13,7 +13,7 @@ constexpr double duckRecovery = 0.12; // seconds
 // The kick and bass are rounded on their own bus, saturating towards this
 // level, so their peaks give way before the master has to catch them.
 constexpr double lowCeiling = 0.2;
-constexpr double masterGain = 2.0;
+constexpr double masterGain = 2.1;
 
 struct Bus {
   std::vector<float> dry, ducked;

@@ -212,7 +212,7 @@ private:
   void writeBuild(const Section& section, const Chord& chord, int first, int barInSection,
                   int barsLeft, double progress, bool dropFollows) {
     const int steps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
-    const double rise = 0.45 + 0.55 * progress;
+    const double rise = 0.35 + 0.65 * progress;
     hats(first, rise * (0.5 + 0.5 * progress), progress >= 0.5 ? 2 : 1, false, steps);
     // Round A4 here, where the lead has not come in yet.
     arp(chord, first, section.variation % 3, 0.1 + 0.8 * progress, rise * (0.4 + 0.3 * progress),
