@@ -61,6 +61,6 @@ Score composeScore(std::uint64_t seed);
 struct SectionSpan {
   const char* name;
   std::int64_t start, end; // frames
-  int key;                 // semitones above A minor
+  int key = 0;             // semitones above A minor
 };
 std::vector<SectionSpan> sectionSpans();
