@@ -47,8 +47,12 @@ MixBuses PieceRenderer::render(std::int64_t start, std::int64_t frames) const {
     std::vector<float>& target = isDucked(n.voice) ? bus.ducked : bus.dry;
     const auto offset = 2 * static_cast<std::size_t>(noteStart + from - start);
     const Sends sends = sendsOf(n.voice);
-    for (std::size_t i = 0; i < note.size(); ++i) {
+    for (std::size_t i = 0; i < note.size(); ++i)
       target[offset + i] += note[i];
+    // Most notes of the piece are drums and bass, which stay dry.
+    if (sends.reverb == 0.0 && sends.echo == 0.0)
+      return;
+    for (std::size_t i = 0; i < note.size(); ++i) {
       out.reverb[offset + i] += static_cast<float>(sends.reverb * masterGain) * note[i];
       out.echo[offset + i] += static_cast<float>(sends.echo * masterGain) * note[i];
     }

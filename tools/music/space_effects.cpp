@@ -31,7 +31,8 @@ Reverb::Reverb(double seconds, double sampleRate)
 void Reverb::process(float inLeft, float inRight, float& outLeft, float& outRight) {
   float in = preDelay_[preAt_];
   preDelay_[preAt_] = 0.5f * (inLeft + inRight);
-  preAt_ = (preAt_ + 1) % preDelay_.size();
+  if (++preAt_ == preDelay_.size())
+    preAt_ = 0;
   lowCutState_ += lowCut_ * (in - lowCutState_);
   in -= lowCutState_;
 
@@ -47,7 +48,9 @@ void Reverb::process(float inLeft, float inRight, float& outLeft, float& outRigh
     const float fed = (taps[i] - mix) * feedback_[i];
     damped_[i] += damping_ * (fed - damped_[i]);
     delay_[i][at_[i]] = damped_[i] + (i % 2 == 0 ? in : -in);
-    at_[i] = (at_[i] + 1) % delay_[i].size();
+    // A compare, not a division, in the master's one serial loop.
+    if (++at_[i] == delay_[i].size())
+      at_[i] = 0;
   }
   outLeft += 0.5f * (taps[0] - taps[2] + taps[4] - taps[6]);
   outRight += 0.5f * (taps[1] - taps[3] + taps[5] - taps[7]);
@@ -64,7 +67,8 @@ void PingPongEcho::process(float inLeft, float inRight, float& outLeft, float& o
   toneRight_ += tone_ * (fromLeft - toneRight_);
   left_[at_] = 0.5f * (inLeft + inRight) + feedback_ * toneLeft_;
   right_[at_] = feedback_ * toneRight_;
-  at_ = (at_ + 1) % left_.size();
+  if (++at_ == left_.size())
+    at_ = 0;
   outLeft += fromLeft;
   outRight += fromRight;
 }
