@@ -11,8 +11,8 @@ namespace {
 
 constexpr double twoPi = 2.0 * std::numbers::pi;
 constexpr double taperSeconds = 0.004; // every note ends on a short fade, never a step
-constexpr double padSine = 1.0;
-constexpr double arpSine = 0.6;
+constexpr double padSine = 0.25;
+constexpr double arpSine = 0.25;
 
 std::int64_t framesOf(double seconds) {
   return static_cast<std::int64_t>(seconds * sampleRate);
@@ -85,23 +85,23 @@ void renderFrames(const Note& n, std::int64_t from, std::int64_t to, float* ster
   }
 }
 
-// A sine swept down onto 50 Hz with a click of noise on top.
+// A sine swept down onto 43 Hz with a click of noise on top.
 void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  Decay sweep(0.032, 120.0), body(0.17), click(0.0035);
+  Decay sweep(0.032, 130.0), body(0.3), click(0.0035);
   double phase = 0.0;
   renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
-    phase += (50.0 + sweep.next()) / sampleRate;
+    phase += (43.0 + sweep.next()) / sampleRate;
     const double attack = std::min(1.0, static_cast<double>(i) / 60.0);
     const double tone = std::sin(twoPi * phase) * body.next() * attack;
     const double tick = 0.25 * hashNoise(n.seed, static_cast<std::uint64_t>(i)) * click.next();
-    l = r = 0.5 * n.velocity * (tone + tick);
+    l = r = 0.62 * n.velocity * (tone + tick);
   });
 }
 
 // Three or four quick bursts of band-passed noise and a tail, with the band
 // and the spacing drawn anew for each hit.
 void clap(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double centre = vary(n, 1, 950.0, 1700.0);
+  const double centre = vary(n, 1, 1200.0, 2200.0);
   const double spacing = vary(n, 2, 0.006, 0.011);
   const int bursts = vary(n, 3, 0.0, 1.0) < 0.5 ? 3 : 4;
   const double tailTime = vary(n, 4, 0.09, 0.16);
@@ -179,8 +179,8 @@ void bass(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     if (i % 16 == 0)
       filter.setCutoff(110.0 + 1500.0 * n.brightness * (opening + 0.1), 0.35);
     phase += f / sampleRate;
-    const double tone = 0.9 * std::sin(twoPi * phase) + 0.45 * filter.process(saw.next(f)).low;
-    l = r = 0.55 * n.velocity * env.next(i) * tone;
+    const double tone = 0.7 * std::sin(twoPi * phase) + 0.6 * filter.process(saw.next(f)).low;
+    l = r = 0.62 * n.velocity * env.next(i) * tone;
   });
 }
 
@@ -205,7 +205,7 @@ void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     phase += f / sampleRate;
     if (phase >= 1.0)
       phase -= 1.0;
-    const double level = 0.2 * n.velocity * env.next(i);
+    const double level = 0.09 * n.velocity * env.next(i);
     const double centre = padSine * std::sin(twoPi * phase);
     l = level * (pan.left * left.process(a.next(fa) + b.next(fb)).low + centre);
     r = level * (pan.right * right.process(c.next(fc) + d.next(fd)).low + centre);
@@ -252,13 +252,13 @@ void lead(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     if (i % 8 == 0) {
       const double depth = 0.18 * std::clamp((t - 0.2) / 0.3, 0.0, 1.0);
       vibrato = std::exp2(depth * std::sin(twoPi * 5.3 * t) / 12.0);
-      const double cutoff = 1000.0 + 4500.0 * n.brightness * (0.4 + 0.6 * open);
+      const double cutoff = 1500.0 + 6500.0 * n.brightness * (0.5 + 0.5 * open);
       left.setCutoff(cutoff, 0.3);
       right.setCutoff(cutoff, 0.3);
     }
     const double bent = f * vibrato;
     const double middle = b.next(bent);
-    const double level = 0.3 * n.velocity * env.next(i);
+    const double level = 0.19 * n.velocity * env.next(i);
     l = level * pan.left * left.process(a.next(bent * 0.994) + 0.8 * middle).low;
     r = level * pan.right * right.process(c.next(bent * 1.006) + 0.8 * middle).low;
   });
@@ -277,7 +277,7 @@ void pulse(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     if (i % 8 == 0)
       filter.setCutoff(900.0 + 3500.0 * n.brightness * (0.5 + 0.5 * open), 0.25);
     const double tone = filter.process(a.next(f) - b.next(f * 1.0015)).low;
-    const double level = 0.22 * n.velocity * env.next(i);
+    const double level = 0.125 * n.velocity * env.next(i);
     l = level * pan.left * tone;
     r = level * pan.right * tone;
   });
@@ -295,9 +295,9 @@ void bell(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     phase += f / sampleRate;
     if (phase >= 1.0)
       phase -= 1.0;
-    const double modulator = (index.next() + 0.3) * std::sin(twoPi * 2.0 * phase);
+    const double modulator = (index.next() + 0.9) * std::sin(twoPi * 2.0 * phase);
     const double tone = std::sin(twoPi * phase + modulator);
-    const double level = 0.32 * n.velocity * env.next(i) * (0.35 + 0.65 * body.next());
+    const double level = 0.19 * n.velocity * env.next(i) * (0.35 + 0.65 * body.next());
     l = level * pan.left * tone;
     r = level * pan.right * tone;
   });
@@ -309,7 +309,7 @@ void counter(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   const double f = midiFrequency(n.pitch);
   SawOscillator saw;
   StateVariableFilter filter;
-  filter.setCutoff(2.5 * f + 600.0 * n.brightness, 0.2);
+  filter.setCutoff(5.0 * f + 1200.0 * n.brightness, 0.2);
   GateEnvelope env(n.length, 0.05, 0.2);
   const Pan pan(n.pan);
   renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
@@ -381,6 +381,30 @@ bool isDucked(Voice voice) {
          voice == Voice::counter;
 }
 
+Sends sendsOf(Voice voice) {
+  switch (voice) {
+  case Voice::lead:
+  case Voice::pulse:
+    return {0.22, 0.3};
+  case Voice::bell:
+    return {0.35, 0.25};
+  case Voice::pad:
+  case Voice::counter:
+    return {0.4, 0.0};
+  case Voice::clap:
+  case Voice::snare:
+    return {0.25, 0.0};
+  case Voice::arp:
+    return {0.1, 0.0};
+  case Voice::openHat:
+  case Voice::crash:
+  case Voice::riser:
+    return {0.15, 0.0};
+  default:
+    return {0.0, 0.0};
+  }
+}
+
 bool isLowEnd(Voice voice) {
   return voice == Voice::kick || voice == Voice::bass;
 }
@@ -397,10 +421,10 @@ void renderNote(const Note& note, std::int64_t from, std::int64_t to, float* ste
     snare(note, from, to, stereo);
     break;
   case Voice::closedHat:
-    noiseHit(note, from, to, stereo, 7000.0, 10000.0, 0.022, 0.045, 0.0004, 1.3, false);
+    noiseHit(note, from, to, stereo, 5000.0, 8500.0, 0.022, 0.05, 0.0004, 0.85, false);
     break;
   case Voice::openHat:
-    noiseHit(note, from, to, stereo, 6500.0, 9000.0, 0.12, 0.2, 0.0008, 1.0, false);
+    noiseHit(note, from, to, stereo, 4500.0, 7500.0, 0.12, 0.2, 0.0008, 0.7, false);
     break;
   case Voice::shaker:
     noiseHit(note, from, to, stereo, 5500.0, 8500.0, 0.035, 0.06, 0.006, 1.0, true);

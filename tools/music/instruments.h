@@ -12,6 +12,12 @@ std::int64_t soundingFrames(const Note& note);
 // Whether the voice gives way to the kick (the pumping of the pads and bass).
 bool isDucked(Voice voice);
 
+// How much of the voice goes to the reverb and to the tempo-synced echo.
+struct Sends {
+  double reverb, echo;
+};
+Sends sendsOf(Voice voice);
+
 // Whether the voice belongs to the low end (kick and bass), which is shaped on
 // its own before it meets the rest of the mix.
 bool isLowEnd(Voice voice);

@@ -16,7 +16,7 @@ void check(int error) {
 
 LoudnessMeter::LoudnessMeter(unsigned channels, unsigned long sampleRate)
     : state_(ebur128_init(channels, sampleRate,
-                          EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S |
+                          EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_M |
                               EBUR128_MODE_TRUE_PEAK)),
       channels_(channels), hop_(static_cast<std::int64_t>(sampleRate / 10)), untilHop_(hop_) {
   if (state_ == nullptr)
@@ -38,6 +38,8 @@ void LoudnessMeter::add(const float* frames, std::size_t count) {
       double loudness = 0.0;
       check(ebur128_loudness_shortterm(state_, &loudness));
       shortTerm_.push_back(loudness);
+      check(ebur128_loudness_momentary(state_, &loudness));
+      momentary_.push_back(loudness);
       untilHop_ = hop_;
     }
   }

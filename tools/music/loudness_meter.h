@@ -1,6 +1,7 @@
 #pragma once
 // EBU R128 loudness, loudness range and true peak of a stereo stream, measured
-// by libebur128; short-term loudness is sampled every tenth of a second.
+// by libebur128; short-term and momentary loudness are sampled every tenth of
+// a second.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,8 @@ public:
   // Short-term loudness (LUFS) of the 3 s ending at each tenth of a second;
   // entry k ends at frame (k + 1) * hop().
   const std::vector<double>& shortTerm() const { return shortTerm_; }
+  // Momentary loudness (LUFS) of the 400 ms ending at the same moments.
+  const std::vector<double>& momentary() const { return momentary_; }
   std::int64_t hop() const { return hop_; }
 
 private:
@@ -33,4 +36,5 @@ private:
   std::int64_t hop_;
   std::int64_t untilHop_;
   std::vector<double> shortTerm_;
+  std::vector<double> momentary_;
 };

@@ -3,7 +3,6 @@
 // Stretches are rendered ahead on other threads while this one encodes.
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <deque>
 #include <exception>
@@ -11,24 +10,19 @@
 #include <future>
 #include <vector>
 
-#include "music/peak_limiter.h"
+#include "music/master_chain.h"
 #include "music/piece_renderer.h"
 #include "music/score.h"
-#include "music/synth_parts.h"
 #include "music/vorbis_writer.h"
 
 namespace {
 
-constexpr std::uint64_t pieceSeed = 0x731030321;
 constexpr std::int64_t stretchFrames = 1 << 18; // about 6 s
 constexpr std::size_t stretchesAhead = 2;
 constexpr float encodingQuality = 0.4f;
-// True peaks stay 3 dB under full scale before encoding: the encoder adds
-// about 1.5 dB of its own.
-constexpr double limiterCeiling = 0.7;
-constexpr double masterTop = 15000.0;         // Hz, under the encoder's own cut-off
-constexpr std::size_t limiterLookahead = 220; // 5 ms
-constexpr double limiterRelease = 0.08;       // seconds
+// The master runs over the piece's last seconds first, so that its reverb,
+// echo and limiter enter the start as they leave the end: the loop's join.
+constexpr std::int64_t prerollFrames = 4 * 44100;
 
 } // namespace
 
@@ -44,41 +38,35 @@ int main(int argc, char** argv) {
     const Score score = composeScore(pieceSeed);
     const PieceRenderer renderer(score);
     VorbisWriter writer(partial.string(), 2, 44100, encodingQuality);
+    MasterChain master;
+    std::vector<float> finished;
+    master.skip(static_cast<std::size_t>(prerollFrames));
+    master.process(renderer.render(score.frames - prerollFrames, prerollFrames), finished);
 
-    std::array<DcBlocker, 2> dcBlockers;
-    std::array<MasterLowPass, 2> lowPasses{MasterLowPass(masterTop), MasterLowPass(masterTop)};
-    PeakLimiter limiter(limiterCeiling, limiterLookahead, limiterRelease, 44100.0);
-    std::vector<float> limited;
-    std::deque<std::future<std::vector<float>>> pending;
+    std::deque<std::future<MixBuses>> pending;
     std::int64_t next = 0;
     auto queue = [&] {
       const std::int64_t frames = std::min(stretchFrames, score.frames - next);
       const std::int64_t start = next;
       pending.push_back(std::async(std::launch::async, [&renderer, start, frames] {
-        std::vector<float> stereo(2 * static_cast<std::size_t>(frames));
-        renderer.render(start, frames, stereo.data());
-        return stereo;
+        return renderer.render(start, frames);
       }));
       next += frames;
     };
     while (next < score.frames && pending.size() < stretchesAhead)
       queue();
     while (!pending.empty()) {
-      std::vector<float> stereo = pending.front().get();
+      const MixBuses buses = pending.front().get();
       pending.pop_front();
       if (next < score.frames)
         queue();
-      // The master stages that need the stretches in order.
-      for (std::size_t i = 0; i < stereo.size(); ++i)
-        stereo[i] =
-            static_cast<float>(lowPasses[i % 2].process(dcBlockers[i % 2].process(stereo[i])));
-      limited.clear();
-      limiter.process(stereo.data(), stereo.size() / 2, limited);
-      writer.write(limited.data(), limited.size() / 2);
+      finished.clear();
+      master.process(buses, finished);
+      writer.write(finished.data(), finished.size() / 2);
     }
-    limited.clear();
-    limiter.finish(limited);
-    writer.write(limited.data(), limited.size() / 2);
+    finished.clear();
+    master.finish(finished);
+    writer.write(finished.data(), finished.size() / 2);
     writer.finish();
     std::filesystem::rename(partial, output);
   } catch (const std::exception& error) {

@@ -93,6 +93,8 @@ void PeakLimiter::push(double left, double right, double peak, std::vector<float
   if (index_ >= lookahead_) {
     out.push_back(static_cast<float>(gain * delayed_[2 * slot]));
     out.push_back(static_cast<float>(gain * delayed_[2 * slot + 1]));
+    if (gains_ != nullptr)
+      gains_->push_back(static_cast<float>(gain));
   }
   delayed_[2 * slot] = left;
   delayed_[2 * slot + 1] = right;

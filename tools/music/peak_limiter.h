@@ -18,6 +18,8 @@ public:
   void process(const float* in, std::size_t frames, std::vector<float>& out);
   // Appends the frames still held back.
   void finish(std::vector<float>& out);
+  // Appends the gain of every frame that leaves from now on (nullptr: none).
+  void logGains(std::vector<float>* gains) { gains_ = gains; }
 
   // The largest magnitude of the band-limited signal between frame `at` of
   // `frames` (interleaved stereo) and the next, the frame itself included;
@@ -40,4 +42,5 @@ private:
   std::size_t index_ = 0;
   double released_ = 1.0;
   double recentSum_ = 0.0;
+  std::vector<float>* gains_ = nullptr;
 };

@@ -36,15 +36,23 @@ constexpr std::array<Section, 14> sections{{
     {Part::interlude, 16, 3, 0, 0},
     {Part::build, 8, 0, 2, 3},
     {Part::drop, 32, 0, 2, 3},
-    {Part::outro, 32, 0, 2, 0},
+    {Part::outro, 32, 0, 0, 0}, // home to A minor, into the loop's start
 }};
 
 struct Step {
-  std::int64_t at(int step) const {
-    return static_cast<std::int64_t>(std::llround(static_cast<double>(step) * stepFrames));
-  }
+  std::int64_t at(int step) const { return stepStart(step); }
   std::int64_t span(int from, int count) const { return at(from + count) - at(from); }
 };
+
+// Hi-hat patterns, a character a sixteenth: 'x' an accented closed hat, '.' a
+// ghost, 'o' an open hat, '-' nothing (the kick's place, mostly).
+constexpr std::array<const char*, 5> hatPatterns{{
+    "-.o.-.o.-.o.-.o.",
+    "x-o-x-o-x-o-x-o-",
+    "-.o..xo.-.o..xo.",
+    "-.o.-.o.-.oxx.o.",
+    "x.o.x.o.x.oxo.ox",
+}};
 
 class Composer {
 public:
@@ -76,8 +84,9 @@ private:
     case Part::drop:
       return 1.0;
     case Part::build:
+      return 0.85;
     case Part::groove:
-      return 0.72;
+      return 0.66;
     case Part::interlude:
       return 0.64;
     default:
@@ -96,10 +105,19 @@ private:
   double humanise(double velocity) { return velocity * (0.88 + 0.12 * random_.unit()); }
 
   void writeBar(const Section& section, int barInSection, int bar, bool dropFollows) {
-    const Chord chord = progressions[static_cast<std::size_t>(section.progression)]
-                                    [static_cast<std::size_t>(bar % 4)]
-                                        .transposed(section.key);
+    // A drop's second and fourth eight bars take the theme over the next
+    // cycle of chords.
+    const int progression = section.part == Part::drop && (barInSection / themeBars) % 2 == 1
+                                ? (section.progression + 1) % 3
+                                : section.progression;
+    Chord chord =
+        progressions[static_cast<std::size_t>(progression)][static_cast<std::size_t>(bar % 4)]
+            .transposed(section.key);
+    // The last two bars pull home, E to A minor, into the start of the loop.
+    if (section.part == Part::outro && section.bars - barInSection <= 2)
+      chord = section.bars - barInSection == 2 ? chords::E : chords::Am;
     const int first = bar * stepsPerBar;
+    key_ = section.key;
     const double progress = static_cast<double>(barInSection) / section.bars; // 0..1 through it
     const int barsLeft = section.bars - barInSection;
 
@@ -108,7 +126,7 @@ private:
       // A soft kick from the first bar, as a DJ would want to mix in over it.
       kicks(first, 0.35 + 0.55 * progress);
       if (barInSection >= 4)
-        hats(first, 0.4 + 0.4 * progress, false);
+        hats(first, 0.4 + 0.4 * progress, barInSection >= 12 ? 1 : 0, barInSection >= 12);
       if (barInSection >= 8) {
         shaker(first, 0.3 + 0.3 * progress);
         bassLine(chord, first, BassStyle::offbeat, 0.25 + 0.3 * progress, 0.75);
@@ -126,16 +144,15 @@ private:
       if (barInSection == 0)
         add(Voice::crash, first, 16, 0, 0.5, 0.3, 0.6);
       bassLine(chord, first, BassStyle::held, 0.1, 0.6);
-      pads(chord, first, 0.35 + 0.3 * progress, 0.3);
+      pads(chord, first, 0.55 + 0.3 * progress, 0.45);
       if (section.variation == 0) {
         // The theme at half speed on a bell, over the open chords.
         themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
-                 (barInSection % 2) * stepsPerBar, 12, 0.45, 0.5);
+                 (barInSection % 2) * stepsPerBar, 12, 0.32, 0.5, 0);
       } else {
         // The answer, low and slow, on the hollow voice; the arpeggio comes back.
         themeBar(Voice::counter, chord, section, 4 + barInSection / 4, first, 4,
-                 (barInSection % 4) * stepsPerBar, -12, 0.8, 0.5);
-        counterLine(chord, first, 0.35, 12);
+                 (barInSection % 4) * stepsPerBar, -12, 0.8, 0.5, 0);
       }
       if (barInSection >= 8)
         arp(chord, first, 1, 0.15 + 0.3 * progress, 0.25 + 0.35 * progress);
@@ -145,11 +162,14 @@ private:
     case Part::groove: {
       kicks(first, 0.95);
       claps(first, 0.85);
-      hats(first, 0.8, barInSection % 8 >= 4);
+      hats(first, 0.8, (barInSection / 4) % 5, barInSection % 8 >= 4);
       shaker(first, 0.7);
       bassLine(chord, first, BassStyle::syncopated, 0.6, 1.0);
       stabs(chord, first, 0.5 + 0.3 * progress);
-      arp(chord, first, 2, 0.35 + 0.3 * std::sin(progress * std::numbers::pi), 0.4);
+      // The arpeggio's filter opens and closes over sixteen bars.
+      arp(chord, first, 2, 0.35 + 0.3 * std::sin(2.0 * progress * std::numbers::pi), 0.4);
+      if (barInSection % 8 == 7)
+        fill(first);
       if (barInSection >= 16)
         counterLine(chord, first, 0.6, 12, Voice::pulse);
       break;
@@ -161,108 +181,149 @@ private:
       add(Voice::clap, first + 8, 2, 0, humanise(0.6), 0.1, 0.6);
       shaker(first, 0.45);
       bassLine(chord, first, BassStyle::held, 0.35, 0.8);
-      pads(chord, first, 0.4, 0.35);
-      counterLine(chord, first, 0.7, 12);
+      pads(chord, first, 0.6, 0.5);
+      counterLine(chord, first, 0.5, 12);
       arp(chord, first, 1, 0.3, 0.25);
       break;
     case Part::outro: {
-      const double fade = barsLeft <= 12 ? static_cast<double>(barsLeft) / 12.0 : 1.0;
+      // The floor thins out, the bell takes the theme once more, and the last
+      // bars sound like the first ones: the loop's join is a bar line.
       if (barInSection < 16) {
         kicks(first, 0.85 - 0.4 * progress);
-        hats(first, 0.6 - 0.3 * progress, false);
+        hats(first, 0.6 - 0.3 * progress, 1, false);
         bassLine(chord, first, BassStyle::offbeat, 0.5, 0.8 - 0.3 * progress);
       } else {
-        bassLine(chord, first, BassStyle::held, 0.2, 0.6 * fade);
+        bassLine(chord, first, BassStyle::held, 0.2, 0.5);
         if (barInSection < 24)
-          themeBar(Voice::bell, chord, section, barInSection - 16, first, 1, 0, 12, 0.5 * fade,
-                   0.4);
+          themeBar(Voice::bell, chord, section, barInSection - 16, first, 1, 0, 12, 0.5, 0.4, 0);
       }
-      pads(chord, first, 0.45 - 0.3 * progress, 0.45 * fade);
-      if (barsLeft > 2)
-        arp(chord, first, 0, 0.45 - 0.3 * progress, 0.3 * fade);
+      if (barsLeft <= 4)
+        kicks(first, 0.35);
+      pads(chord, first, 0.45 - 0.3 * progress, 0.35);
+      arp(chord, first, 0, 0.45 - 0.3 * progress, 0.3);
       break;
     }
     }
   }
 
-  // Starts with hats, arpeggio and a snare on the backbeat; the kick and bass
-  // come in, the filters open, the roll speeds up and the floor drops out for
-  // the last half bar.
+  // Starts thin and low, with hats, arpeggio and a snare on the backbeat;
+  // the filters open, the pads and the roll come in and speed up, and the
+  // last half bar holds its breath.
   void writeBuild(const Section& section, const Chord& chord, int first, int barInSection,
                   int barsLeft, double progress, bool dropFollows) {
-    const int thin = section.bars / 4;
-    const int floorSteps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
-    hats(first, 0.5 + 0.5 * progress, progress > 0.5);
-    arp(chord, first, section.variation % 3, 0.2 + 0.7 * progress, 0.35 + 0.3 * progress);
-    pads(chord, first, 0.2 + 0.6 * progress, 0.5 + 0.3 * progress);
-    if (barInSection >= thin) {
-      kicks(first, 0.8 + 0.2 * progress, floorSteps);
-      bassLine(chord, first, barsLeft <= 4 ? BassStyle::rolling : BassStyle::offbeat,
-               0.2 + 0.6 * progress, 0.9, floorSteps);
-    }
+    const int steps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
+    const double rise = 0.35 + 0.65 * progress;
+    hats(first, rise * (0.5 + 0.5 * progress), progress >= 0.5 ? 2 : 1, false, steps);
+    // Round A4 here, where the lead has not come in yet.
+    arp(chord, first, section.variation % 3, 0.1 + 0.8 * progress, rise * (0.4 + 0.3 * progress),
+        steps, 69);
+    // High and open here; at the drop they step down under the lead.
+    pads(chord, first, 0.15 + 0.7 * progress, rise * 0.7, steps, 64);
+    // A soft kick until the last four bars, which leave it out, so that it
+    // lands again with the drop; the bass plucks two octaves up, its filter
+    // opening, and the sub waits for the drop.
+    if (barsLeft > 4)
+      kicks(first, 0.6);
+    bassLine(chord, first, BassStyle::offbeat, 0.2 + 0.7 * progress, rise * 0.5, steps, 2);
+    // The theme's call, teased through a filter that opens with the build.
+    if (barInSection >= section.bars / 4)
+      themeBar(Voice::lead, chord, section, barInSection % 4, first, 1, 0, 0, 0.6 * rise,
+               0.1 + 0.6 * progress, 0, false, steps);
     if (barInSection < section.bars / 2)
-      add(Voice::snare, first + 12, 2, 0, humanise(0.45), 0.0, 0.5);
+      add(Voice::snare, first + 12, 2, 0, humanise(0.45 * rise), 0.0, 0.5);
     else
-      snareRoll(first, barsLeft);
+      snareRoll(first, barsLeft, steps);
     if (barsLeft == std::min(section.bars, 8))
-      riser(first, barsLeft, 0.5);
+      add(Voice::riser, first, barsLeft * stepsPerBar - (dropFollows ? 8 : 0), 0, 0.5, 0, 1);
   }
 
-  // Every drop has the full floor and its own take on the theme; the second
-  // half brings in the counter-line.
+  // Every drop has the full floor and its own take on the theme, new in each
+  // eight bars: as written, call and answer swapped and pushed, ornamented,
+  // then lifted an octave. The second half brings in the counter-line; a fill
+  // closes every eight bars, and the floor stops for the bar before the
+  // second half.
   void writeDrop(const Section& section, const Chord& chord, int first, int barInSection) {
+    const int phrase = barInSection / themeBars;
     const int phraseBar = barInSection % themeBars;
+    const bool secondHalf = barInSection >= section.bars / 2;
+    const bool breath = barInSection == section.bars / 2 - 1;
     if (barInSection % 8 == 0)
       add(Voice::crash, first, 16, 0, barInSection == 0 ? 0.8 : 0.45, -0.3, 1);
-    kicks(first, 1.0);
-    claps(first, 1.0);
-    hats(first, 1.0, true);
-    const bool secondHalf = barInSection >= section.bars / 2;
+    // The second eight bars strip back to drums, bass and a softer lead; the
+    // floor stops for the bar before the second half.
+    const bool stripped = phrase == 1;
+    if (!breath) {
+      kicks(first, 1.0);
+      claps(first, stripped ? 0.6 : 1.0);
+    }
+    if (stripped)
+      hats(first, 0.55, 1, false);
+    else
+      hats(first, 1.0,
+           (barInSection / 4 + section.variation) % static_cast<int>(hatPatterns.size()), true);
     bassLine(chord, first, section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
-             0.8 + 0.2 * (secondHalf ? 1 : 0), 1.0);
-    pads(chord, first, 0.6, 0.85);
-    arp(chord, first, section.variation, 0.6 + 0.2 * (secondHalf ? 1 : 0), 0.35);
-    const int lift = barInSection >= section.bars - 8 && section.variation != 2 ? 12 : 0;
+             0.8 + 0.2 * (secondHalf ? 1 : 0),
+             breath     ? 0.6
+             : stripped ? 0.8
+                        : 1.0);
+    if (!stripped)
+      pads(chord, first, 0.6, 0.7);
+    // The arpeggio's filter sweeps over sixteen bars.
+    if (!stripped)
+      arp(chord, first, section.variation + phrase,
+          0.3 + 0.4 * std::sin(barInSection * std::numbers::pi / 16.0),
+          0.45 + 0.15 * (secondHalf ? 1 : 0));
+    const double voice = stripped ? 0.6 : 1.0;
+    const int take = phrase % 4;
+    const int lift = take == 3 && section.variation != 2 ? 12 : 0;
     switch (section.variation) {
     case 0:
-      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, lift, 0.9, 0.85);
+      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, lift, 0.9 * voice, 0.85, take);
       break;
     case 1:
-      themeBar(Voice::pulse, chord, section, phraseBar, first, 1, 0, lift, 0.9, 0.8, true);
+      themeBar(Voice::pulse, chord, section, phraseBar, first, 1, 0, lift, 0.9 * voice, 0.8, take);
       break;
     case 2:
-      themeBar(Voice::bell, chord, section, phraseBar, first, 1, 0, 12, 0.9, 0.9);
+      themeBar(Voice::bell, chord, section, phraseBar, first, 1, 0, 12, 0.9 * voice, 0.9, take);
       if (secondHalf)
-        themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, 0, 0.55, 0.6);
+        themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, 0, 0.55, 0.6, take);
       break;
     default:
-      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, lift, 0.95, 0.95);
+      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, lift, 0.95 * voice, 0.95, take);
       if (secondHalf)
-        themeBar(Voice::pulse, chord, section, phraseBar, first, 1, 0, lift, 0.55, 0.7, false,
-                 true);
+        themeBar(Voice::pulse, chord, section, phraseBar, first, 1, 0, lift, 0.55, 0.7, take, true);
       break;
     }
+    // The lifted phrase keeps the theme's own octave underneath, softer.
+    if (lift != 0)
+      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, 0, 0.5, 0.6, take);
     if (secondHalf && section.variation != 2)
       counterLine(chord, first, 0.6, 0);
-    if (barInSection == section.bars - 1)
+    if (barInSection % 8 == 7)
       fill(first);
   }
 
   // The notes of the theme that fall in one bar of the section. `stretch`
   // slows the theme down (2: half speed), `offset` says which part of the
   // stretched bar this is; strong beats land on the chord, the rest on the
-  // scale. `push` anticipates the beats by a sixteenth; `third` plays a
-  // diatonic third below, as a harmony.
+  // scale. `take` varies it: 1 swaps call and answer and anticipates the
+  // beats by a sixteenth, 2 turns long notes into a note and its upper
+  // neighbour, 3 anticipates; `third` plays a diatonic third below.
   void themeBar(Voice voice, const Chord& chord, const Section& section, int phraseBar, int first,
                 int stretch, int offset, int transpose, double velocity, double brightness,
-                bool push = false, bool third = false) {
+                int take, bool third = false, int steps = stepsPerBar) {
+    if (take == 1)
+      phraseBar += themeBars / 2;
     const int from = (phraseBar % themeBars) * stepsPerBar * stretch + offset;
+    const bool push = take == 1 || take == 3;
     for (const MelodyNote& n : theme) {
       const int at = n.step * stretch;
       if (at < from || at >= from + stepsPerBar)
         continue;
       int step = at - from;
-      int length = n.length * stretch;
+      int length = std::min(n.length * stretch, steps - step);
+      if (length <= 0)
+        continue;
       int pitch = n.pitch + section.key + transpose;
       if (third)
         pitch -= 3;
@@ -275,11 +336,13 @@ private:
       const double accent = n.step % 4 == 0 ? 1.0 : 0.85;
       const double v = humanise(velocity * accent);
       const double pan = voice == Voice::lead ? 0.0 : (third ? -0.35 : 0.15);
-      add(voice, first + step, length, pitch, v, pan, brightness);
-      // Dotted-eighth echoes, left and right.
-      if (stretch == 1 && voice != Voice::counter) {
-        add(voice, first + step + 3, length, pitch, v * 0.3, -0.7, brightness * 0.6);
-        add(voice, first + step + 6, length, pitch, v * 0.15, 0.7, brightness * 0.4);
+      if (take == 2 && length >= 3 && step + length <= stepsPerBar) {
+        const int half = length / 2;
+        add(voice, first + step, half, pitch, v, pan, brightness);
+        add(voice, first + step + half, length - half, fitToChord(chord, pitch + 2, section.key),
+            v * 0.85, pan, brightness);
+      } else {
+        add(voice, first + step, length, pitch, v, pan, brightness);
       }
     }
   }
@@ -291,15 +354,21 @@ private:
       int target = nearestChordTone(chord, counterPitch_ + (half == 0 ? -1 : 2));
       if (target == counterPitch_)
         target = nearestChordTone(chord, counterPitch_ + 3);
-      target = std::clamp(target, 55, 71);
+      // Folded back by an octave, so it stays a chord tone between G3 and B4.
+      while (target > 71)
+        target -= 12;
+      while (target < 55)
+        target += 12;
       counterPitch_ = target;
       add(voice, first + half, 7, target + transpose, humanise(velocity), -0.3, 0.5);
     }
   }
 
+  // Four on the floor with an accent curve: the one strongest, the three next.
   void kicks(int first, double velocity, int steps = stepsPerBar) {
+    constexpr std::array<double, 4> accents{1.0, 0.8, 0.92, 0.84};
     for (int s = 0; s < steps; s += 4)
-      add(Voice::kick, first + s, 2, 0, velocity, 0, 1);
+      add(Voice::kick, first + s, 2, 0, velocity * accents[static_cast<std::size_t>(s / 4)], 0, 1);
   }
 
   void claps(int first, double level) {
@@ -307,15 +376,25 @@ private:
     add(Voice::clap, first + 12, 2, 0, humanise(0.85 * level), -0.08, 0.8);
   }
 
-  void hats(int first, double level, bool sixteenths) {
-    for (int s = 0; s < stepsPerBar; ++s) {
-      if (s % 4 == 2) {
-        add(sixteenths ? Voice::openHat : Voice::closedHat, first + s, 2, 0, humanise(0.6 * level),
-            0.3, 1);
-      } else if (s % 4 != 0 && sixteenths) {
-        add(Voice::closedHat, first + s, 1, 0, humanise(0.3 * level), -0.3, 1);
-      } else if (s % 4 == 0) {
-        add(Voice::closedHat, first + s, 1, 0, humanise(0.4 * level), -0.2, 1);
+  // One of the hat patterns; `open` lets the open hats ring, otherwise they
+  // close. The hats drift across the stereo field over eight bars.
+  void hats(int first, double level, int pattern, bool open, int steps = stepsPerBar) {
+    const char* line = hatPatterns[static_cast<std::size_t>(pattern) % hatPatterns.size()];
+    const double drift = 0.35 * std::sin(2.0 * std::numbers::pi * first / (8.0 * stepsPerBar));
+    for (int s = 0; s < steps; ++s) {
+      switch (line[s]) {
+      case 'x':
+        add(Voice::closedHat, first + s, 1, 0, humanise(0.55 * level), drift - 0.2, 1);
+        break;
+      case '.':
+        add(Voice::closedHat, first + s, 1, 0, humanise(0.25 * level), drift + 0.3, 1);
+        break;
+      case 'o':
+        add(open ? Voice::openHat : Voice::closedHat, first + s, 2, 0, humanise(0.6 * level),
+            0.3 - drift, 1);
+        break;
+      default:
+        break;
       }
     }
   }
@@ -325,9 +404,9 @@ private:
       add(Voice::shaker, first + s, 1, 0, humanise(level * (s % 2 == 0 ? 0.5 : 0.8)), 0.45, 1);
   }
 
-  void snareRoll(int first, int barsLeft) {
+  void snareRoll(int first, int barsLeft, int steps) {
     const int every = barsLeft > 2 ? 4 : barsLeft == 2 ? 2 : 1;
-    for (int s = 0; s < stepsPerBar; s += every) {
+    for (int s = 0; s < steps; s += every) {
       const double rise = 1.0 - (barsLeft - 1 + 1.0 - s / 16.0) / 8.0;
       add(Voice::snare, first + s, 1, 0, 0.35 + 0.55 * std::clamp(rise, 0.0, 1.0), 0.0,
           0.3 + 0.7 * std::clamp(rise, 0.0, 1.0));
@@ -338,19 +417,21 @@ private:
     add(Voice::riser, first, bars * stepsPerBar, 0, level, 0, 1);
   }
 
+  // Snare sixteenths over the last half bar, rising, into the next phrase.
   void fill(int first) {
     for (int s = 8; s < stepsPerBar; ++s)
-      add(Voice::snare, first + s, 1, 0, 0.3 + 0.05 * (s - 8), 0, 0.7);
+      add(Voice::snare, first + s, 1, 0, humanise(0.3 + 0.06 * (s - 8)), 0, 0.7);
   }
 
-  // Bass notes sit between E1 and D#2 (41 to 78 Hz), under the kick's beat.
+  // Bass notes sit between E1 and D#2 (41 to 78 Hz), under the kick's beat,
+  // unless lifted by `octaves`.
   static int bassRoot(const Chord& chord) { return 28 + ((chord.root - 28) % 12 + 12) % 12; }
 
   enum class BassStyle { held, offbeat, pumping, rolling, syncopated };
 
   void bassLine(const Chord& chord, int first, BassStyle style, double brightness, double level,
-                int steps = stepsPerBar) {
-    const int root = bassRoot(chord);
+                int steps = stepsPerBar, int octaves = 0) {
+    const int root = bassRoot(chord) + 12 * octaves;
     const int fifthBelow = root - 5;
     const bool walk = (first / stepsPerBar) % 4 == 3; // leading into the next cycle
     auto note = [&](int s, int pitch, int length, double accent) {
@@ -375,7 +456,9 @@ private:
       for (int s = 0; s < stepsPerBar; ++s) {
         if (s % 4 == 0)
           continue; // the kick's place
-        const int pitch = s >= 13 && walk ? root + (s - 12) * 2 : (s % 8 == 7 ? root + 12 : root);
+        // The walk up into the next chord stays on the scale.
+        const int pitch = s >= 13 && walk ? fitToChord(chord, root + (s - 12) * 2, key_)
+                                          : (s % 8 == 7 ? root + 12 : root);
         note(s, pitch, 1, s % 4 == 2 ? 1.0 : 0.8);
       }
       break;
@@ -387,26 +470,27 @@ private:
                                                 {10, 12, 1},
                                                 {11, 0, 2},
                                                 {14, walk ? 10 : 3, 2}})
-        note(s, root + interval, length, interval == 0 ? 1.0 : 0.8);
+        // The chord's own third, and a seventh from the scale.
+        note(s,
+             interval == 3    ? root + chord.third() - chord.root
+             : interval == 10 ? fitToChord(chord, root + 10, key_)
+                              : root + interval,
+             length, interval == 0 ? 1.0 : 0.8);
       break;
     }
   }
 
-  // Close voicing between E4 and D#5, plus the root an octave below: each
-  // chord keeps a tone between G4 and A#4, voiced a little above the rest.
-  void pads(const Chord& chord, int first, double brightness, double level) {
-    const int home = nearestChordTone(chord, 69);
+  // Close voicing from `lowest` up, by default E3 to D#4, under the lead.
+  void pads(const Chord& chord, int first, double brightness, double level, int steps = stepsPerBar,
+            int lowest = 52) {
     for (const int tone : {chord.root, chord.third(), chord.fifth()}) {
       int pitch = tone;
-      while (pitch < 64)
+      while (pitch < lowest)
         pitch += 12;
-      while (pitch >= 76)
+      while (pitch >= lowest + 12)
         pitch -= 12;
-      const double weight = pitch == home ? 1.6 : 1.0;
-      add(Voice::pad, first, stepsPerBar, pitch, level * weight, (pitch % 3 - 1) * 0.5, brightness);
+      add(Voice::pad, first, steps, pitch, level, (pitch % 3 - 1) * 0.5, brightness);
     }
-    add(Voice::pad, first, stepsPerBar, 52 + ((chord.root - 52) % 12 + 12) % 12, level * 0.6, 0,
-        brightness);
   }
 
   // Off-beat chord stabs, short and bright.
@@ -419,10 +503,12 @@ private:
     }
   }
 
-  // Sixteenths over the chord, returning to the chord's tone nearest A4
-  // between the others; the pattern changes with the section.
-  void arp(const Chord& chord, int first, int pattern, double brightness, double level) {
-    const int home = nearestChordTone(chord, 69);
+  // Sixteenths over the chord, above the lead unless told, returning to the chord's tone
+  // nearest `centre` between the others; the pattern changes with the section and
+  // the phrase, and the notes swing from side to side, wider as the bar goes.
+  void arp(const Chord& chord, int first, int pattern, double brightness, double level,
+           int steps = stepsPerBar, int centre = 81) {
+    const int home = nearestChordTone(chord, centre);
     std::array<int, 3> above{};
     int n = 0;
     for (const int tone : {chord.root, chord.third(), chord.fifth()}) {
@@ -439,13 +525,14 @@ private:
     const std::array<Line, 4> lines{
         {{home, above[0], home, above[1], home, above[2], home, above[1]},
          {home, above[0], above[1], home, above[2], above[1], home, low},
-         {home, home + 12, above[1], home, above[0], home, above[2], home},
+         {home, low, above[1], home, above[0], home, above[2], low},
          {above[2], home, above[1], home, above[0], home, low, home}}};
     const Line& line = lines[static_cast<std::size_t>(pattern % 4)];
-    for (int s = 0; s < stepsPerBar; ++s) {
+    for (int s = 0; s < steps; ++s) {
       const int pitch = line[static_cast<std::size_t>(s % 8)];
-      add(Voice::arp, first + s, 1, pitch, humanise(level * (s % 4 == 0 ? 1.0 : 0.8)),
-          s % 2 == 0 ? 0.5 : -0.5, brightness);
+      const double width = 0.25 + 0.5 * s / stepsPerBar;
+      add(Voice::arp, first + s, 1, pitch, humanise(level * (s % 4 == 0 ? 1.0 : 0.75)),
+          s % 2 == 0 ? width : -width, brightness);
     }
   }
 
@@ -453,9 +540,15 @@ private:
   Step steps_;
   Score score_;
   int counterPitch_ = 64;
+  int key_ = 0; // of the section being written
 };
 
 } // namespace
+
+std::int64_t stepStart(int step) {
+  const double lag = step % 2 != 0 ? swing : 0.0;
+  return static_cast<std::int64_t>(std::llround((static_cast<double>(step) + lag) * stepFrames));
+}
 
 Score composeScore(std::uint64_t seed) {
   return Composer(seed).compose();
@@ -470,7 +563,7 @@ std::vector<SectionSpan> sectionSpans() {
   for (const Section& section : sections) {
     const int next = bar + section.bars;
     spans.push_back({names[static_cast<std::size_t>(section.part)], steps.at(bar * stepsPerBar),
-                     steps.at(next * stepsPerBar)});
+                     steps.at(next * stepsPerBar), section.key});
     bar = next;
   }
   return spans;

@@ -46,6 +46,14 @@ inline constexpr double beatsPerMinute = 124.0;
 // A sixteenth note in frames; positions are rounded from it, never accumulated.
 inline constexpr double stepFrames = 44100.0 * 60.0 / beatsPerMinute / 4.0;
 inline constexpr int stepsPerBar = 16;
+// The off sixteenths lag by this share of a step: a light swing.
+inline constexpr double swing = 0.08;
+
+// The frame a step of the piece starts on, swing included.
+std::int64_t stepStart(int step);
+
+// The seed the show's music is composed from.
+inline constexpr std::uint64_t pieceSeed = 0x731030321;
 
 Score composeScore(std::uint64_t seed);
 
@@ -53,5 +61,6 @@ Score composeScore(std::uint64_t seed);
 struct SectionSpan {
   const char* name;
   std::int64_t start, end; // frames
+  int key = 0;             // semitones above A minor
 };
 std::vector<SectionSpan> sectionSpans();

