@@ -150,9 +150,11 @@ private:
         themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
                  (barInSection % 2) * stepsPerBar, 12, 0.32, 0.5, 0);
       } else {
-        // The answer, low and slow, on the hollow voice; the arpeggio comes back.
-        themeBar(Voice::counter, chord, section, 4 + barInSection / 4, first, 4,
-                 (barInSection % 4) * stepsPerBar, -12, 0.8, 0.5, 0);
+        // The answer, then the call, low and at half speed on the hollow
+        // voice, long notes stepping to their upper neighbour halfway so
+        // that no tone hangs; the arpeggio comes back.
+        themeBar(Voice::counter, chord, section, 4 + barInSection / 2, first, 2,
+                 (barInSection % 2) * stepsPerBar, -12, 0.7, 0.5, 2);
       }
       if (barInSection >= 8)
         arp(chord, first, 1, 0.15 + 0.3 * progress, 0.25 + 0.35 * progress);
@@ -182,7 +184,7 @@ private:
       shaker(first, 0.45);
       bassLine(chord, first, BassStyle::held, 0.35, 0.8);
       pads(chord, first, 0.6, 0.5);
-      counterLine(chord, first, 0.5, 12);
+      counterLine(chord, first, 0.42, 12, Voice::counter, 4);
       arp(chord, first, 1, 0.3, 0.25);
       break;
     case Part::outro: {
@@ -347,11 +349,12 @@ private:
     }
   }
 
-  // Two notes a bar, chord tones that move by the smallest step they can.
+  // Chord tones, `notes` a bar, that move by the smallest step they can.
   void counterLine(const Chord& chord, int first, double velocity, int transpose,
-                   Voice voice = Voice::counter) {
-    for (const int half : {0, 8}) {
-      int target = nearestChordTone(chord, counterPitch_ + (half == 0 ? -1 : 2));
+                   Voice voice = Voice::counter, int notes = 2) {
+    const int length = stepsPerBar / notes;
+    for (int at = 0; at < stepsPerBar; at += length) {
+      int target = nearestChordTone(chord, counterPitch_ + ((at / length) % 2 == 0 ? -1 : 2));
       if (target == counterPitch_)
         target = nearestChordTone(chord, counterPitch_ + 3);
       // Folded back by an octave, so it stays a chord tone between G3 and B4.
@@ -360,7 +363,7 @@ private:
       while (target < 55)
         target += 12;
       counterPitch_ = target;
-      add(voice, first + half, 7, target + transpose, humanise(velocity), -0.3, 0.5);
+      add(voice, first + at, length - 1, target + transpose, humanise(velocity), -0.3, 0.5);
     }
   }
 
