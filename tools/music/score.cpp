@@ -156,8 +156,11 @@ private:
         themeBar(Voice::counter, chord, section, 4 + barInSection / 2, first, 2,
                  (barInSection % 2) * stepsPerBar, -12, 0.7, 0.5, 2);
       }
-      if (barInSection >= 8)
-        arp(chord, first, 1, 0.15 + 0.3 * progress, 0.25 + 0.35 * progress);
+      // The arpeggio stirs from the first bar, so the chords' tails never
+      // hang alone, and grows through the section; it turns about a new
+      // note every other bar.
+      arp(chord, first, 1, 0.1 + 0.35 * progress, 0.12 + 0.48 * progress, stepsPerBar,
+          barInSection % 2 == 0 ? 81 : 76);
       if (barsLeft <= 4 && dropFollows)
         riser(first, 1, 0.4);
       break;
