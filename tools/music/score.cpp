@@ -224,11 +224,11 @@ private:
         steps, 69);
     // High and open here; at the drop they step down under the lead.
     pads(chord, first, 0.15 + 0.7 * progress, rise * 0.7, steps, 64);
-    // A soft kick until the last four bars, which leave it out, so that it
-    // lands again with the drop; the bass plucks two octaves up, its filter
+    // A soft kick, growing, until the last four bars, which leave it out, so
+    // that it lands again with the drop; the bass plucks two octaves up, its filter
     // opening, and the sub waits for the drop.
     if (barsLeft > 4)
-      kicks(first, 0.6);
+      kicks(first, 0.5 + 0.2 * progress);
     bassLine(chord, first, BassStyle::offbeat, 0.2 + 0.7 * progress, rise * 0.5, steps, 2);
     // The theme's call, teased through a filter that opens with the build.
     if (barInSection >= section.bars / 4)
