@@ -57,7 +57,7 @@ check "build rise" 1 100
 check "last half bar under its drop" 6 100
 check "bar to bar 8 similarity in drops" -1 0.75
 check "seconds one 4 Hz slice holds a quarter of 250-4000 Hz" 0 10
-check "longest held tone" 0 12
+check "longest held tone" 0 10
 check "loop join step" 0 6
 check_text "start key" "A minor"
 check_text "end key" "A minor"

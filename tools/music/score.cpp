@@ -158,9 +158,9 @@ private:
       }
       // The arpeggio stirs from the first bar, so the chords' tails never
       // hang alone, and grows through the section; it turns about a new
-      // note every other bar.
+      // note every bar, across the four-bar chords.
       arp(chord, first, 1, 0.1 + 0.35 * progress, 0.12 + 0.48 * progress, stepsPerBar,
-          barInSection % 2 == 0 ? 81 : 76);
+          std::array{81, 76, 72}[static_cast<std::size_t>(barInSection % 3)]);
       if (barsLeft <= 4 && dropFollows)
         riser(first, 1, 0.4);
       break;
