@@ -51,7 +51,7 @@ check_above "stem melody in drop 1" "stem pad in drop 1" 0
 check_above "stem bass in drop 1" "stem pad in drop 1" 0
 check "melody holds the strongest partial of 0.5-4 kHz" 40 100
 check "drop band 2-6 kHz" 4 100
-check "drop loudness movement p10-p90" 0.6 100
+check "drop loudness movement p10-p90" 0.8 100
 check "build start under its drop" 4 100
 check "build rise" 1 100
 check "last half bar under its drop" 6 100

@@ -259,7 +259,7 @@ private:
     const bool stripped = phrase == 1;
     if (!breath) {
       kicks(first, 1.0);
-      claps(first, stripped ? 0.6 : 1.0);
+      claps(first, stripped ? 0.45 : 1.0);
     }
     if (stripped)
       hats(first, 0.55, 1, false);
@@ -269,7 +269,7 @@ private:
     bassLine(chord, first, section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
              0.8 + 0.2 * (secondHalf ? 1 : 0),
              breath     ? 0.6
-             : stripped ? 0.8
+             : stripped ? 0.6
                         : 1.0);
     if (!stripped)
       pads(chord, first, 0.6, 0.7);
