@@ -150,12 +150,17 @@ private:
         themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
                  (barInSection % 2) * stepsPerBar, 12, 0.32, 0.5, 0);
       } else {
-        // The answer, low and slow, on the hollow voice; the arpeggio comes back.
-        themeBar(Voice::counter, chord, section, 4 + barInSection / 4, first, 4,
-                 (barInSection % 4) * stepsPerBar, -12, 0.8, 0.5, 0);
+        // The answer, then the call, low and at half speed on the hollow
+        // voice, long notes stepping to their upper neighbour halfway so
+        // that no tone hangs; the arpeggio comes back.
+        themeBar(Voice::counter, chord, section, 4 + barInSection / 2, first, 2,
+                 (barInSection % 2) * stepsPerBar, -12, 0.7, 0.5, 2);
       }
-      if (barInSection >= 8)
-        arp(chord, first, 1, 0.15 + 0.3 * progress, 0.25 + 0.35 * progress);
+      // The arpeggio stirs from the first bar, so the chords' tails never
+      // hang alone, and grows through the section; it turns about a new
+      // note every bar, across the four-bar chords.
+      arp(chord, first, 1, 0.1 + 0.35 * progress, 0.12 + 0.48 * progress, stepsPerBar,
+          std::array{81, 76, 72}[static_cast<std::size_t>(barInSection % 3)]);
       if (barsLeft <= 4 && dropFollows)
         riser(first, 1, 0.4);
       break;
@@ -182,7 +187,7 @@ private:
       shaker(first, 0.45);
       bassLine(chord, first, BassStyle::held, 0.35, 0.8);
       pads(chord, first, 0.6, 0.5);
-      counterLine(chord, first, 0.5, 12);
+      counterLine(chord, first, 0.42, 12, Voice::counter, 4);
       arp(chord, first, 1, 0.3, 0.25);
       break;
     case Part::outro: {
@@ -219,11 +224,11 @@ private:
         steps, 69);
     // High and open here; at the drop they step down under the lead.
     pads(chord, first, 0.15 + 0.7 * progress, rise * 0.7, steps, 64);
-    // A soft kick until the last four bars, which leave it out, so that it
-    // lands again with the drop; the bass plucks two octaves up, its filter
+    // A soft kick, growing, until the last four bars, which leave it out, so
+    // that it lands again with the drop; the bass plucks two octaves up, its filter
     // opening, and the sub waits for the drop.
     if (barsLeft > 4)
-      kicks(first, 0.6);
+      kicks(first, 0.5 + 0.2 * progress);
     bassLine(chord, first, BassStyle::offbeat, 0.2 + 0.7 * progress, rise * 0.5, steps, 2);
     // The theme's call, teased through a filter that opens with the build.
     if (barInSection >= section.bars / 4)
@@ -254,7 +259,7 @@ private:
     const bool stripped = phrase == 1;
     if (!breath) {
       kicks(first, 1.0);
-      claps(first, stripped ? 0.6 : 1.0);
+      claps(first, stripped ? 0.45 : 1.0);
     }
     if (stripped)
       hats(first, 0.55, 1, false);
@@ -264,7 +269,7 @@ private:
     bassLine(chord, first, section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
              0.8 + 0.2 * (secondHalf ? 1 : 0),
              breath     ? 0.6
-             : stripped ? 0.8
+             : stripped ? 0.6
                         : 1.0);
     if (!stripped)
       pads(chord, first, 0.6, 0.7);
@@ -347,11 +352,12 @@ private:
     }
   }
 
-  // Two notes a bar, chord tones that move by the smallest step they can.
+  // Chord tones, `notes` a bar, that move by the smallest step they can.
   void counterLine(const Chord& chord, int first, double velocity, int transpose,
-                   Voice voice = Voice::counter) {
-    for (const int half : {0, 8}) {
-      int target = nearestChordTone(chord, counterPitch_ + (half == 0 ? -1 : 2));
+                   Voice voice = Voice::counter, int notes = 2) {
+    const int length = stepsPerBar / notes;
+    for (int at = 0; at < stepsPerBar; at += length) {
+      int target = nearestChordTone(chord, counterPitch_ + ((at / length) % 2 == 0 ? -1 : 2));
       if (target == counterPitch_)
         target = nearestChordTone(chord, counterPitch_ + 3);
       // Folded back by an octave, so it stays a chord tone between G3 and B4.
@@ -360,7 +366,7 @@ private:
       while (target < 55)
         target += 12;
       counterPitch_ = target;
-      add(voice, first + half, 7, target + transpose, humanise(velocity), -0.3, 0.5);
+      add(voice, first + at, length - 1, target + transpose, humanise(velocity), -0.3, 0.5);
     }
   }
 
