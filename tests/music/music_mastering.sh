@@ -9,17 +9,8 @@ music=$2
 report=$("$report_tool" "$music") || { echo "FAIL: music-report failed"; exit 1; }
 echo "$report"
 
-value() { awk -F': ' -v key="$1" '$1 == key { split($2, v, " "); print v[1] }' <<<"$report"; }
-failures=0
-# NAME MIN MAX: the reported value lies in [MIN, MAX].
-check() {
-  local got
-  got=$(value "$1")
-  if [ -z "$got" ] || ! awk -v g="$got" -v lo="$2" -v hi="$3" 'BEGIN { exit !(g >= lo && g <= hi) }'; then
-    echo "FAIL: $1 is ${got:-missing}, not within [$2, $3]"
-    failures=$((failures + 1))
-  fi
-}
+measured=$report
+source "$(dirname "$0")/../report_checks.sh"
 check "length" 570 576
 check "integrated loudness" -12 -9
 check "loudness range" 5 100
@@ -32,7 +23,8 @@ check "side share below 150 Hz" 0 1
 # The picture still takes its colours from the music in every part of it.
 check "lowest factor median outside intro and outro" 0.25 40
 # DC offset of each channel under 0.001 of full scale.
-read -r dc_left dc_right <<<"$(value "dc offset") $(awk -F': ' '$1 == "dc offset" { split($2, v, " "); print v[2] }' <<<"$report")"
+dc_left=$(value "dc offset")
+dc_right=$(value "dc offset" 2)
 awk -v l="$dc_left" -v r="$dc_right" 'BEGIN { exit !(l != "" && r != "" && l < 0.001 && l > -0.001 && r < 0.001 && r > -0.001) }' ||
   { echo "FAIL: dc offset $dc_left $dc_right"; failures=$((failures + 1)); }
 [ "$failures" = 0 ] || exit 1

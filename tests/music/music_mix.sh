@@ -13,35 +13,8 @@ report=$("$report_tool" "$music") || { echo "FAIL: music-report failed"; exit 1;
 stems=$("$stems_tool") || { echo "FAIL: music-stems failed"; exit 1; }
 echo "$report"
 echo "$stems"
-all=$(printf '%s\n%s\n' "$report" "$stems")
-
-value() { awk -F': ' -v key="$1" '$1 == key { split($2, v, " "); print v[1] }' <<<"$all"; }
-failures=0
-# NAME MIN MAX: the reported value lies in [MIN, MAX].
-check() {
-  local got
-  got=$(value "$1")
-  if [ -z "$got" ] || ! awk -v g="$got" -v lo="$2" -v hi="$3" 'BEGIN { exit !(g >= lo && g <= hi) }'; then
-    echo "FAIL: $1 is ${got:-missing}, not within [$2, $3]"
-    failures=$((failures + 1))
-  fi
-}
-# NAME TEXT: the reported value reads TEXT.
-check_text() {
-  local got
-  got=$(awk -F': ' -v key="$1" '$1 == key { print $2 }' <<<"$all")
-  [ "$got" = "$2" ] || { echo "FAIL: $1 is '${got}', not '$2'"; failures=$((failures + 1)); }
-}
-# A B GAP: the value of A lies at least GAP above the value of B.
-check_above() {
-  local a b
-  a=$(value "$1")
-  b=$(value "$2")
-  if [ -z "$a" ] || [ -z "$b" ] || ! awk -v a="$a" -v b="$b" -v gap="$3" 'BEGIN { exit !(a - b >= gap) }'; then
-    echo "FAIL: $1 (${a:-missing}) is not $3 above $2 (${b:-missing})"
-    failures=$((failures + 1))
-  fi
-}
+measured=$(printf '%s\n%s\n' "$report" "$stems")
+source "$(dirname "$0")/../report_checks.sh"
 
 # Held near where the mix stands now; the aims are 3 dB of gain reduction, 2 LU of
 # movement and 8 s of held tone.

@@ -11,22 +11,13 @@ build=$2
 report=$(cd "$build" && "$report_tool" --fps 60) || { echo "FAIL: show-report failed"; exit 1; }
 echo "$report"
 
-# NAME OP BOUND: the first number after "NAME: " compares with BOUND (>= or <=).
-failures=0
-check() {
-  local got
-  got=$(awk -F': ' -v key="$1" '$1 == key { split($2, v, " "); print v[1] }' <<<"$report")
-  if [ -z "$got" ] || ! awk -v g="$got" -v op="$2" -v b="$3" \
-    'BEGIN { exit !(op == ">=" ? g >= b : g <= b) }'; then
-    echo "FAIL: $1 is ${got:-missing}, not $2 $3"
-    failures=$((failures + 1))
-  fi
-}
-check "band luminance median 30-540 s" ">=" 40
-check "brightest 10 s" ">=" 50
-check "darkest 10 s" ">=" 12
-check "darkest over brightest" "<=" 0.7
-check "beat pulse in drops" ">=" 0.4
-check "hue spread" ">=" 60
+measured=$report
+source "$(dirname "$0")/../report_checks.sh"
+check "band luminance median 30-540 s" 40 1e9
+check "brightest 10 s" 50 1e9
+check "darkest 10 s" 12 1e9
+check "darkest over brightest" 0 0.7
+check "beat pulse in drops" 0.4 1e9
+check "hue spread" 60 1e9
 [ "$failures" = 0 ] || exit 1
 echo "PASS: the show is bright, its sections distinct, its band pulsing and changing hue"
