@@ -82,40 +82,6 @@ TEST(FrameLight, GreyReadsItsLevelAndGreenWeighsMostBlueLeast) {
   EXPECT_NEAR(red + green + blue, 200.0, 1e-9);
 }
 
-// Half the band in one colour and half in another reads halfway between them.
-TEST(FrameLight, MixedRowsReadTheMeanOfTheirColours) {
-  std::mt19937 random(3);
-  for (int round = 0; round < 50; ++round) {
-    const auto colour = [&] { return static_cast<std::uint32_t>(random()) & 0x00FFFFFFu; };
-    const std::uint32_t a = colour(), b = colour();
-    Frame frame = noiseFrame(random);
-    paintRows(frame, isBandRow, a);
-    const FrameLight onlyA = measureFrame(frame.data());
-    paintRows(frame, isBandRow, b);
-    const FrameLight onlyB = measureFrame(frame.data());
-    for (int y = 102; y <= 378; y += 2)
-      for (int x = 0; x < frameWidth; x += 2)
-        frame[static_cast<std::size_t>(y) * frameWidth + static_cast<std::size_t>(x)] = a;
-    const FrameLight mixed = measureFrame(frame.data());
-    EXPECT_NEAR(mixed.band, (onlyA.band + onlyB.band) / 2, 1e-9);
-    EXPECT_NEAR(mixed.green, (onlyA.green + onlyB.green) / 2, 1e-9);
-  }
-}
-
-TEST(Tint, PrimariesSitWhereTheWheelPutsThemAndGreyHasNone) {
-  const struct {
-    double r, g, b, hue;
-  } colours[] = {{200, 0, 0, 0},     {200, 200, 0, 60}, {0, 200, 0, 120},
-                 {0, 200, 200, 180}, {0, 0, 200, 240},  {200, 0, 200, 300}};
-  for (const auto& c : colours) {
-    const auto tint = tintOf(c.r, c.g, c.b);
-    ASSERT_TRUE(tint.has_value());
-    EXPECT_NEAR(tint->hue, c.hue, 1e-9);
-    EXPECT_NEAR(tint->chroma, 200.0, 1e-9);
-  }
-  EXPECT_FALSE(tintOf(90, 90, 90).has_value());
-}
-
 // Adding grey changes neither hue nor chroma; scaling keeps the hue.
 TEST(Tint, HueIgnoresGreyAndLevel) {
   std::mt19937 random(11);

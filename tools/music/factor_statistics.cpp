@@ -41,3 +41,14 @@ void FactorCollector::clear() {
   green_.clear();
   blue_.clear();
 }
+
+std::vector<double> readingsIn(const std::vector<double>& series, std::int64_t hop,
+                               std::int64_t window, std::int64_t from, std::int64_t to) {
+  std::vector<double> readings;
+  for (std::size_t k = 0; k < series.size(); ++k) {
+    const auto end = static_cast<std::int64_t>(k + 1) * hop;
+    if (end - window >= from && end <= to && std::isfinite(series[k]))
+      readings.push_back(series[k]);
+  }
+  return readings;
+}

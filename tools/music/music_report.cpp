@@ -121,18 +121,6 @@ bool decode(const char* path, Track& track) {
   return true;
 }
 
-// Readings of a loudness series (one every hop frames) that lie wholly in [from, to).
-std::vector<double> readingsIn(const std::vector<double>& series, std::int64_t hop,
-                               std::int64_t window, std::int64_t from, std::int64_t to) {
-  std::vector<double> readings;
-  for (std::size_t k = 0; k < series.size(); ++k) {
-    const auto end = static_cast<std::int64_t>(k + 1) * hop;
-    if (end - window >= from && end <= to && std::isfinite(series[k]))
-      readings.push_back(series[k]);
-  }
-  return readings;
-}
-
 double spreadOf(const std::vector<double>& values) {
   std::vector<float> narrowed(values.begin(), values.end());
   return percentile(narrowed, 0.9) - percentile(narrowed, 0.1);

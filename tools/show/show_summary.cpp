@@ -50,14 +50,10 @@ double meanColourHue(std::span<const FrameLight> frames) {
 // The median reading whose 3 s window lies inside [start, end).
 double medianLoudness(const std::vector<double>& shortTerm, std::int64_t hop, std::int64_t start,
                       std::int64_t end, std::uint32_t rate) {
-  std::vector<float> readings;
-  for (std::size_t k = 0; k < shortTerm.size(); ++k) {
-    const auto readingEnd = static_cast<std::int64_t>(k + 1) * hop;
-    if (readingEnd - 3 * static_cast<std::int64_t>(rate) >= start && readingEnd <= end &&
-        std::isfinite(shortTerm[k]))
-      readings.push_back(static_cast<float>(shortTerm[k]));
-  }
-  return readings.empty() ? -HUGE_VAL : percentile(readings, 0.5);
+  const std::vector<double> readings =
+      readingsIn(shortTerm, hop, 3 * static_cast<std::int64_t>(rate), start, end);
+  return readings.empty() ? -HUGE_VAL
+                          : percentile(std::vector<float>(readings.begin(), readings.end()), 0.5);
 }
 
 } // namespace
