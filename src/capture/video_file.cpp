@@ -2,15 +2,11 @@
 // nearest-neighbour scaling and colour conversion (libswscale), sample
 // format conversion (libswresample) and interleaved muxing (libavformat).
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
+#include "capture/ffmpeg_owners.h"
 #include "capture/video_file.h"
 #include "effect/pixel.h"
 
@@ -24,9 +20,7 @@ constexpr int fallbackAudioFrame = 4096;
 constexpr int sourceStride = frameWidth * 4;
 
 [[noreturn]] void fail(const std::string& what, int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  throw VideoFileError(what + ": " + text);
+  throw VideoFileError(what + ": " + ffmpeg::errorText(code));
 }
 
 int check(int code, const char* what) {
@@ -41,35 +35,6 @@ template <typename T> T* need(T* object, const char* what) {
   return object;
 }
 
-struct OutputDeleter {
-  void operator()(AVFormatContext* format) const {
-    if (format->pb != nullptr)
-      avio_closep(&format->pb);
-    avformat_free_context(format);
-  }
-};
-struct CodecDeleter {
-  void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerDeleter {
-  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
-struct ResamplerDeleter {
-  void operator()(SwrContext* resampler) const { swr_free(&resampler); }
-};
-struct FifoDeleter {
-  void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
-};
-struct DictionaryDeleter {
-  void operator()(AVDictionary* options) const { av_dict_free(&options); }
-};
-
 const char* containerName(Container container) {
   return container == Container::mp4 ? "mp4" : "matroska";
 }
@@ -79,18 +44,18 @@ const char* containerName(Container container) {
 // Declared in start-up order, so they go in reverse: encoders and converters
 // before the file they write to.
 struct VideoFile::State {
-  std::unique_ptr<AVFormatContext, OutputDeleter> output;
+  ffmpeg::Output output;
   AVStream* videoStream = nullptr;
   AVStream* audioStream = nullptr;
-  std::unique_ptr<AVCodecContext, CodecDeleter> video;
-  std::unique_ptr<AVCodecContext, CodecDeleter> audio;
-  std::unique_ptr<SwsContext, ScalerDeleter> scaler;
-  std::unique_ptr<SwrContext, ResamplerDeleter> resampler;
-  std::unique_ptr<AVAudioFifo, FifoDeleter> pendingSound;
-  std::unique_ptr<AVFrame, FrameDeleter> picture;
-  std::unique_ptr<AVFrame, FrameDeleter> sound;
-  std::unique_ptr<AVFrame, FrameDeleter> converted;
-  std::unique_ptr<AVPacket, PacketDeleter> packet;
+  ffmpeg::Codec video;
+  ffmpeg::Codec audio;
+  ffmpeg::Scaler scaler;
+  ffmpeg::Resampler resampler;
+  ffmpeg::Fifo pendingSound;
+  ffmpeg::Frame picture;
+  ffmpeg::Frame sound;
+  ffmpeg::Frame converted;
+  ffmpeg::Packet packet;
   int audioFrameSize = 0;
   std::int64_t nextPicture = 0;
   std::int64_t nextSample = 0;
@@ -146,7 +111,7 @@ void VideoFile::State::openVideo(const VideoSettings& settings) {
     av_dict_set(&rawOptions, "preset", settings.preset.c_str(), 0);
     av_dict_set(&rawOptions, "crf", std::to_string(settings.crf).c_str(), 0);
   }
-  std::unique_ptr<AVDictionary, DictionaryDeleter> options(rawOptions);
+  ffmpeg::Dictionary options(rawOptions);
   AVDictionary* passed = options.release();
   const int opened = avcodec_open2(&codec, encoder, &passed);
   options.reset(passed);

@@ -1,47 +1,24 @@
 #include "decoded_media.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/pixdesc.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include <memory>
 #include <stdexcept>
 
+#include "capture/ffmpeg_owners.h"
+
 namespace {
 
 void check(int code, const std::string& what) {
   if (code < 0) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    throw std::runtime_error(what + ": " + text);
+    throw std::runtime_error(what + ": " + ffmpeg::errorText(code));
   }
 }
 
-struct InputDeleter {
-  void operator()(AVFormatContext* input) const { avformat_close_input(&input); }
-};
-struct CodecDeleter {
-  void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
-struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerDeleter {
-  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
-struct ResamplerDeleter {
-  void operator()(SwrContext* resampler) const { swr_free(&resampler); }
-};
-
-using Codec = std::unique_ptr<AVCodecContext, CodecDeleter>;
+using ffmpeg::Codec;
 
 Codec openDecoder(const AVStream* stream) {
   const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -75,7 +52,7 @@ public:
   }
 
   DecodedMedia run() {
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    ffmpeg::Packet packet(av_packet_alloc());
     while (av_read_frame(input_.get(), packet.get()) >= 0) {
       if (packet->stream_index == videoIndex_)
         decode(video_.get(), packet.get());
@@ -99,7 +76,7 @@ private:
 
   void decode(AVCodecContext* codec, const AVPacket* packet) {
     check(avcodec_send_packet(codec, packet), "decode");
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+    ffmpeg::Frame frame(av_frame_alloc());
     for (;;) {
       const int got = avcodec_receive_frame(codec, frame.get());
       if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
@@ -159,13 +136,13 @@ private:
 
   bool keepPictures_;
   std::size_t maxSoundFrames_;
-  std::unique_ptr<AVFormatContext, InputDeleter> input_;
+  ffmpeg::Input input_;
   int videoIndex_ = -1;
   int audioIndex_ = -1;
   Codec video_;
   Codec audio_;
-  std::unique_ptr<SwsContext, ScalerDeleter> scaler_;
-  std::unique_ptr<SwrContext, ResamplerDeleter> resampler_;
+  ffmpeg::Scaler scaler_;
+  ffmpeg::Resampler resampler_;
   DecodedMedia media_;
 };
 
