@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "command_line/whole_number.h"
 #include "driver/frame_loop.h"
 
 namespace {
@@ -13,26 +14,10 @@ constexpr int maxFps = 240;
 constexpr int maxScale = 4;
 constexpr int maxCrf = 51;
 
-// Decimal digits only: no sign, no spaces, no overflow.
-std::optional<std::uint64_t> parseWhole(std::string_view text, std::uint64_t limit) {
-  if (text.empty())
-    return std::nullopt;
-  std::uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9')
-      return std::nullopt;
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (digit > limit || value > (limit - digit) / 10)
-      return std::nullopt;
-    value = value * 10 + digit;
-  }
-  return value;
-}
-
 // Seconds with up to three decimals, as milliseconds.
 std::optional<std::uint64_t> parseSeconds(std::string_view text) {
   const std::size_t point = text.find('.');
-  const auto whole = parseWhole(text.substr(0, point), showDuration);
+  const auto whole = parseWholeNumber(text.substr(0, point), showDuration);
   if (!whole)
     return std::nullopt;
   std::uint64_t fraction = 0;
@@ -40,7 +25,7 @@ std::optional<std::uint64_t> parseSeconds(std::string_view text) {
     const std::string_view decimals = text.substr(point + 1);
     if (decimals.empty() || decimals.size() > 3)
       return std::nullopt;
-    const auto digits = parseWhole(decimals, 999);
+    const auto digits = parseWholeNumber(decimals, 999);
     if (!digits)
       return std::nullopt;
     fraction = *digits;
@@ -108,12 +93,12 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
     if (option == "--out") {
       arguments.outputPath = value;
     } else if (option == "--fps") {
-      const auto fps = parseWhole(value, maxFps);
+      const auto fps = parseWholeNumber(value, maxFps);
       if (!fps || *fps == 0)
         return fail("--fps needs a whole number 1..240");
       arguments.fps = static_cast<int>(*fps);
     } else if (option == "--start") {
-      const auto start = parseWhole(value, showDuration - 1);
+      const auto start = parseWholeNumber(value, showDuration - 1);
       if (!start)
         return fail("--start needs milliseconds 0..572999");
       arguments.startMs = static_cast<std::uint32_t>(*start);
@@ -123,12 +108,12 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
         return fail("--seconds needs seconds above 0 and up to 573, with at most three decimals");
       arguments.spanMs = static_cast<std::uint32_t>(*span);
     } else if (option == "--scale") {
-      const auto scale = parseWhole(value, maxScale);
+      const auto scale = parseWholeNumber(value, maxScale);
       if (!scale || *scale == 0)
         return fail("--scale needs a whole number 1..4");
       arguments.video.scale = static_cast<int>(*scale);
     } else {
-      const auto crf = parseWhole(value, maxCrf);
+      const auto crf = parseWholeNumber(value, maxCrf);
       if (!crf)
         return fail("--quality needs a whole number 0..51 (lower is better)");
       arguments.video.crf = static_cast<int>(*crf);

@@ -4,26 +4,9 @@
 #include <limits>
 #include <string_view>
 
-namespace {
+#include "command_line/whole_number.h"
 
-// Decimal digits only: no sign, no spaces, no overflow.
-std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t limit) {
-  if (text.empty()) {
-    return std::nullopt;
-  }
-  std::uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') {
-      return std::nullopt;
-    }
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (limit - digit) / 10) {
-      return std::nullopt;
-    }
-    value = value * 10 + digit;
-  }
-  return value;
-}
+namespace {
 
 // A whole argument as a 32-bit float; nan and inf are accepted, and values
 // beyond the float range round as strtof rounds them.
@@ -69,7 +52,7 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
       if (!once(haveFrame)) {
         return fail("--frame given twice");
       }
-      const auto frame = parseUnsigned(argv[++i], std::numeric_limits<std::uint64_t>::max());
+      const auto frame = parseWholeNumber(argv[++i], std::numeric_limits<std::uint64_t>::max());
       if (!frame || *frame == 0) {
         return fail("--frame needs a whole number of at least 1");
       }
@@ -78,7 +61,7 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
       if (!once(haveElapsed)) {
         return fail("--elapsed given twice");
       }
-      const auto elapsed = parseUnsigned(argv[++i], std::numeric_limits<std::uint32_t>::max());
+      const auto elapsed = parseWholeNumber(argv[++i], std::numeric_limits<std::uint32_t>::max());
       if (!elapsed) {
         return fail("--elapsed needs milliseconds 0..4294967295");
       }
