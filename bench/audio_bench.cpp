@@ -16,6 +16,7 @@
 #include "audio/bass.h"
 #include "audio/spectrum_analyser.h"
 #include "audio/vorbis_loop_decoder.h"
+#include "driver/show_timing.h"
 #include "music/vorbis_writer.h"
 
 namespace {
@@ -24,7 +25,7 @@ std::vector<float> toneFrames(std::size_t frames) {
   std::vector<float> out(2 * frames);
   for (std::size_t i = 0; i < frames; ++i)
     out[2 * i] = out[2 * i + 1] = static_cast<float>(
-        0.5 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / 44100.0));
+        0.5 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / outputFrequency));
   return out;
 }
 
@@ -33,8 +34,8 @@ void spectrumRequest(benchmark::State& state) {
   const std::string file = (std::filesystem::temp_directory_path() /
                             ("vsf-audio-bench-" + std::to_string(getpid()) + ".ogg"))
                                .string();
-  writeVorbisFile(file, toneFrames(44100), 2, 44100);
-  if (!BASS_Init(-1, 44100, 0, nullptr)) {
+  writeVorbisFile(file, toneFrames(outputFrequency), 2, outputFrequency);
+  if (!BASS_Init(-1, outputFrequency, 0, nullptr)) {
     state.SkipWithError("no audio output");
     return;
   }
@@ -71,7 +72,7 @@ void musicOpen(benchmark::State& state) {
   const std::string file = (std::filesystem::temp_directory_path() /
                             ("vsf-open-bench-" + std::to_string(getpid()) + ".ogg"))
                                .string();
-  writeVorbisFile(file, toneFrames(44100 * 30), 2, 44100);
+  writeVorbisFile(file, toneFrames(outputFrequency * 30), 2, outputFrequency);
   const std::uintmax_t musicBytes = std::filesystem::file_size(file);
   if (tailBytes > 0) {
     std::FILE* out = std::fopen(file.c_str(), "ab");
@@ -82,7 +83,7 @@ void musicOpen(benchmark::State& state) {
   }
   for (auto _ : state) {
     DecoderError error = DecoderError::none;
-    auto decoder = VorbisLoopDecoder::open(file.c_str(), 44100, error);
+    auto decoder = VorbisLoopDecoder::open(file.c_str(), outputFrequency, error);
     if (!decoder) {
       state.SkipWithError("the music did not open");
       break;

@@ -13,12 +13,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "driver/show_timing.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr int spanSeconds = 20;
-constexpr int fps = 60;
+constexpr int fps = showFrameRate;
 
 double seconds(const timeval& time) {
   return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;

@@ -6,13 +6,18 @@
 #include <string_view>
 
 #include "command_line/whole_number.h"
-#include "driver/frame_loop.h"
+#include "driver/show_timing.h"
 
 namespace {
 
 constexpr int maxFps = 240;
 constexpr int maxScale = 4;
 constexpr int maxCrf = 51;
+
+// The show's end in whole seconds, for messages.
+std::string showEndSeconds() {
+  return std::to_string(showDuration / 1000);
+}
 
 // Seconds with up to three decimals, as milliseconds.
 std::optional<std::uint64_t> parseSeconds(std::string_view text) {
@@ -100,12 +105,13 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
     } else if (option == "--start") {
       const auto start = parseWholeNumber(value, showDuration - 1);
       if (!start)
-        return fail("--start needs milliseconds 0..572999");
+        return fail("--start needs milliseconds 0.." + std::to_string(showDuration - 1));
       arguments.startMs = static_cast<std::uint32_t>(*start);
     } else if (option == "--seconds") {
       const auto span = parseSeconds(value);
       if (!span || *span == 0 || *span > showDuration)
-        return fail("--seconds needs seconds above 0 and up to 573, with at most three decimals");
+        return fail("--seconds needs seconds above 0 and up to " + showEndSeconds() +
+                    ", with at most three decimals");
       arguments.spanMs = static_cast<std::uint32_t>(*span);
     } else if (option == "--scale") {
       const auto scale = parseWholeNumber(value, maxScale);
@@ -136,7 +142,7 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
   if (!haveSeconds)
     arguments.spanMs = showDuration - arguments.startMs;
   if (static_cast<std::uint64_t>(arguments.startMs) + arguments.spanMs > showDuration)
-    return fail("--start and --seconds must end by the show's end at 573 s");
+    return fail("--start and --seconds must end by the show's end at " + showEndSeconds() + " s");
   if (capturePlanFor(arguments, 1).frameCount == 0)
     return fail("no frame falls between --start and the end of --seconds");
   return arguments;

@@ -7,6 +7,7 @@
 
 #include "capture/capture_session.h"
 #include "capture/video_file.h"
+#include "driver/show_timing.h"
 
 constexpr const char* captureUsage =
     "usage: velvetstaticfog-capture --out FILE [--fps N] [--start MS] [--seconds S] [--scale K] "
@@ -14,9 +15,9 @@ constexpr const char* captureUsage =
 
 struct CaptureArguments {
   std::string outputPath;
-  int fps = 60;
+  int fps = showFrameRate;
   std::uint32_t startMs = 0;
-  std::uint32_t spanMs = 573000; // the whole show
+  std::uint32_t spanMs = showDuration; // the whole show
   bool force = false;
   VideoSettings video;      // container from the file's extension
   bool showHelp = false;    // --help: print the usage and do nothing else

@@ -14,13 +14,14 @@
 
 #include "audio/music_timeline.h"
 #include "capture/frame_sink.h"
+#include "driver/show_timing.h"
 #include "platform/win_types.h"
 
 struct CapturePlan {
-  int fps = 60;
+  int fps = showFrameRate;
   std::uint64_t firstFrame = 0;
   std::uint64_t frameCount = 0;
-  std::uint32_t sampleRate = 44100;
+  std::uint32_t sampleRate = outputFrequency;
 };
 
 class CaptureSession {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "capture/frame_sink.h"
+#include "driver/show_timing.h"
 
 enum class Container { mp4, matroska };
 
@@ -18,10 +19,10 @@ struct VideoSettings {
   Container container = Container::mp4;
   bool lossless = false; // FFV1 + FLAC, Matroska only
   int scale = 2;         // every show pixel becomes a scale x scale block
-  int fps = 60;
+  int fps = showFrameRate;
   int crf = 18;                     // x264's constant rate factor
   std::string preset = "ultrafast"; // x264's speed preset
-  int sampleRate = 44100;
+  int sampleRate = static_cast<int>(outputFrequency);
 };
 
 // Carries FFmpeg's own error text.

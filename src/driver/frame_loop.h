@@ -2,6 +2,7 @@
 
 #include "audio/bass.h"
 #include "display/ptc.h"
+#include "driver/show_timing.h"
 
 struct EffectState;
 
@@ -10,8 +11,6 @@ enum class FrameLoopExit {
   timeLimit,  // past the running time, without loop
   keyPending, // a key already waiting at the top of a frame
 };
-
-constexpr DWORD showDuration = 573000; // ms
 
 // Draws `effect`'s frames back to back until one of the three exits.
 FrameLoopExit runFrameLoop(ptc::Console& console, ptc::Surface& surface, HSTREAM stream,

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "driver/show_timing.h"
 #include "effect/effect_state.h"
 #include "platform/win_types.h"
 
 // Looked up in the current directory.
 inline constexpr char musicFileName[] = "qx-731_030321_4_tessellated.ogg";
-// The rate the music is played, and captured, at.
-inline constexpr DWORD outputFrequency = 44100;
 
 // The show's effect: its pictures, noise, generator, factors and counters.
 extern EffectState showEffect;

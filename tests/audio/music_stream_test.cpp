@@ -83,7 +83,7 @@ TEST_F(MusicStreamOnDevice, AToneBurstShowsNoEarlierThanHeardAndAtMost25msLater)
 }
 
 TEST_F(MusicStreamOnDevice, WhenTheDeviceStopsTheSpectrumHoldsStill) {
-  start(folder.writeOgg("tone.ogg", sineFrames(binFrequency(10), 0.125, 44100)));
+  start(folder.writeOgg("tone.ogg", sineFrames(binFrequency(10), 0.125, testRate)));
   std::this_thread::sleep_for(100ms);
   device->setRunning(false); // as when the device goes away: no more callbacks
   const std::uint64_t handed = stream->framesHandedOver();

@@ -5,9 +5,11 @@
 #include <limits>
 #include <random>
 
+#include "driver/show_timing.h"
+
 namespace {
 
-constexpr std::uint32_t rate = 44100;
+constexpr std::uint32_t rate = outputFrequency;
 
 std::uint32_t framesOf(double seconds) {
   return static_cast<std::uint32_t>(std::lround(seconds * rate));

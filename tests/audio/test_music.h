@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-inline constexpr long testRate = 44100;
+#include "driver/show_timing.h"
+
+// The show's own rate.
+inline constexpr long testRate = outputFrequency;
 inline constexpr std::size_t transformSize = 1024;
 
 // Centre frequency of spectrum bin k.

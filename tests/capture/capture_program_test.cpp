@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "decoded_media.h"
+#include "driver/show_timing.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr const char* musicName = "qx-731_030321_4_tessellated.ogg";
 constexpr int usageExit = 2;
 constexpr int failedExit = 1;
 constexpr std::size_t showPixels = 640u * 480u;
-constexpr int sampleRate = 44100;
+constexpr int sampleRate = static_cast<int>(outputFrequency);
 
 std::string readFile(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -465,7 +466,7 @@ TEST_F(CaptureProgramTest, InterruptedCaptureLeavesAPlayableFile) {
     EXPECT_EQ(media.width, 1280);
     EXPECT_EQ(media.height, 960);
     EXPECT_GT(media.pictureCount, 0u);
-    const double pictureSeconds = static_cast<double>(media.pictureCount) / 60.0;
+    const double pictureSeconds = static_cast<double>(media.pictureCount) / showFrameRate;
     const double soundSeconds = static_cast<double>(media.sound.size() / 2) / sampleRate;
     // AAC comes in blocks of 1024 frames, plus the encoder's priming block.
     EXPECT_NEAR(soundSeconds, pictureSeconds, 2 * 1024.0 / sampleRate);

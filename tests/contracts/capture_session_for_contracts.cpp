@@ -15,7 +15,7 @@ public:
 
 DiscardingSink sink;
 std::uint32_t randomState = 1;
-CaptureSession session(CapturePlan{60, 0, 1u << 30, 44100}, sink, randomState);
+CaptureSession session(CapturePlan{showFrameRate, 0, 1u << 30, outputFrequency}, sink, randomState);
 const bool installed = (setCaptureSession(&session), true);
 
 } // namespace

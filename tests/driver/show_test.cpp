@@ -22,15 +22,15 @@ TEST_F(ShowTest, StartsUpInOrderAndEndsOnEscape) {
 
   EXPECT_EQ(runShow(nullptr), 0);
 
-  const Calls expected = {"BASS_GetVersion", "BASS_Init(-1,44100,0)",
-                          "BASS_StreamCreateFile(0,0,0,0)", "DialogBoxParamA(101)", "Console",
-                          "Console.option", "Console.option", "Console.open", "Surface",
-                          "BASS_Start", "BASS_StreamPlay(1,0,4)",
-                          // the one frame
-                          "Console.key", "Surface.lock", "Surface.unlock", "Surface.copy",
-                          "Console.update", "Console.key", "Console.read",
-                          // the Escape exit
-                          "Console.close", "BASS_Stop", "BASS_Free", "~Surface", "~Console"};
+  const Calls expected = {
+      "BASS_GetVersion", "BASS_Init(-1," + std::to_string(outputFrequency) + ",0)",
+      "BASS_StreamCreateFile(0,0,0,0)", "DialogBoxParamA(101)", "Console", "Console.option",
+      "Console.option", "Console.open", "Surface", "BASS_Start", "BASS_StreamPlay(1,0,4)",
+      // the one frame
+      "Console.key", "Surface.lock", "Surface.unlock", "Surface.copy", "Console.update",
+      "Console.key", "Console.read",
+      // the Escape exit
+      "Console.close", "BASS_Stop", "BASS_Free", "~Surface", "~Console"};
   EXPECT_EQ(log(), expected);
   EXPECT_EQ(fake::display().options, (Calls{"fullscreen output", "hide cursor"}));
   EXPECT_EQ(fake::display().title, "velvetstaticfog_1");

@@ -93,7 +93,7 @@ TEST(ScoreTest, EveryNoteStartsAndEndsOnTheSwungGrid) {
   const Score& score = piece();
   // 296 bars at 124 BPM, the show's 573 seconds.
   EXPECT_EQ(score.frames, stepStart(296 * stepsPerBar));
-  EXPECT_NEAR(static_cast<double>(score.frames) / 44100.0, 572.9, 0.1);
+  EXPECT_NEAR(static_cast<double>(score.frames) / outputFrequency, 572.9, 0.1);
   for (const Note& n : score.notes) {
     ASSERT_GE(stepAt(n.start), 0) << n.start;
     ASSERT_GE(stepAt(n.start + n.length), 0) << n.start << " + " << n.length;

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "driver/show_timing.h"
 #include "effect/pixel.h"
 #include "show/frame_light.h"
 #include "show/series_statistics.h"
@@ -205,12 +206,13 @@ TEST(ShowSummary, SectionsAndTheSettledSpanTakeTheirOwnFrames) {
   const std::vector<SectionSpan> spans = {{"intro", 0, 100000},
                                           {"drop", 100000, 250000},
                                           {"breakdown", 250000, 400000},
-                                          {"drop", 400000, 573000}};
+                                          {"drop", 400000, showDuration}};
   const std::vector<double> levels = {30.0, 60.0, 20.0, 50.0};
   ShowRun run;
   run.fps = 10;
   std::mt19937 random(4);
-  for (std::uint64_t n = 0; n < 5730; ++n) {
+  constexpr std::size_t frames = showDuration / 100;
+  for (std::uint64_t n = 0; n < frames; ++n) {
     const std::uint64_t ms = n * 100;
     std::size_t s = 0;
     while (ms >= static_cast<std::uint64_t>(spans[s].end))
@@ -231,7 +233,7 @@ TEST(ShowSummary, SectionsAndTheSettledSpanTakeTheirOwnFrames) {
     run.frames.push_back(FrameLight{band, band / 10, drop ? band + 5 : band, drop ? band : band + 5,
                                     drop ? band + 5 : band});
   }
-  const std::vector<double> shortTerm(5730, -12.0);
+  const std::vector<double> shortTerm(frames, -12.0);
   const ShowFigures show = summariseShow(run, spans, rate, shortTerm, 100);
 
   ASSERT_EQ(show.sections.size(), spans.size());

@@ -35,7 +35,7 @@
 
 namespace {
 
-constexpr double framesPerSecond = 60.0;
+constexpr double framesPerSecond = showFrameRate;
 
 // The colour factors one section gives, frame by frame, and where its beats fall.
 class SectionFactors {
@@ -131,7 +131,7 @@ int report(const char* path) {
   if (!decode(path, track))
     return 1;
   const long rate = track.rate;
-  const double rateScale = static_cast<double>(rate) / 44100.0;
+  const double rateScale = static_cast<double>(rate) / outputFrequency;
   const auto frames = static_cast<std::int64_t>(track.mono.size());
   LoudnessMeter loudness(2, static_cast<unsigned long>(rate));
   SpectralBalance balance(static_cast<double>(rate)), dropBalance(static_cast<double>(rate));

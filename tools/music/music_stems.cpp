@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr std::int64_t prerollFrames = 4 * 44100;
+constexpr std::int64_t prerollFrames = 4 * std::int64_t{outputFrequency};
 constexpr std::size_t stepWindow = 2048;
 
 struct Part {
@@ -70,7 +70,7 @@ std::vector<float> renderSpan(const Score& score, std::int64_t from, std::int64_
 }
 
 double loudnessOf(const std::vector<float>& stereo) {
-  LoudnessMeter meter(2, 44100);
+  LoudnessMeter meter(2, outputFrequency);
   meter.add(stereo.data(), stereo.size() / 2);
   return meter.integrated();
 }
@@ -103,8 +103,8 @@ public:
   }
 
 private:
-  static constexpr std::size_t low = 500 * stepWindow / 44100 + 1;
-  static constexpr std::size_t high = 4000 * stepWindow / 44100;
+  static constexpr std::size_t low = 500 * stepWindow / outputFrequency + 1;
+  static constexpr std::size_t high = 4000 * stepWindow / outputFrequency;
   kiss_fftr_cfg config_;
 };
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "driver/show_timing.h"
+
 enum class Voice {
   kick,
   clap,
@@ -44,7 +46,7 @@ struct Score {
 
 inline constexpr double beatsPerMinute = 124.0;
 // A sixteenth note in frames; positions are rounded from it, never accumulated.
-inline constexpr double stepFrames = 44100.0 * 60.0 / beatsPerMinute / 4.0;
+inline constexpr double stepFrames = outputFrequency * 60.0 / beatsPerMinute / 4.0;
 inline constexpr int stepsPerBar = 16;
 // The off sixteenths lag by this share of a step: a light swing.
 inline constexpr double swing = 0.08;

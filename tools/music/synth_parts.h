@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <numbers>
 
-inline constexpr double sampleRate = 44100.0;
+#include "driver/show_timing.h"
+
+inline constexpr double sampleRate = outputFrequency;
 
 // SplitMix64: the whole piece follows from one integer seed, never from the clock.
 class Random {

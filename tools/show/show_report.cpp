@@ -28,7 +28,7 @@ constexpr int failedExit = 1;
 constexpr int highestFps = 240;
 
 struct ReportArguments {
-  int fps = 60;
+  int fps = showFrameRate;
   std::string csvPath;
 };
 

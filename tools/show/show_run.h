@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "driver/show_timing.h"
 #include "show/frame_light.h"
 
 class LoudnessMeter;
 
 struct ShowRun {
-  int fps = 60;
+  int fps = showFrameRate;
   std::vector<FrameLight> frames; // frame n drawn at n x 1000 / fps ms (rounded down)
 };
 
