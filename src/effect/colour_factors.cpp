@@ -4,18 +4,20 @@ namespace {
 
 // Widened before any arithmetic so every sum is formed in double precision,
 // left to right.
-double bin(const float* spectrum, int index) {
+double bin(const float* spectrum, std::size_t index) {
   return static_cast<double>(spectrum[index]);
 }
 
 } // namespace
 
 ColourFactors computeColourFactors(const float* spectrum) {
-  const double red = bin(spectrum, 10) + bin(spectrum, 1) - bin(spectrum, 50) + bin(spectrum, 500);
-  const double green = (bin(spectrum, 20) + bin(spectrum, 10)) * 0.5 + bin(spectrum, 1) -
-                       bin(spectrum, 150) + bin(spectrum, 500);
-  const double blue =
-      bin(spectrum, 10) + bin(spectrum, 1) - bin(spectrum, 100) + bin(spectrum, 500);
+  const double deep = bin(spectrum, deepBin);
+  const double low = bin(spectrum, lowBin);
+  const double air = bin(spectrum, airBin);
+  const double red = low + deep - bin(spectrum, redCutBin) + air;
+  const double green =
+      (bin(spectrum, lowMidBin) + low) * 0.5 + deep - bin(spectrum, greenCutBin) + air;
+  const double blue = low + deep - bin(spectrum, blueCutBin) + air;
   // Sums beyond the float range become infinities (IEEE narrowing), which the
   // composition turns into black samples.
   return ColourFactors{static_cast<float>(red), static_cast<float>(green),

@@ -1,5 +1,6 @@
 #include "show_fixture.h"
 
+#include "colour_bin_levels.h"
 #include "effect/colour_factors.h"
 #include "effect/frame_composition.h"
 
@@ -18,7 +19,7 @@ void scriptElapsed(std::initializer_list<DWORD> elapsed) {
 } // namespace
 
 TEST_F(ShowTest, RunsOneMoreFrameAtExactlyTheTimeLimit) {
-  scriptElapsed({572999, 573000, 573001, 600000});
+  scriptElapsed({showDuration - 1, showDuration, showDuration + 1, 600000});
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -30,7 +31,7 @@ TEST_F(ShowTest, RunsOneMoreFrameAtExactlyTheTimeLimit) {
 
 TEST_F(ShowTest, LoopRunsPastTheTimeLimitUntilAKey) {
   fake::platform().dialogCommands = {1002, IDOK};
-  scriptElapsed({0, 573001, 1000000, 4000000});
+  scriptElapsed({0, showDuration + 1, 1000000, 4000000});
   pressAfterFrame(4, 27);
 
   EXPECT_EQ(runShow(nullptr), 0);
@@ -90,13 +91,7 @@ TEST_F(ShowTest, KeyPendingAtTheTopOfAFrameEndsWithoutClosing) {
 TEST_F(ShowTest, FactorsAndCountersFollowTheSpectrumAndTheClock) {
   fake::audio().spectrum = [](float* s) {
     std::fill(s, s + 512, 0.0f);
-    s[1] = 0.5f;
-    s[10] = 0.25f;
-    s[20] = 1.0f;
-    s[50] = 0.125f;
-    s[100] = 2.0f;
-    s[150] = 0.75f;
-    s[500] = 0.0625f;
+    setColourBins(s, {0.5f, 0.25f, 1.0f, 0.125f, 2.0f, 0.75f, 0.0625f});
     return true;
   };
   scriptElapsed({31000});

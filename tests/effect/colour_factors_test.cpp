@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "colour_bin_levels.h"
 #include "effect/colour_factors.h"
 
 namespace {
@@ -21,13 +22,7 @@ TEST(ColourFactorsTest, SilenceGivesZero) {
 TEST(ColourFactorsTest, ReadsOnlyTheirBins) {
   Spectrum spectrum;
   spectrum.fill(1000.0f);
-  spectrum[1] = 1.0f;
-  spectrum[10] = 2.0f;
-  spectrum[20] = 4.0f;
-  spectrum[50] = 8.0f;
-  spectrum[100] = 16.0f;
-  spectrum[150] = 32.0f;
-  spectrum[500] = 64.0f;
+  setColourBins(spectrum.data(), {1.0f, 2.0f, 4.0f, 8.0f, 16.0f, 32.0f, 64.0f});
   const ColourFactors factors = computeColourFactors(spectrum.data());
   EXPECT_EQ(factors.redFactor, 59.0f);   // 2 + 1 - 8 + 64
   EXPECT_EQ(factors.greenFactor, 36.0f); // (4 + 2) * 0.5 + 1 - 32 + 64
@@ -36,10 +31,8 @@ TEST(ColourFactorsTest, ReadsOnlyTheirBins) {
 
 TEST(ColourFactorsTest, MayBeNegative) {
   Spectrum spectrum{};
-  spectrum[1] = 0.25f;
-  spectrum[50] = 1.5f;
-  spectrum[100] = 0.5f;
-  spectrum[150] = 3.0f;
+  setColourBins(spectrum.data(),
+                {.deep = 0.25f, .redCut = 1.5f, .blueCut = 0.5f, .greenCut = 3.0f});
   const ColourFactors factors = computeColourFactors(spectrum.data());
   EXPECT_EQ(factors.redFactor, -1.25f);
   EXPECT_EQ(factors.greenFactor, -2.75f);
@@ -49,12 +42,7 @@ TEST(ColourFactorsTest, MayBeNegative) {
 TEST(ColourFactorsTest, SumsInDoublePrecision) {
   // In single precision 1e8 + 1 rounds back to 1e8 and the sum would be 0.
   Spectrum spectrum{};
-  spectrum[10] = 1e8f;
-  spectrum[1] = 1.0f;
-  spectrum[50] = 1e8f;
-  spectrum[100] = 1e8f;
-  spectrum[20] = -1e8f;
-  spectrum[150] = 0.5f;
+  setColourBins(spectrum.data(), {1.0f, 1e8f, -1e8f, 1e8f, 1e8f, 0.5f, 0.0f});
   const ColourFactors factors = computeColourFactors(spectrum.data());
   EXPECT_EQ(factors.redFactor, 1.0f);
   EXPECT_EQ(factors.blueFactor, 1.0f);
@@ -64,9 +52,7 @@ TEST(ColourFactorsTest, SumsInDoublePrecision) {
 TEST(ColourFactorsTest, LargeIntermediateSumsDoNotOverflow) {
   const float large = 3e38f;
   Spectrum spectrum{};
-  spectrum[10] = large;
-  spectrum[1] = large;
-  spectrum[50] = large;
+  setColourBins(spectrum.data(), {.deep = large, .low = large, .redCut = large});
   const ColourFactors factors = computeColourFactors(spectrum.data());
   EXPECT_EQ(factors.redFactor, large);
   EXPECT_TRUE(std::isinf(factors.blueFactor));
@@ -75,7 +61,7 @@ TEST(ColourFactorsTest, LargeIntermediateSumsDoNotOverflow) {
 
 TEST(ColourFactorsTest, NanInAReadBinGivesNan) {
   Spectrum spectrum{};
-  spectrum[500] = std::numeric_limits<float>::quiet_NaN();
+  spectrum[airBin] = std::numeric_limits<float>::quiet_NaN();
   const ColourFactors factors = computeColourFactors(spectrum.data());
   EXPECT_TRUE(std::isnan(factors.redFactor));
   EXPECT_TRUE(std::isnan(factors.greenFactor));

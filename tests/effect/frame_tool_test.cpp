@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "audio/music_timeline.h"
+#include "colour_bin_levels.h"
+#include "driver/show_timing.h"
 #include "effect/colour_factors.h"
 #include "effect/frame_composition.h"
 #include "effect/pixel.h"
@@ -232,13 +234,7 @@ TEST_F(FrameToolTest, PpmHoldsTheRawFramesColourBytes) {
 
 TEST_F(FrameToolTest, SpectrumGivesTheFactorsOfTheFrameLoop) {
   std::array<float, 512> spectrum{};
-  spectrum[1] = 0.5f;
-  spectrum[10] = 1.25f;
-  spectrum[20] = 0.75f;
-  spectrum[50] = 0.125f;
-  spectrum[100] = 2.0f;
-  spectrum[150] = 0.25f;
-  spectrum[500] = 0.0625f;
+  setColourBins(spectrum.data(), {0.5f, 1.25f, 0.75f, 0.125f, 2.0f, 0.25f, 0.0625f});
   {
     std::ofstream out(file("spectrum.bin"), std::ios::binary);
     for (const float value : spectrum) {
@@ -297,7 +293,7 @@ void writeSpectrum(const fs::path& path, const float* magnitudes) {
 // process decodes front to back, at the same place of the second pass.
 // (Decoding every pass before it, the largest would take weeks.)
 TEST_F(FrameToolTest, MusicAtAnyElapsedTimeIsTheLoopedMusicsSpectrum) {
-  constexpr std::uint32_t rate = 44100;
+  constexpr std::uint32_t rate = outputFrequency;
   constexpr std::size_t length = 100000; // frames of one pass, not a whole number of ms
   {
     VorbisWriter writer(file("music.ogg").string(), 2, rate, 0.4f);
