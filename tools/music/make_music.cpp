@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <deque>
 #include <exception>
-#include <filesystem>
 #include <future>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "music/piece_renderer.h"
 #include "music/score.h"
 #include "music/vorbis_writer.h"
+#include "output/output_file.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr std::size_t stretchesAhead = 2;
 constexpr float encodingQuality = 0.4f;
 // The master runs over the piece's last seconds first, so that its reverb,
 // echo and limiter enter the start as they leave the end: the loop's join.
-constexpr std::int64_t prerollFrames = 4 * 44100;
+constexpr std::int64_t prerollFrames = 4 * std::int64_t{outputFrequency};
 
 } // namespace
 
@@ -31,13 +31,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_music OUTPUT.ogg\n");
     return 2;
   }
-  const std::filesystem::path output = argv[1];
-  // Written aside and renamed, so an interrupted build leaves no half file behind.
-  const std::filesystem::path partial = output.string() + ".part";
   try {
+    // Written aside and named when complete, so an interrupted build leaves
+    // no half file behind; a rebuild replaces the last one.
+    OutputRules rules;
+    rules.replace = true;
+    OutputFile output(argv[1], rules);
     const Score score = composeScore(pieceSeed);
     const PieceRenderer renderer(score);
-    VorbisWriter writer(partial.string(), 2, 44100, encodingQuality);
+    VorbisWriter writer(output.writePath(), 2, outputFrequency, encodingQuality);
     MasterChain master;
     std::vector<float> finished;
     master.skip(static_cast<std::size_t>(prerollFrames));
@@ -68,11 +70,9 @@ int main(int argc, char** argv) {
     master.finish(finished);
     writer.write(finished.data(), finished.size() / 2);
     writer.finish();
-    std::filesystem::rename(partial, output);
+    output.commit();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make_music: %s\n", error.what());
-    std::error_code ignored;
-    std::filesystem::remove(partial, ignored);
     return 1;
   }
   return 0;
