@@ -26,6 +26,9 @@ public:
   std::uint32_t sampleRate() const { return sampleRate_; }
   // Frames decoded so far; positions count on across loops.
   std::uint64_t position() const { return position_; }
+  // Frames of one pass of the music where every pass gives exactly the
+  // file's frames, else 0.
+  std::uint64_t loopLength() { return decoder_->loopLength(); }
 
   // Decodes on until `end`, handing each chunk to the listener, if any.
   void decodeTo(std::uint64_t end);

@@ -12,8 +12,6 @@
 // and bins; --spectrum writes the 512 magnitudes at a moment, as the frame tool
 // reads them.
 
-#include <vorbis/vorbisfile.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -25,14 +23,16 @@
 #include <string>
 #include <vector>
 
+#include "audio/music_timeline.h"
 #include "audio/spectrum_analyser.h"
+#include "driver/show_timing.h"
 #include "effect/colour_factors.h"
 #include "music/factor_statistics.h"
 #include "music/score.h"
 
 namespace {
 
-constexpr double framesPerSecond = 60.0;
+constexpr double framesPerSecond = showFrameRate;
 constexpr const char* usage =
     "usage: music-factors FILE.ogg [--every SECONDS] [--csv FILE] [--spectrum SECONDS FILE]...\n";
 
@@ -139,26 +139,37 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string& input = options->input;
-  OggVorbis_File ogg;
-  if (ov_fopen(input.c_str(), &ogg) != 0) {
+  // The music as the show hears it: the same decoder, mono mix and transform.
+  DecoderError error = DecoderError::none;
+  const auto music = MusicTimeline::open(input.c_str(), outputFrequency, error);
+  if (!music) {
     std::fprintf(stderr, "music-factors: cannot open %s as Ogg Vorbis\n", input.c_str());
     return 1;
   }
-  const vorbis_info* info = ov_info(&ogg, -1);
-  const int channels = info->channels;
-  const long rate = info->rate;
+  const std::int64_t rate = music->sampleRate();
+  const auto total = static_cast<std::int64_t>(music->loopLength());
+  if (total == 0) {
+    std::fprintf(stderr, "music-factors: %s is not one stream at %d Hz\n", input.c_str(),
+                 static_cast<int>(rate));
+    return 1;
+  }
   for (SpectrumDump& dump : options->dumps)
     dump.end = static_cast<std::int64_t>(std::llround(dump.seconds * static_cast<double>(rate)));
+  // Written in the order the music reaches them.
+  std::stable_sort(options->dumps.begin(), options->dumps.end(),
+                   [](const SpectrumDump& a, const SpectrumDump& b) { return a.end < b.end; });
 
   std::FILE* csv = nullptr;
   if (!options->csvPath.empty()) {
     csv = std::fopen(options->csvPath.c_str(), "w");
     if (csv == nullptr) {
       std::fprintf(stderr, "music-factors: cannot write %s\n", options->csvPath.c_str());
-      ov_clear(&ogg);
       return 1;
     }
-    std::fputs("seconds,red,green,blue,s1,s10,s20,s50,s100,s150,s500\n", csv);
+    std::fputs("seconds,red,green,blue", csv);
+    for (const std::size_t bin : colourBins)
+      std::fprintf(csv, ",s%zu", bin);
+    std::fputc('\n', csv);
   }
 
   // Stretches of the report, as [start, end) sample ranges.
@@ -168,7 +179,6 @@ int main(int argc, char** argv) {
   };
   std::vector<Span> spans;
   if (options->every > 0.0) {
-    const auto total = ov_pcm_total(&ogg, -1);
     const auto length = static_cast<std::int64_t>(options->every * static_cast<double>(rate));
     for (std::int64_t start = 0; start < total; start += length)
       spans.push_back({"", start, std::min<std::int64_t>(start + length, total)});
@@ -180,15 +190,28 @@ int main(int argc, char** argv) {
               "red p10 p50 p90 neg", "green p10 p50 p90 neg", "blue p10 p50 p90 neg",
               "spread 50 90", "peak", "rms");
 
-  SpectrumAnalyser analyser;
-  std::array<float, SpectrumAnalyser::windowSize> ring{}, window{};
-  std::array<float, SpectrumAnalyser::binCount> magnitudes{};
-  const double hop = static_cast<double>(rate) / framesPerSecond;
-  std::int64_t frame = 1;
-  std::int64_t nextFrameEnd = static_cast<std::int64_t>(std::llround(hop));
-  std::int64_t position = 0;
-  std::size_t span = 0;
   Stretch stretch;
+  music->setListener([&stretch](const float* stereo, std::size_t frames, std::uint64_t) {
+    for (std::size_t i = 0; i < frames; ++i) {
+      const auto left = static_cast<double>(stereo[2 * i]);
+      const auto right = static_cast<double>(stereo[2 * i + 1]);
+      stretch.addSample((left + right) / 2, std::max(std::fabs(left), std::fabs(right)));
+    }
+  });
+  std::array<float, SpectrumAnalyser::binCount> magnitudes{};
+  std::size_t dump = 0;
+  // The spectrum dumps up to `upTo`; a dump before the music's first sample is never reached.
+  auto writeDumps = [&](std::int64_t upTo) {
+    for (; dump < options->dumps.size() && options->dumps[dump].end <= upTo; ++dump) {
+      const SpectrumDump& d = options->dumps[dump];
+      if (d.end < 1)
+        continue;
+      music->spectrumEnding(static_cast<std::uint64_t>(d.end), magnitudes.data());
+      if (!writeSpectrum(d.path, magnitudes.data()))
+        std::fprintf(stderr, "music-factors: cannot write %s\n", d.path.c_str());
+    }
+  };
+  std::size_t span = 0;
   auto finishSpans = [&](std::int64_t upTo) {
     while (span < spans.size() && spans[span].end <= upTo) {
       const Span& s = spans[span];
@@ -199,61 +222,29 @@ int main(int argc, char** argv) {
     }
   };
 
-  for (;;) {
-    float** pcm = nullptr;
-    int section = 0;
-    const long got = ov_read_float(&ogg, &pcm, 4096, &section);
-    if (got == OV_HOLE)
-      continue;
-    if (got < 0) {
-      std::fprintf(stderr, "music-factors: %s is damaged\n", input.c_str());
-      ov_clear(&ogg);
-      return 1;
-    }
-    if (got == 0)
+  // One frame every 1/60 s, its window ending at the frame's sample.
+  const double hop = static_cast<double>(rate) / framesPerSecond;
+  for (std::int64_t frame = 1;; ++frame) {
+    const auto end = static_cast<std::int64_t>(std::llround(hop * static_cast<double>(frame)));
+    if (end > total)
       break;
-    for (long i = 0; i < got; ++i) {
-      double sum = 0.0, peak = 0.0;
-      for (int c = 0; c < channels; ++c) {
-        sum += static_cast<double>(pcm[c][i]);
-        peak = std::max(peak, std::fabs(static_cast<double>(pcm[c][i])));
-      }
-      const double mono = sum / channels;
-      ring[static_cast<std::size_t>(position) % ring.size()] = static_cast<float>(mono);
-      stretch.addSample(mono, peak);
-      ++position;
-
-      const bool frameEnds = position == nextFrameEnd;
-      const bool dumpEnds = std::any_of(options->dumps.begin(), options->dumps.end(),
-                                        [&](const SpectrumDump& d) { return d.end == position; });
-      if (!frameEnds && !dumpEnds)
-        continue;
-      for (std::size_t n = 0; n < window.size(); ++n)
-        window[n] = ring[(static_cast<std::size_t>(position) + n) % ring.size()];
-      analyser.analyse(window.data(), magnitudes.data());
-      for (const SpectrumDump& d : options->dumps)
-        if (d.end == position && !writeSpectrum(d.path, magnitudes.data()))
-          std::fprintf(stderr, "music-factors: cannot write %s\n", d.path.c_str());
-      if (!frameEnds)
-        continue;
-      const ColourFactors factors = computeColourFactors(magnitudes.data());
-      stretch.add(factors);
-      if (csv != nullptr) {
-        std::fprintf(
-            csv, "%.4f,%.4f,%.4f,%.4f", static_cast<double>(position) / static_cast<double>(rate),
-            static_cast<double>(factors.redFactor), static_cast<double>(factors.greenFactor),
-            static_cast<double>(factors.blueFactor));
-        for (const std::size_t bin : {1u, 10u, 20u, 50u, 100u, 150u, 500u})
-          std::fprintf(csv, ",%.4f", static_cast<double>(magnitudes[bin]));
-        std::fputc('\n', csv);
-      }
-      ++frame;
-      nextFrameEnd = static_cast<std::int64_t>(std::llround(hop * static_cast<double>(frame)));
-      finishSpans(position);
+    writeDumps(end);
+    music->spectrumEnding(static_cast<std::uint64_t>(end), magnitudes.data());
+    const ColourFactors factors = computeColourFactors(magnitudes.data());
+    stretch.add(factors);
+    if (csv != nullptr) {
+      std::fprintf(csv, "%.4f,%.4f,%.4f,%.4f", static_cast<double>(end) / static_cast<double>(rate),
+                   static_cast<double>(factors.redFactor), static_cast<double>(factors.greenFactor),
+                   static_cast<double>(factors.blueFactor));
+      for (const std::size_t bin : colourBins)
+        std::fprintf(csv, ",%.4f", static_cast<double>(magnitudes[bin]));
+      std::fputc('\n', csv);
     }
+    finishSpans(end);
   }
+  writeDumps(total);
+  music->decodeTo(static_cast<std::uint64_t>(total));
   finishSpans(INT64_MAX);
-  ov_clear(&ogg);
   if (csv != nullptr && std::fclose(csv) != 0) {
     std::fprintf(stderr, "music-factors: cannot write %s\n", options->csvPath.c_str());
     return 1;
