@@ -103,21 +103,21 @@ private:
   std::string failure_;
 };
 
-// Registers the session with the signal handlers for as long as it lives.
+// Installs the session for the back ends and registers it with the signal
+// handlers, for as long as it lives.
 class RunningSession {
 public:
-  explicit RunningSession(CaptureSession& session) {
-    setCaptureSession(&session);
+  explicit RunningSession(CaptureSession& session) : installed_(session) {
     runningSession.store(&session);
     if (stopSignal.load() != 0) // arrived while setting up
       session.requestStop();
   }
-  ~RunningSession() {
-    runningSession.store(nullptr);
-    setCaptureSession(nullptr);
-  }
+  ~RunningSession() { runningSession.store(nullptr); }
   RunningSession(const RunningSession&) = delete;
   RunningSession& operator=(const RunningSession&) = delete;
+
+private:
+  InstalledCaptureSession installed_;
 };
 
 // The show opens its music by name, where the audio layer looks for it; a
@@ -186,12 +186,12 @@ int runCapture(const CaptureArguments& arguments) {
     OutputFile output(arguments.outputPath, rules);
     VideoFile video(output.writePath(), settings);
     GuardedSink sink(video);
-    CaptureSession session(plan, sink, showEffect.randomState);
+    CaptureSession session(plan, sink);
     ProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, plan.frameCount);
     session.setFrameListener([&progress](std::uint64_t done) { progress.update(done); });
     {
       const RunningSession running(session);
-      runShow(nullptr);
+      runShow(nullptr, plan.firstFrame);
     }
     progress.end();
 

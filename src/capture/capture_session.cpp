@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
-
-#include "effect/random.h"
+#include <stdexcept>
 
 namespace {
 
@@ -18,13 +17,18 @@ CaptureSession& captureSession() {
   return *activeSession;
 }
 
-void setCaptureSession(CaptureSession* session) {
-  activeSession = session;
+InstalledCaptureSession::InstalledCaptureSession(CaptureSession& session) {
+  if (activeSession != nullptr)
+    throw std::logic_error("a capture session is already installed");
+  activeSession = &session;
 }
 
-CaptureSession::CaptureSession(const CapturePlan& plan, FrameSink& sink, std::uint32_t& showRandom)
-    : plan_(plan), sink_(sink), showRandom_(showRandom),
-      soundWritten_(soundPosition(plan.firstFrame)) {}
+InstalledCaptureSession::~InstalledCaptureSession() {
+  activeSession = nullptr;
+}
+
+CaptureSession::CaptureSession(const CapturePlan& plan, FrameSink& sink)
+    : plan_(plan), sink_(sink), soundWritten_(soundPosition(plan.firstFrame)) {}
 
 CaptureSession::~CaptureSession() {
   if (music_ != nullptr)
@@ -38,10 +42,6 @@ std::uint64_t CaptureSession::soundPosition(std::uint64_t frame) const {
 DWORD CaptureSession::clockReading() {
   if (!started_) {
     started_ = true;
-    // The frames before the first captured one would each have drawn their
-    // picture's index; the noise table is filled by now, so this is where
-    // the show would stand.
-    skipRandom(showRandom_, plan_.firstFrame);
     return 0;
   }
   return frameMoment();

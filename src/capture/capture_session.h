@@ -1,8 +1,8 @@
 #pragma once
 // What the capture back ends share while the show runs under them: which
 // frames are captured, the frame being drawn, the sink the frames and the
-// music go to, and the request to stop early. One session per process, set
-// by the capture program before it runs the show.
+// music go to, and the request to stop early. One session at a time, put in
+// place by an InstalledCaptureSession for as long as the show runs on it.
 //
 // Frame n of the whole show is drawn at floor(n x 1000 / fps) ms; a capture
 // takes frames firstFrame .. firstFrame + frameCount - 1 of it, and its sound
@@ -26,8 +26,7 @@ struct CapturePlan {
 
 class CaptureSession {
 public:
-  // `showRandom` is the generator the show draws each frame's picture with.
-  CaptureSession(const CapturePlan& plan, FrameSink& sink, std::uint32_t& showRandom);
+  CaptureSession(const CapturePlan& plan, FrameSink& sink);
   ~CaptureSession();
   CaptureSession(const CaptureSession&) = delete;
   CaptureSession& operator=(const CaptureSession&) = delete;
@@ -63,7 +62,6 @@ private:
 
   CapturePlan plan_;
   FrameSink& sink_;
-  std::uint32_t& showRandom_;
   bool started_ = false;
   std::uint64_t presented_ = 0;
   std::uint64_t soundWritten_; // stream position the sound track has reached
@@ -74,6 +72,17 @@ private:
   bool musicSeen_ = false;
 };
 
-// The session the capture back ends serve; set while the capture runs.
+// The session the capture back ends serve: the one installed now.
 CaptureSession& captureSession();
-void setCaptureSession(CaptureSession* session);
+
+// Makes `session` the one the back ends serve for as long as this object
+// lives, and leaves none in place after, however its scope is left. A second
+// installation while one stands is a fault of the caller: refused with
+// std::logic_error, changing nothing.
+class InstalledCaptureSession {
+public:
+  explicit InstalledCaptureSession(CaptureSession& session);
+  ~InstalledCaptureSession();
+  InstalledCaptureSession(const InstalledCaptureSession&) = delete;
+  InstalledCaptureSession& operator=(const InstalledCaptureSession&) = delete;
+};

@@ -11,7 +11,6 @@
 #include "driver/setup_dialog.h"
 #include "driver/show_options.h"
 #include "effect/frame_composition.h"
-#include "effect/noise_table.h"
 #include "effect/pixel.h"
 #include "platform/clock.h"
 #include "platform/dialog_box.h"
@@ -26,7 +25,7 @@ constexpr char showTitle[] = "velvetstaticfog_1";
 
 // Runs from the opened console to the end of the frame loop. The display
 // objects are declared in creation order so that they go in reverse.
-void playShow(HSTREAM stream) {
+void playShow(HSTREAM stream, std::uint64_t firstFrame) {
   ptc::Console console;
   ptc::Format format(pixelBits, redMask, greenMask, blueMask, alphaMask);
   console.option(showOptions.fullscreen ? "fullscreen output" : "windowed output");
@@ -34,8 +33,7 @@ void playShow(HSTREAM stream) {
   console.open(showTitle, frameWidth, frameHeight, format, 0);
   ptc::Surface surface(console.width(), console.height(), format);
 
-  applyLevelTransform(showEffect.imageBank);
-  fillNoiseTable(showEffect.noiseTable, showEffect.randomState);
+  startAtFrame(showEffect, firstFrame);
 
   BASS_Start();
   BASS_StreamPlay(stream, FALSE, streamLoopFlag);
@@ -66,7 +64,7 @@ void reportFailure(const char* what) {
   }
 }
 
-int runShowSteps(HINSTANCE instance) {
+int runShowSteps(HINSTANCE instance, std::uint64_t firstFrame) {
   char musicFile[32];
   static_assert(sizeof musicFileName == sizeof musicFile);
   std::memcpy(musicFile, musicFileName, sizeof musicFile);
@@ -90,7 +88,7 @@ int runShowSteps(HINSTANCE instance) {
     BASS_SetVolume(0);
 
   try {
-    playShow(stream);
+    playShow(stream, firstFrame);
   } catch (const ptc::DynamicError& error) {
     error.report();
   }
@@ -99,11 +97,11 @@ int runShowSteps(HINSTANCE instance) {
 
 } // namespace
 
-int runShow(HINSTANCE instance) {
+int runShow(HINSTANCE instance, std::uint64_t firstFrame) {
   // Anything else ends the show like a display error, after the display
   // objects have gone with their scope.
   try {
-    return runShowSteps(instance);
+    return runShowSteps(instance, firstFrame);
   } catch (const std::exception& error) {
     reportFailure(error.what());
   } catch (...) {

@@ -28,3 +28,10 @@ struct EffectState {
   // start-up has timed them (setCompositionKernels).
   RowKernels kernels = widestRowKernels();
 };
+
+// Brings a state whose pictures are loaded and whose generator is at its seed
+// to where the show stands before it draws frame `frame` (0 = its first):
+// the pictures at their levels, the noise table filled, and the picture
+// choices of the frames before drawn. The counters are set at each frame's
+// start (startFrameCounters), from the frame's own moment.
+void startAtFrame(EffectState& state, std::uint64_t frame);

@@ -10,5 +10,6 @@ constexpr std::uint32_t randomSeed = 1;
 int nextRandom(std::uint32_t& state);
 
 // Moves `state` on as if nextRandom() had been called `count` times, in
-// logarithmic time; the developer tools use it to reach a given frame.
+// logarithmic time; it is how a run reaches a given frame without drawing the
+// ones before.
 void skipRandom(std::uint32_t& state, std::uint64_t count);

@@ -1,8 +1,6 @@
 // The capture back ends serve a capture session; under the contract suites
 // they serve one that takes every frame and sample and keeps nothing, long
 // enough never to run out of frames.
-#include <cstdint>
-
 #include "capture/capture_session.h"
 
 namespace {
@@ -14,8 +12,7 @@ public:
 };
 
 DiscardingSink sink;
-std::uint32_t randomState = 1;
-CaptureSession session(CapturePlan{showFrameRate, 0, 1u << 30, outputFrequency}, sink, randomState);
-const bool installed = (setCaptureSession(&session), true);
+CaptureSession session(CapturePlan{showFrameRate, 0, 1u << 30, outputFrequency}, sink);
+const InstalledCaptureSession installed(session);
 
 } // namespace

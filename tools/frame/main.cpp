@@ -22,10 +22,7 @@ EffectState effect;
 
 std::vector<std::uint32_t> composeRequestedFrame(const FrameArguments& arguments) {
   loadImageBank(effect.imageBank);
-  applyLevelTransform(effect.imageBank);
-  fillNoiseTable(effect.noiseTable, effect.randomState);
-  // The image indices of the frames before this one.
-  skipRandom(effect.randomState, arguments.frame - 1);
+  startAtFrame(effect, arguments.frame - 1); // counted from 1 on the command line
   effect.colourFactors = arguments.factors;
   startFrameCounters(effect, arguments.elapsed);
   setCompositionKernels(effect, CompositionKernels::best); // as the show chooses them

@@ -40,10 +40,9 @@ std::optional<ShowRun> runShowMeasured(int fps, LoudnessMeter& loudness, std::st
   run.fps = fps;
   run.frames.reserve(plan.frameCount);
   MeasuringSink sink(run.frames, loudness);
-  CaptureSession session(plan, sink, showEffect.randomState);
-  setCaptureSession(&session);
-  runShow(nullptr);
-  setCaptureSession(nullptr);
+  CaptureSession session(plan, sink);
+  const InstalledCaptureSession installed(session);
+  runShow(nullptr, plan.firstFrame);
   if (run.frames.size() < plan.frameCount) {
     problem = "the show ended before its last frame";
     return std::nullopt;
