@@ -34,8 +34,7 @@ BOOL AudioFront::init(int device, DWORD frequency) {
   return succeed();
 }
 
-HSTREAM AudioFront::streamCreateFile(BOOL inMemory, const void* file, DWORD offset,
-                                     DWORD length) {
+HSTREAM AudioFront::streamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWORD length) {
   AudioErrorCode refused = audioOk;
   if (!initialised_)
     refused = audioErrorNotInitialised;
