@@ -10,9 +10,8 @@
 #include <vector>
 #include <vorbis/vorbisfile.h>
 
+#include "audio/decoder_error.h"
 #include "audio/ogg_file_source.h"
-
-enum class DecoderError { none, file, format };
 
 class VorbisLoopDecoder {
 public:

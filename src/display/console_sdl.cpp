@@ -10,6 +10,7 @@
 #include <string>
 
 #include "display/key_codes.h"
+#include "display/pixel_format.h"
 #include "display/ptc.h"
 #include "display/sdl_console.h"
 #include "display/shader_cache.h"
@@ -19,12 +20,6 @@
 
 namespace ptc {
 namespace {
-
-void checkFormat(const Format& format) {
-  if (format.bits() != 32 || format.r() != 0x00FF0000u || format.g() != 0x0000FF00u ||
-      format.b() != 0x000000FFu)
-    throw DynamicError("unsupported pixel format: the console shows 32-bit x8r8g8b8 only");
-}
 
 // The icon is decoration; a window without it is still a working console.
 void setProgramIcon(SDL_Window* window) {
@@ -126,7 +121,7 @@ void Console::open(const std::string& title, int width, int height, const Format
   if (width != consoleWidth || height != consoleHeight)
     throw DynamicError("cannot open a " + std::to_string(width) + " x " + std::to_string(height) +
                        " console: only 640 x 480 is supported");
-  checkFormat(format);
+  requireShowFormat(format);
 
   Impl& state = *impl_;
   state.release();

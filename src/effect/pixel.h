@@ -1,16 +1,9 @@
 #pragma once
-// The show's one pixel format: 32-bit, blue in bits 0-7, green 8-15, red
-// 16-23; the top byte carries nothing for the display.
+// Pixels of the show's one format (the display's, see pixel_format.h).
 
 #include <cstdint>
 
-#include "display/ptc.h"
-
-constexpr int pixelBits = 32;
-constexpr std::uint32_t redMask = 0x00FF0000;
-constexpr std::uint32_t greenMask = 0x0000FF00;
-constexpr std::uint32_t blueMask = 0x000000FF;
-constexpr std::uint32_t alphaMask = 0;
+#include "display/pixel_format.h"
 
 // A frame fills the console.
 constexpr int frameWidth = ptc::consoleWidth;

@@ -25,7 +25,7 @@ TEST_F(ShowTest, StartsUpInOrderAndEndsOnEscape) {
   const Calls expected = {
       "BASS_GetVersion", "BASS_Init(-1," + std::to_string(outputFrequency) + ",0)",
       "BASS_StreamCreateFile(0,0,0,0)", "DialogBoxParamA(101)", "Console", "Console.option",
-      "Console.option", "Console.open", "Surface", "BASS_Start", "BASS_StreamPlay(1,0,4)",
+      "Console.option", "Console.open", "Surface", "BASS_Start", "BASS_StreamPlay(65537,0,4)",
       // the one frame
       "Console.key", "Surface.lock", "Surface.unlock", "Surface.copy", "Console.update",
       "Console.key", "Console.read",
@@ -78,8 +78,7 @@ TEST_F(ShowTest, WrongAudioVersionShowsOnlyItsBox) {
 }
 
 TEST_F(ShowTest, AudioInitFailureShowsItsCodeAndTheShowGoesOn) {
-  fake::audio().initResult = FALSE;
-  fake::audio().errorCode = audioErrorNoDevice;
+  fake::audio().deviceOpens = false;
   pressAfterFrame(2, 27);
 
   EXPECT_EQ(runShow(nullptr), 0);
@@ -124,11 +123,11 @@ TEST_F(ShowTest, OptionsFromTheDialogTakeEffect) {
   EXPECT_LT(position("DialogBoxParamA(101)"), position("BASS_SetVolume(0)"));
   EXPECT_LT(position("BASS_SetVolume(0)"), position("Console"));
   EXPECT_EQ(fake::audio().volume, 0u);
-  EXPECT_TRUE(logged("BASS_StreamPlay(1,0,4)")); // muted music still plays
+  EXPECT_TRUE(logged("BASS_StreamPlay(65537,0,4)")); // muted music still plays
 }
 
 TEST_F(ShowTest, FailedStreamStillRunsTheShowSilently) {
-  fake::audio().stream = 0;
+  fake::audio().streamError = audioErrorFileOpen;
   pressAfterFrame(3, 27);
 
   EXPECT_EQ(runShow(nullptr), 0);

@@ -1,7 +1,8 @@
 #include "fake_audio.h"
 
-#include <cstring>
+#include <algorithm>
 
+#include "audio/audio_front.h"
 #include "call_log.h"
 
 namespace fake {
@@ -11,21 +12,45 @@ AudioState& audio() {
   return state;
 }
 
+namespace {
+
+class ScriptedAudio final : public AudioBackEnd {
+public:
+  bool open(int /*device*/, DWORD /*frequency*/) override { return audio().deviceOpens; }
+  AudioErrorCode openStream(const char* /*file*/) override { return audio().streamError; }
+  void setVolume(DWORD volume) override { audio().volume = volume; }
+  void start() override {}
+  void play(bool loop) override { audio().looping = loop; }
+  bool spectrum(float* magnitudes) override {
+    float scripted[512];
+    if (!audio().spectrum || !audio().spectrum(scripted))
+      return false;
+    std::copy(scripted, scripted + 512, magnitudes);
+    return true;
+  }
+  void stop() override {}
+  void close() override {}
+};
+
+ScriptedAudio scriptedAudio;
+
+AudioFront& front() {
+  static AudioFront theFront(scriptedAudio);
+  return theFront;
+}
+
+} // namespace
+
 void resetAudio() {
   audio() = AudioState{};
+  front() = AudioFront(scriptedAudio);
 }
 
 } // namespace fake
 
 using fake::audio;
+using fake::front;
 using fake::record;
-
-namespace {
-BOOL succeed() {
-  audio().lastError = audioOk;
-  return TRUE;
-}
-} // namespace
 
 DWORD BASS_GetVersion() {
   record("BASS_GetVersion");
@@ -35,66 +60,49 @@ DWORD BASS_GetVersion() {
 BOOL BASS_Init(int device, DWORD frequency, DWORD flags, HWND) {
   record("BASS_Init(" + std::to_string(device) + "," + std::to_string(frequency) + "," +
          std::to_string(flags) + ")");
-  audio().lastError = audio().initResult ? audioOk : audio().errorCode;
-  return audio().initResult;
+  return front().init(device, frequency);
 }
 
 HSTREAM BASS_StreamCreateFile(BOOL inMemory, const void* file, DWORD offset, DWORD length,
                               DWORD flags) {
   record("BASS_StreamCreateFile(" + std::to_string(inMemory) + "," + std::to_string(offset) + "," +
          std::to_string(length) + "," + std::to_string(flags) + ")");
-  audio().fileName = static_cast<const char*>(file);
-  audio().lastError = audio().stream != 0 ? audioOk : audio().errorCode;
-  return audio().stream;
+  if (file != nullptr)
+    audio().fileName = static_cast<const char*>(file);
+  return front().streamCreateFile(inMemory, file, offset, length);
 }
 
 BOOL BASS_SetVolume(DWORD volume) {
   record("BASS_SetVolume(" + std::to_string(volume) + ")");
-  audio().volume = volume;
-  return succeed();
+  return front().setVolume(volume);
 }
 
 BOOL BASS_Start() {
   record("BASS_Start");
-  return succeed();
+  return front().start();
 }
 
 BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags) {
   record("BASS_StreamPlay(" + std::to_string(stream) + "," + std::to_string(flush) + "," +
          std::to_string(flags) + ")");
-  audio().playFlags = flags;
-  return succeed();
+  return front().streamPlay(stream, flush, flags);
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
-  auto& state = audio();
-  ++state.spectrumRequests;
-  const auto refuse = [&state](int code) {
-    state.lastError = code;
-    return audioRequestFailed;
-  };
-  if (handle == 0 || handle != state.stream)
-    return refuse(audioErrorHandle);
-  if (buffer == nullptr || length != spectrumRequest1024)
-    return refuse(audioErrorParameter);
-  float magnitudes[512];
-  if (!state.spectrum || !state.spectrum(magnitudes))
-    return refuse(audioErrorNotAvailable);
-  std::memcpy(buffer, magnitudes, sizeof magnitudes);
-  state.lastError = audioOk;
-  return spectrumBytes;
+  ++audio().spectrumRequests;
+  return front().channelGetData(handle, buffer, length);
 }
 
 BOOL BASS_Stop() {
   record("BASS_Stop");
-  return succeed();
+  return front().stop();
 }
 
 BOOL BASS_Free() {
   record("BASS_Free");
-  return succeed();
+  return front().free();
 }
 
 int BASS_ErrorGetCode() {
-  return audio().lastError;
+  return front().errorCode();
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Scripted audio layer: records every call and answers from a script.
+// Scripted audio layer: records every call and answers from a script, behind
+// the same checks and error codes as the real layer.
 
 #include <functional>
 #include <string>
@@ -10,12 +11,10 @@ namespace fake {
 
 struct AudioState {
   DWORD version = audioLayerVersion;
-  // BASS_Init and BASS_StreamCreateFile fail when told to (initResult FALSE,
-  // stream 0) and then report errorCode; every other call sets the code as
-  // the real layer does.
-  BOOL initResult = TRUE;
-  int errorCode = audioOk;
-  HSTREAM stream = 1;
+  // Whether an output device opens (BASS_Init fails with audioErrorNoDevice
+  // otherwise), and what opening the music fails with (audioOk: it opens).
+  bool deviceOpens = true;
+  AudioErrorCode streamError = audioOk;
 
   // Fills 512 magnitudes and returns true, or returns false for a failed
   // request; unset means every request fails.
@@ -23,9 +22,8 @@ struct AudioState {
 
   std::string fileName;
   DWORD volume = 100;
-  DWORD playFlags = 0;
+  bool looping = false;
   int spectrumRequests = 0;
-  int lastError = audioOk; // what BASS_ErrorGetCode reports
 };
 
 AudioState& audio();

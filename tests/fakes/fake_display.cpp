@@ -3,7 +3,9 @@
 #include <map>
 
 #include "call_log.h"
+#include "display/pixel_format.h"
 #include "display/ptc.h"
+#include "display/surface_pixels.h"
 
 namespace fake {
 
@@ -55,12 +57,6 @@ void requireOpen(bool open, const char* what) {
 }
 } // namespace
 
-struct Surface::Impl {
-  int width;
-  int height;
-  std::vector<std::uint32_t> pixels;
-};
-
 Console::Console() {
   fake::operation("Console");
   impl_ = std::make_unique<Impl>();
@@ -75,10 +71,11 @@ void Console::option(const std::string& option) {
   fake::display().options.push_back(option);
 }
 
-void Console::open(const std::string& title, int width, int height, const Format&, int) {
+void Console::open(const std::string& title, int width, int height, const Format& format, int) {
   fake::operation("Console.open");
   if (width != consoleWidth || height != consoleHeight)
     throw DynamicError("unsupported console size");
+  requireShowFormat(format);
   fake::display().title = title;
   impl_->open = true;
   impl_->width = fake::display().reportedWidth;
@@ -121,10 +118,9 @@ void Console::update() {
   ++fake::display().updates;
 }
 
-Surface::Surface(int width, int height, const Format&) {
+Surface::Surface(int width, int height, const Format& format) {
   fake::operation("Surface");
-  impl_ = std::make_unique<Impl>(Impl{width, height, {}});
-  impl_->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  impl_ = std::make_unique<Impl>(width, height, format);
 }
 
 Surface::~Surface() {
@@ -150,9 +146,7 @@ void Surface::unlock() {
 void Surface::copy(Console& console) {
   fake::operation("Surface.copy");
   const Console::Impl& target = Console::Impl::of(console);
-  requireOpen(target.open, "cannot copy the surface");
-  if (impl_->width != target.width || impl_->height != target.height)
-    throw DynamicError("cannot copy a surface to a console of another size");
+  impl_->checkCopyTo(target.open, target.width, target.height);
   fake::display().shownPicture = impl_->pixels;
 }
 

@@ -10,21 +10,11 @@
 #include <vector>
 
 #include "capture/capture_session.h"
+#include "display/pixel_format.h"
 #include "display/ptc.h"
+#include "display/surface_pixels.h"
 
 namespace ptc {
-namespace {
-
-// As the program's console: far beyond any screen, small enough for int sizes.
-constexpr int maxSurfaceSide = 16384;
-
-void checkFormat(const Format& format) {
-  if (format.bits() != 32 || format.r() != 0x00FF0000u || format.g() != 0x0000FF00u ||
-      format.b() != 0x000000FFu)
-    throw DynamicError("unsupported pixel format: the capture takes 32-bit x8r8g8b8 only");
-}
-
-} // namespace
 
 struct Console::Impl {
   // A nested class may reach the console's private state; nobody else can.
@@ -32,12 +22,6 @@ struct Console::Impl {
 
   bool open = false;
   std::vector<std::uint32_t> picture;
-};
-
-struct Surface::Impl {
-  int width;
-  int height;
-  std::vector<std::uint32_t> pixels;
 };
 
 Console::Console() : impl_(std::make_unique<Impl>()) {}
@@ -48,7 +32,7 @@ void Console::option(const std::string& /*option*/) {}
 
 void Console::open(const std::string& /*title*/, int width, int height, const Format& format,
                    int /*pages*/) {
-  checkFormat(format);
+  requireShowFormat(format);
   if (width != consoleWidth || height != consoleHeight)
     throw DynamicError("cannot open a " + std::to_string(width) + " x " + std::to_string(height) +
                        " console: the capture takes 640 x 480");
@@ -94,36 +78,9 @@ void Console::update() {
   }
 }
 
-Surface::Surface(int width, int height, const Format& format) {
-  checkFormat(format);
-  if (width <= 0 || height <= 0 || width > maxSurfaceSide || height > maxSurfaceSide)
-    throw DynamicError("cannot create a " + std::to_string(width) + " x " + std::to_string(height) +
-                       " surface");
-  const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  impl_ = std::make_unique<Impl>(Impl{width, height, std::vector<std::uint32_t>(count, 0)});
-}
-
-Surface::~Surface() = default;
-
-int Surface::width() const {
-  return impl_->width;
-}
-int Surface::height() const {
-  return impl_->height;
-}
-
-void* Surface::lock() {
-  return impl_->pixels.data();
-}
-void Surface::unlock() {}
-
 void Surface::copy(Console& console) {
   Console::Impl& target = Console::Impl::of(console);
-  if (!target.open)
-    throw DynamicError("cannot copy the surface: the console is not open");
-  if (impl_->width != consoleWidth || impl_->height != consoleHeight)
-    throw DynamicError("cannot copy a " + std::to_string(impl_->width) + " x " +
-                       std::to_string(impl_->height) + " surface to the 640 x 480 console");
+  impl_->checkCopyTo(target.open, consoleWidth, consoleHeight);
   std::copy(impl_->pixels.begin(), impl_->pixels.end(), target.picture.begin());
 }
 
