@@ -8,6 +8,7 @@
 
 #include "platform/dialog_check_box.h"
 #include "platform/dialog_layout.h"
+#include "platform/dialog_request.h"
 #include "platform/display_available.h"
 #include "platform/fltk_options.h"
 #include "platform/interrupt.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr INT_PTR dialogFailed = -1;
 constexpr int systemFontPoints = 8; // used when a template sets no font of its own
 constexpr const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
@@ -285,11 +285,7 @@ private:
 
 INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
                         DLGPROC dialogProc, LPARAM initParam) {
-  if (dialogProc == nullptr || templateName == nullptr || !IS_INTRESOURCE(templateName)) {
-    return dialogFailed;
-  }
-  const DialogTemplate* dialog =
-      findDialogTemplate(LOWORD(reinterpret_cast<std::uintptr_t>(templateName)));
+  const DialogTemplate* dialog = dialogToRun(templateName, dialogProc);
   useDefaultFltkOptions();
   if (dialog == nullptr || !displayAvailable()) {
     return dialogFailed;

@@ -5,7 +5,7 @@
 
 #include "platform/dialog_box.h"
 #include "platform/dialog_layout.h"
-#include "resources/dialog_template.h"
+#include "platform/dialog_request.h"
 
 namespace {
 
@@ -51,12 +51,9 @@ DialogBaseUnits pageBaseUnits(int fontPixels) {
 
 INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
                         DLGPROC dialogProc, LPARAM initParam) {
-  if (!IS_INTRESOURCE(templateName) || dialog.open)
-    return -1;
-  const DialogTemplate* found =
-      findDialogTemplate(static_cast<int>(reinterpret_cast<std::uintptr_t>(templateName)));
-  if (found == nullptr)
-    return -1;
+  const DialogTemplate* found = dialogToRun(templateName, dialogProc);
+  if (found == nullptr || dialog.open)
+    return dialogFailed;
 
   const int fontPixels = dialogFontPixelSize(found->font.pointSize);
   const DialogLayout layout = layoutDialog(*found, pageBaseUnits(fontPixels));

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/dialog_box.h"
+#include "platform/dialog_request.h"
 
 namespace {
 
@@ -22,8 +23,10 @@ HWND dialogHandle() {
 
 } // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* /*templateName*/, HWND /*owner*/,
+INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
                         DLGPROC dialogProc, LPARAM initParam) {
+  if (dialogToRun(templateName, dialogProc) == nullptr)
+    return dialogFailed;
   dialog = UnseenDialog{};
   dialogProc(dialogHandle(), WM_INITDIALOG, 0, initParam);
   if (!dialog.ended)
