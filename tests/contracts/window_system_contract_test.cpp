@@ -99,9 +99,10 @@ TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
                 endCode(command, states));
       EXPECT_EQ(observed.initParam, states);
       EXPECT_EQ(observed.commands, std::vector<int>{command});
-      for (std::size_t i = 0; i < boxIds.size(); ++i)
-        EXPECT_EQ(observed.boxesAtEnd[i], ((states >> i) & 1) != 0 ? BST_CHECKED : BST_UNCHECKED)
-            << boxIds[i];
+      for (std::size_t i = 0; i < boxIds.size(); ++i) {
+        const UINT expected = ((states >> i) & 1) != 0 ? BST_CHECKED : BST_UNCHECKED;
+        EXPECT_EQ(observed.boxesAtEnd[i], expected) << boxIds[i];
+      }
     }
   }
 }
