@@ -18,7 +18,7 @@ bool anyAbove(const Image& image, std::uint32_t level) {
 } // namespace
 
 TEST_F(ShowTest, StartsUpInOrderAndEndsOnEscape) {
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -56,7 +56,7 @@ TEST_F(ShowTest, PreparesPicturesAndNoiseAtTheirSteps) {
                     showEffect.noiseTable[2] == 214;
     }
   };
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   runShow(nullptr);
 
@@ -80,7 +80,7 @@ TEST_F(ShowTest, WrongAudioVersionShowsOnlyItsBox) {
 TEST_F(ShowTest, AudioInitFailureShowsItsCodeAndTheShowGoesOn) {
   fake::audio().initResult = FALSE;
   fake::audio().errorCode = audioErrorNoDevice;
-  pressAfterFrame(2, 27);
+  pressAfterFrame(2, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -106,7 +106,7 @@ TEST_F(ShowTest, CancelledDialogEndsWithOneAndNoDisplay) {
 
 TEST_F(ShowTest, DialogThatCannotOpenKeepsTheDefaults) {
   fake::platform().dialogFails = true;
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -116,7 +116,7 @@ TEST_F(ShowTest, DialogThatCannotOpenKeepsTheDefaults) {
 
 TEST_F(ShowTest, OptionsFromTheDialogTakeEffect) {
   fake::platform().dialogCommands = {1000, 1001, IDOK}; // sound and fullscreen off
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -129,7 +129,7 @@ TEST_F(ShowTest, OptionsFromTheDialogTakeEffect) {
 
 TEST_F(ShowTest, FailedStreamStillRunsTheShowSilently) {
   fake::audio().stream = 0;
-  pressAfterFrame(3, 27);
+  pressAfterFrame(3, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -151,7 +151,7 @@ TEST_P(DisplayFailureTest, ReportsAndExitsWithZero) {
   fake::display().failOn = step.operation;
   fake::display().failOnCall = std::string(step.operation) == "Console.option" ? 2 : 1;
   // A key for the read to fail on, Escape for the close to fail on.
-  pressAfterFrame(1, std::string(step.operation) == "Console.close" ? 27 : 'x');
+  pressAfterFrame(1, std::string(step.operation) == "Console.close" ? ptc::keyCodeEscape : 'x');
 
   EXPECT_EQ(runShow(nullptr), 0);
 
