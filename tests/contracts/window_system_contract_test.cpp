@@ -35,14 +35,23 @@ INT_PTR endCode(int command, LPARAM states) {
   return 100 * command + states;
 }
 
-// Sets the boxes from the bits of the init parameter, has the key pressed,
-// and ends on OK or Cancel with the boxes read back.
+// The state box `box` is set to: the init parameter's base-3 digits, so
+// every mix of unchecked, checked and indeterminate comes up.
+UINT stateSet(LPARAM states, std::size_t box) {
+  for (std::size_t i = 0; i < box; ++i)
+    states /= 3;
+  return static_cast<UINT>(states % 3);
+}
+constexpr LPARAM stateMixes = 27;
+
+// Sets the boxes from the init parameter, has the key pressed, and ends on
+// OK or Cancel with the boxes read back.
 INT_PTR recordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   ++observed.calls;
   if (message == WM_INITDIALOG) {
     observed.initParam = lParam;
     for (std::size_t i = 0; i < boxIds.size(); ++i)
-      CheckDlgButton(dialog, boxIds[i], ((lParam >> i) & 1) != 0 ? BST_CHECKED : BST_UNCHECKED);
+      CheckDlgButton(dialog, boxIds[i], stateSet(lParam, i));
     window_system_driver::pressWhenShown(dialog, keyToPress);
     return TRUE;
   }
@@ -86,13 +95,14 @@ TEST(WindowSystemContract, NullProcedureFails) {
 }
 
 // Return is OK and Escape is Cancel, and either way the call returns what
-// the procedure gave EndDialog, with the boxes as the procedure set them.
+// the procedure gave EndDialog, with the boxes as the procedure set them: a
+// two-state box shows any state but unchecked as checked.
 TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
   for (const Key key : {Key::enter, Key::escape}) {
     if (!window_system_driver::canPress(key))
       continue;
     const int command = key == Key::enter ? IDOK : IDCANCEL;
-    for (LPARAM states = 0; states < 8; ++states) {
+    for (LPARAM states = 0; states < stateMixes; ++states) {
       SCOPED_TRACE(testing::Message() << "command " << command << ", boxes " << states);
       keyToPress = key;
       EXPECT_EQ(runDialog(MAKEINTRESOURCEA(setupDialogId), recordingProc, states),
@@ -100,7 +110,7 @@ TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
       EXPECT_EQ(observed.initParam, states);
       EXPECT_EQ(observed.commands, std::vector<int>{command});
       for (std::size_t i = 0; i < boxIds.size(); ++i) {
-        const UINT expected = ((states >> i) & 1) != 0 ? BST_CHECKED : BST_UNCHECKED;
+        const UINT expected = stateSet(states, i) != BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
         EXPECT_EQ(observed.boxesAtEnd[i], expected) << boxIds[i];
       }
     }

@@ -3,7 +3,7 @@
 #include "call_log.h"
 #include "platform/clock.h"
 #include "platform/dialog_box.h"
-#include "platform/dialog_request.h"
+#include "platform/dialog_box_checks.h"
 #include "platform/foreground_window.h"
 #include "platform/message_box.h"
 #include "platform/message_box_texts.h"
@@ -75,7 +75,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND, DLGPROC dialo
 }
 
 BOOL CheckDlgButton(HWND, int buttonId, UINT check) {
-  platform().buttons[buttonId] = check;
+  platform().buttons[buttonId] = twoStateCheck(check);
   return TRUE;
 }
 

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "platform/dialog_box.h"
-#include "platform/dialog_request.h"
+#include "platform/dialog_box_checks.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /
 }
 
 BOOL CheckDlgButton(HWND /*dialog*/, int buttonId, UINT check) {
-  dialog.boxes[buttonId] = check;
+  dialog.boxes[buttonId] = twoStateCheck(check);
   return TRUE;
 }
 
