@@ -28,6 +28,10 @@ ShownBox lastMessageBox() {
   return {boxes.back().caption, boxes.back().text};
 }
 
+bool escapeInOkBoxesAnswersOk() {
+  return true;
+}
+
 bool refusesNullProcedure() {
   return true;
 }

@@ -79,6 +79,10 @@ ShownBox lastMessageBox() {
   return shownBox;
 }
 
+bool escapeInOkBoxesAnswersOk() {
+  return true;
+}
+
 bool refusesNullProcedure() {
   return true;
 }

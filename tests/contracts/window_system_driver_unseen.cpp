@@ -32,6 +32,10 @@ ShownBox lastMessageBox() {
   return {line.substr(0, colon), line.substr(colon + 2)};
 }
 
+bool escapeInOkBoxesAnswersOk() {
+  return true;
+}
+
 bool refusesNullProcedure() {
   return true;
 }

@@ -79,6 +79,11 @@ ShownBox lastMessageBox() {
   return shownBox;
 }
 
+bool escapeInOkBoxesAnswersOk() {
+  // Wine's ntdll tells its version; Windows' has no such export.
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr;
+}
+
 bool refusesNullProcedure() {
   return false;
 }
