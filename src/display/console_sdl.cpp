@@ -70,7 +70,7 @@ void Console::Impl::handleEvent(const SDL_Event& event) {
   switch (event.type) {
   case SDL_KEYDOWN: {
     const int code = keyCodeFor(event.key.keysym.sym);
-    if (code >= 0 && keys.size() < maxPendingKeys)
+    if (code != noKeyPress && keys.size() < maxPendingKeys)
       keys.push_back(code);
     break;
   }

@@ -6,9 +6,9 @@ int keyCodeFor(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z)
     return 'A' + (key - SDLK_a);
   if (key >= SDLK_F1 && key <= SDLK_F12)
-    return 112 + (key - SDLK_F1);
+    return keyCodeF1 + (key - SDLK_F1);
   if (key >= SDLK_KP_1 && key <= SDLK_KP_9)
-    return 97 + (key - SDLK_KP_1);
+    return keyCodeNumpad0 + 1 + (key - SDLK_KP_1);
 
   switch (key) {
   case SDLK_ESCAPE:
@@ -16,45 +16,45 @@ int keyCodeFor(SDL_Keycode key) {
   case SDLK_RETURN:
   case SDLK_RETURN2:
   case SDLK_KP_ENTER:
-    return 13;
+    return keyCodeEnter;
   case SDLK_BACKSPACE:
-    return 8;
+    return keyCodeBackspace;
   case SDLK_TAB:
-    return 9;
+    return keyCodeTab;
   case SDLK_PAUSE:
-    return 19;
+    return keyCodePause;
   case SDLK_PAGEUP:
-    return 33;
+    return keyCodePageUp;
   case SDLK_PAGEDOWN:
-    return 34;
+    return keyCodePageDown;
   case SDLK_END:
-    return 35;
+    return keyCodeEnd;
   case SDLK_HOME:
-    return 36;
+    return keyCodeHome;
   case SDLK_LEFT:
-    return 37;
+    return keyCodeLeft;
   case SDLK_UP:
-    return 38;
+    return keyCodeUp;
   case SDLK_RIGHT:
-    return 39;
+    return keyCodeRight;
   case SDLK_DOWN:
-    return 40;
+    return keyCodeDown;
   case SDLK_INSERT:
-    return 45;
+    return keyCodeInsert;
   case SDLK_DELETE:
-    return 46;
+    return keyCodeDelete;
   case SDLK_KP_0:
-    return 96;
+    return keyCodeNumpad0;
   case SDLK_KP_MULTIPLY:
-    return 106;
+    return keyCodeMultiply;
   case SDLK_KP_PLUS:
-    return 107;
+    return keyCodeAdd;
   case SDLK_KP_MINUS:
-    return 109;
+    return keyCodeSubtract;
   case SDLK_KP_PERIOD:
-    return 110;
+    return keyCodeDecimal;
   case SDLK_KP_DIVIDE:
-    return 111;
+    return keyCodeDivide;
 
   // Held for shortcuts (Alt+Tab, Alt+F4): pressing one alone is no key.
   case SDLK_LSHIFT:
@@ -69,7 +69,7 @@ int keyCodeFor(SDL_Keycode key) {
   case SDLK_CAPSLOCK:
   case SDLK_NUMLOCKCLEAR:
   case SDLK_SCROLLLOCK:
-    return -1;
+    return noKeyPress;
   default:
     break;
   }

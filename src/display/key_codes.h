@@ -7,8 +7,11 @@
 
 namespace ptc {
 
-// The code for a pressed key, or -1 for a key that alone is no key press
-// (Shift, Control, Alt and the like).
+// keyCodeFor's answer for a key that alone is no key press (Shift, Control,
+// Alt and the like).
+constexpr int noKeyPress = -1;
+
+// The code for a pressed key, or noKeyPress.
 int keyCodeFor(SDL_Keycode key);
 
 } // namespace ptc

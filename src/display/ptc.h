@@ -9,17 +9,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "display/ptc_key_codes.h"
+
 namespace ptc {
 
 // The one console size there is, 640 x 480.
 constexpr int consoleWidth = 640;
 constexpr int consoleHeight = 480;
-
-// Key codes, in the Windows virtual-key numbering the show was written
-// against (Escape is 27, letters are upper case).
-constexpr int keyCodeWindowClosed = 0; // not a key: the window was asked to close
-constexpr int keyCodeEscape = 27;
-constexpr int keyCodeUnknown = 255;
 
 class DynamicError : public std::runtime_error {
 public:

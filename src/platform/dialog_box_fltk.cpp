@@ -6,6 +6,7 @@
 // - CheckDlgButton, IsDlgButtonChecked and EndDialog act on a running dialog.
 #include "platform/dialog_box.h"
 
+#include "platform/dialog_box_checks.h"
 #include "platform/dialog_check_box.h"
 #include "platform/dialog_layout.h"
 #include "platform/display_available.h"
@@ -30,9 +31,7 @@
 
 namespace {
 
-constexpr INT_PTR dialogFailed = -1;
 constexpr int systemFontPoints = 8; // used when a template sets no font of its own
-constexpr const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 struct DialogFontChoice {
   Fl_Font face;
@@ -150,7 +149,7 @@ DialogFontChoice fontFor(const DialogTemplate& dialog) {
 
 DialogBaseUnits measureBaseUnits(DialogFontChoice font) {
   fl_font(font.face, font.size);
-  return baseUnitsFromFontMetrics(fl_width(alphabet), fl_height());
+  return baseUnitsFromFontMetrics(fl_width(baseUnitsAlphabet), fl_height());
 }
 
 // FLTK wants RGBA bytes; the icon is stored as ARGB words.
@@ -285,11 +284,7 @@ private:
 
 INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
                         DLGPROC dialogProc, LPARAM initParam) {
-  if (dialogProc == nullptr || templateName == nullptr || !IS_INTRESOURCE(templateName)) {
-    return dialogFailed;
-  }
-  const DialogTemplate* dialog =
-      findDialogTemplate(LOWORD(reinterpret_cast<std::uintptr_t>(templateName)));
+  const DialogTemplate* dialog = dialogToRun(templateName, dialogProc);
   useDefaultFltkOptions();
   if (dialog == nullptr || !displayAvailable()) {
     return dialogFailed;
@@ -327,8 +322,7 @@ BOOL CheckDlgButton(HWND dialogHandle, int buttonId, UINT check) {
   if (control == nullptr || control->kind != DialogControlKind::autoCheckBox) {
     return FALSE;
   }
-  // A two-state box shows any non-zero state as checked.
-  control->widget->value(check != BST_UNCHECKED ? 1 : 0);
+  control->widget->value(twoStateCheck(check) == BST_CHECKED ? 1 : 0);
   return TRUE;
 }
 

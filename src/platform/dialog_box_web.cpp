@@ -4,14 +4,13 @@
 #include <emscripten.h>
 
 #include "platform/dialog_box.h"
+#include "platform/dialog_box_checks.h"
 #include "platform/dialog_layout.h"
-#include "resources/dialog_template.h"
 
 namespace {
 
-EM_JS(void, pageDialogOpen, (const char* caption, int width, int height, int fontPixels), {
-  VsfPage.dialogOpen(UTF8ToString(caption), width, height, fontPixels);
-});
+EM_JS(void, pageDialogOpen, (const char* caption, int width, int height, int fontPixels),
+      { VsfPage.dialogOpen(UTF8ToString(caption), width, height, fontPixels); });
 EM_JS(void, pageDialogAdd,
       (int id, int checkBox, const char* caption, int x, int y, int width, int height,
        int boxOnRight, int tabStop),
@@ -21,12 +20,12 @@ EM_JS(void, pageDialogAdd,
       });
 EM_JS(void, pageDialogShow, (), { VsfPage.dialogShow(); });
 EM_ASYNC_JS(int, pageDialogNextCommand, (), { return await VsfPage.dialogNextCommand(); });
-EM_JS(void, pageDialogSetChecked, (int id, int checked), { VsfPage.dialogSetChecked(id, checked != 0); });
+EM_JS(void, pageDialogSetChecked, (int id, int checked),
+      { VsfPage.dialogSetChecked(id, checked != 0); });
 EM_JS(int, pageDialogChecked, (int id), { return VsfPage.dialogChecked(id) ? 1 : 0; });
 EM_JS(void, pageDialogClose, (), { VsfPage.dialogClose(); });
-EM_JS(double, pageTextWidth, (const char* text, int fontPixels), {
-  return VsfPage.textWidth(UTF8ToString(text), fontPixels);
-});
+EM_JS(double, pageTextWidth, (const char* text, int fontPixels),
+      { return VsfPage.textWidth(UTF8ToString(text), fontPixels); });
 
 struct PageDialog {
   bool open = false;
@@ -42,8 +41,7 @@ HWND dialogHandle() {
 
 // The page's sans-serif font measured as Windows measures a dialog font.
 DialogBaseUnits pageBaseUnits(int fontPixels) {
-  const double alphabet =
-      pageTextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", fontPixels);
+  const double alphabet = pageTextWidth(baseUnitsAlphabet, fontPixels);
   return baseUnitsFromFontMetrics(alphabet, fontPixels + fontPixels / 4);
 }
 
@@ -51,12 +49,9 @@ DialogBaseUnits pageBaseUnits(int fontPixels) {
 
 INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
                         DLGPROC dialogProc, LPARAM initParam) {
-  if (!IS_INTRESOURCE(templateName) || dialog.open)
-    return -1;
-  const DialogTemplate* found =
-      findDialogTemplate(static_cast<int>(reinterpret_cast<std::uintptr_t>(templateName)));
-  if (found == nullptr)
-    return -1;
+  const DialogTemplate* found = dialogToRun(templateName, dialogProc);
+  if (found == nullptr || dialog.open)
+    return dialogFailed;
 
   const int fontPixels = dialogFontPixelSize(found->font.pointSize);
   const DialogLayout layout = layoutDialog(*found, pageBaseUnits(fontPixels));
@@ -80,7 +75,7 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /
 }
 
 BOOL CheckDlgButton(HWND /*dialog*/, int buttonId, UINT check) {
-  pageDialogSetChecked(buttonId, check == BST_CHECKED ? 1 : 0);
+  pageDialogSetChecked(buttonId, twoStateCheck(check) == BST_CHECKED ? 1 : 0);
   return TRUE;
 }
 

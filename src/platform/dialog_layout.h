@@ -28,8 +28,11 @@ struct DialogLayout {
 constexpr int minimumDialogFontPixels = 11;
 int dialogFontPixelSize(int pointSize);
 
-// Base units from the width of "A".."Z" "a".."z" drawn in one run and the
-// font's line height, rounded as Windows rounds them.
+// What a back end measures for baseUnitsFromFontMetrics, drawn in one run.
+constexpr const char* baseUnitsAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+// Base units from the width of baseUnitsAlphabet and the font's line
+// height, rounded as Windows rounds them.
 DialogBaseUnits baseUnitsFromFontMetrics(double alphabetWidth, int lineHeight);
 
 int horizontalPixels(int dialogUnits, DialogBaseUnits base);

@@ -8,12 +8,12 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/display_available.h"
 #include "platform/fltk_options.h"
 #include "platform/interrupt.h"
 #include "platform/message_box.h"
+#include "platform/message_box_texts.h"
 
 namespace {
 
@@ -28,14 +28,10 @@ constexpr Fl_Fontsize textSize = 14;
 
 int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* caption,
                 UINT /*type: only MB_OK is used*/) {
-  const char* shownText = text != nullptr ? text : "";
-  // Windows' own caption for a box without one.
-  const char* shownCaption = caption != nullptr ? caption : "Error";
-
-  // Echoed for whoever started the program from a terminal, and the only
-  // trace when there is no screen to show the box on.
-  std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
-  std::fflush(stderr);
+  const MessageBoxTexts texts = messageBoxTexts(text, caption);
+  const char* shownText = texts.text;
+  const char* shownCaption = texts.caption;
+  echoMessageBox(texts);
   useDefaultFltkOptions();
   // After Ctrl-C the box would only stand in the way of ending.
   if (interruptRequested() || !displayAvailable()) {

@@ -2,9 +2,8 @@
 // giving the browser its turn, until it is answered.
 #include <emscripten.h>
 
-#include <cstdio>
-
 #include "platform/message_box.h"
+#include "platform/message_box_texts.h"
 
 namespace {
 
@@ -16,7 +15,8 @@ EM_ASYNC_JS(void, pageMessageBox, (const char* caption, const char* text), {
 
 int MessageBoxA(HWND /*owner: always none here*/, const char* text, const char* caption,
                 UINT /*type: only MB_OK is used*/) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
-  pageMessageBox(caption, text);
+  const MessageBoxTexts texts = messageBoxTexts(text, caption);
+  echoMessageBox(texts);
+  pageMessageBox(texts.caption, texts.text);
   return IDOK;
 }

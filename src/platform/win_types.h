@@ -30,6 +30,7 @@ constexpr int IDCANCEL = 2;
 
 constexpr UINT BST_UNCHECKED = 0;
 constexpr UINT BST_CHECKED = 1;
+constexpr UINT BST_INDETERMINATE = 2; // only three-state boxes show it
 
 constexpr UINT MB_OK = 0x00000000;
 

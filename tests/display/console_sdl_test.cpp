@@ -184,8 +184,8 @@ TEST_F(ConsoleSdlTest, KeysQueueUpAndReadInOrder) {
   EXPECT_TRUE(console.key());
   EXPECT_EQ(console.read().code(), 'A');
   EXPECT_TRUE(console.key());
-  EXPECT_EQ(console.read().code(), 27);
-  EXPECT_EQ(console.read().code(), 13);
+  EXPECT_EQ(console.read().code(), ptc::keyCodeEscape);
+  EXPECT_EQ(console.read().code(), ptc::keyCodeEnter);
   EXPECT_EQ(console.read().code(), '5');
   EXPECT_FALSE(console.key());
 }
@@ -196,7 +196,7 @@ TEST_F(ConsoleSdlTest, UpdateKeepsPressedKeysForLater) {
   pushKey(SDLK_ESCAPE);
   console.update();
   ASSERT_TRUE(console.key());
-  EXPECT_EQ(console.read().code(), 27);
+  EXPECT_EQ(console.read().code(), ptc::keyCodeEscape);
 }
 
 TEST_F(ConsoleSdlTest, ReadWaitsForTheNextKey) {
@@ -215,11 +215,11 @@ TEST_F(ConsoleSdlTest, ReadWaitsForTheNextKey) {
 // again at the top of the next frame: a close must survive the discarding.
 void expectCloseStaysPending(ptc::Console& console) {
   ASSERT_TRUE(console.key());
-  EXPECT_EQ(console.read().code(), 0);
+  EXPECT_EQ(console.read().code(), ptc::keyCodeWindowClosed);
   EXPECT_FALSE(console.key()) << "a discard loop must end";
   EXPECT_TRUE(console.key()) << "the next frame must see the close";
   EXPECT_TRUE(console.key());
-  EXPECT_EQ(console.read().code(), 0) << "reading never waits once closed";
+  EXPECT_EQ(console.read().code(), ptc::keyCodeWindowClosed) << "reading never waits once closed";
 }
 
 TEST_F(ConsoleSdlTest, QuitArrivesAsAPendingKeyThatStays) {

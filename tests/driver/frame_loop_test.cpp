@@ -32,7 +32,7 @@ TEST_F(ShowTest, RunsOneMoreFrameAtExactlyTheTimeLimit) {
 TEST_F(ShowTest, LoopRunsPastTheTimeLimitUntilAKey) {
   fake::platform().dialogCommands = {1002, IDOK};
   scriptElapsed({0, showDuration + 1, 1000000, 4000000});
-  pressAfterFrame(4, 27);
+  pressAfterFrame(4, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -44,7 +44,7 @@ TEST_F(ShowTest, LoopRunsPastTheTimeLimitUntilAKey) {
 TEST_F(ShowTest, ElapsedTimeWrapsWithTheClock) {
   // The clock passes 2^32 during the show: elapsed stays small.
   fake::platform().times = {0xFFFFFF00u, 0xFFFFFFF0u, 0x00000100u, 0x00000200u};
-  pressAfterFrame(3, 27);
+  pressAfterFrame(3, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -58,9 +58,9 @@ TEST_F(ShowTest, OtherKeysAreDiscardedAndEscapeEndsAtOnce) {
     if (operation == "Console.read")
       ++reads;
     if (operation == "Console.update" && call == 1)
-      fake::display().keys = {'a', 'b', 13};
+      fake::display().keys = {'a', 'b', ptc::keyCodeEnter};
     if (operation == "Console.update" && call == 2)
-      fake::display().keys = {27, 'c'};
+      fake::display().keys = {ptc::keyCodeEscape, 'c'};
   };
 
   EXPECT_EQ(runShow(nullptr), 0);
@@ -95,7 +95,7 @@ TEST_F(ShowTest, FactorsAndCountersFollowTheSpectrumAndTheClock) {
     return true;
   };
   scriptElapsed({31000});
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   runShow(nullptr);
 
@@ -122,7 +122,7 @@ TEST_F(ShowTest, SilentUntilTheFirstSpectrumThenKeepsTheLastOne) {
     if (operation == "Surface.lock")
       redPerFrame.push_back(showEffect.colourFactors.redFactor);
     if (operation == "Console.update" && call == 3)
-      fake::display().keys.push_back(27);
+      fake::display().keys.push_back(ptc::keyCodeEscape);
   };
 
   runShow(nullptr);
@@ -131,7 +131,7 @@ TEST_F(ShowTest, SilentUntilTheFirstSpectrumThenKeepsTheLastOne) {
 }
 
 TEST_F(ShowTest, PresentsTheComposedFrame) {
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   runShow(nullptr);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "call_log.h"
+#include "display/ptc_key_codes.h"
 #include "driver/show.h"
 #include "driver/show_options.h"
 #include "effect/random.h"

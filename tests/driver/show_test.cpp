@@ -18,7 +18,7 @@ bool anyAbove(const Image& image, std::uint32_t level) {
 } // namespace
 
 TEST_F(ShowTest, StartsUpInOrderAndEndsOnEscape) {
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -56,7 +56,7 @@ TEST_F(ShowTest, PreparesPicturesAndNoiseAtTheirSteps) {
                     showEffect.noiseTable[2] == 214;
     }
   };
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   runShow(nullptr);
 
@@ -79,7 +79,7 @@ TEST_F(ShowTest, WrongAudioVersionShowsOnlyItsBox) {
 
 TEST_F(ShowTest, AudioInitFailureShowsItsCodeAndTheShowGoesOn) {
   fake::audio().deviceOpens = false;
-  pressAfterFrame(2, 27);
+  pressAfterFrame(2, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -105,7 +105,7 @@ TEST_F(ShowTest, CancelledDialogEndsWithOneAndNoDisplay) {
 
 TEST_F(ShowTest, DialogThatCannotOpenKeepsTheDefaults) {
   fake::platform().dialogFails = true;
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -115,7 +115,7 @@ TEST_F(ShowTest, DialogThatCannotOpenKeepsTheDefaults) {
 
 TEST_F(ShowTest, OptionsFromTheDialogTakeEffect) {
   fake::platform().dialogCommands = {1000, 1001, IDOK}; // sound and fullscreen off
-  pressAfterFrame(1, 27);
+  pressAfterFrame(1, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -128,7 +128,7 @@ TEST_F(ShowTest, OptionsFromTheDialogTakeEffect) {
 
 TEST_F(ShowTest, FailedStreamStillRunsTheShowSilently) {
   fake::audio().streamError = audioErrorFileOpen;
-  pressAfterFrame(3, 27);
+  pressAfterFrame(3, ptc::keyCodeEscape);
 
   EXPECT_EQ(runShow(nullptr), 0);
 
@@ -150,7 +150,7 @@ TEST_P(DisplayFailureTest, ReportsAndExitsWithZero) {
   fake::display().failOn = step.operation;
   fake::display().failOnCall = std::string(step.operation) == "Console.option" ? 2 : 1;
   // A key for the read to fail on, Escape for the close to fail on.
-  pressAfterFrame(1, std::string(step.operation) == "Console.close" ? 27 : 'x');
+  pressAfterFrame(1, std::string(step.operation) == "Console.close" ? ptc::keyCodeEscape : 'x');
 
   EXPECT_EQ(runShow(nullptr), 0);
 

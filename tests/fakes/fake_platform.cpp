@@ -3,8 +3,10 @@
 #include "call_log.h"
 #include "platform/clock.h"
 #include "platform/dialog_box.h"
+#include "platform/dialog_box_checks.h"
 #include "platform/foreground_window.h"
 #include "platform/message_box.h"
+#include "platform/message_box_texts.h"
 
 namespace fake {
 
@@ -22,8 +24,9 @@ void resetPlatform() {
 using fake::platform;
 
 int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
-  fake::record(std::string("MessageBoxA(") + caption + ")");
-  platform().messageBoxes.push_back({caption, text});
+  const MessageBoxTexts shown = messageBoxTexts(text, caption);
+  fake::record(std::string("MessageBoxA(") + shown.caption + ")");
+  platform().messageBoxes.push_back({shown.caption, shown.text});
   return IDOK;
 }
 
@@ -50,14 +53,15 @@ HWND fakeDialog() {
 }
 } // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND, DLGPROC dialogProc, LPARAM) {
+INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND, DLGPROC dialogProc,
+                        LPARAM initParam) {
   fake::record("DialogBoxParamA(" + std::to_string(reinterpret_cast<std::uintptr_t>(templateName)) +
                ")");
   auto& state = platform();
-  if (state.dialogFails)
-    return -1;
+  if (state.dialogFails || dialogToRun(templateName, dialogProc) == nullptr)
+    return dialogFailed;
   state.endResult.reset();
-  state.initDialogResult = dialogProc(fakeDialog(), WM_INITDIALOG, 0, 0);
+  state.initDialogResult = dialogProc(fakeDialog(), WM_INITDIALOG, 0, initParam);
   for (const int id : state.dialogCommands) {
     if (state.endResult)
       break;
@@ -71,7 +75,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND, DLGPROC dialo
 }
 
 BOOL CheckDlgButton(HWND, int buttonId, UINT check) {
-  platform().buttons[buttonId] = check;
+  platform().buttons[buttonId] = twoStateCheck(check);
   return TRUE;
 }
 

@@ -27,7 +27,8 @@ struct PlatformState {
   DWORD now = 0;
   DWORD step = 0;
 
-  // DialogBoxParamA: returns -1 when `dialogFails`; otherwise sends
+  // DialogBoxParamA: returns -1 when `dialogFails` or where the real call
+  // fails (unknown template, no procedure); otherwise sends
   // WM_INITDIALOG, then each scripted command as WM_COMMAND (a check box id
   // toggles that box first, as a click would), stopping once EndDialog runs.
   bool dialogFails = false;

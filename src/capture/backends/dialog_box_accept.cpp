@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/dialog_box.h"
+#include "platform/dialog_box_checks.h"
 
 namespace {
 
@@ -22,8 +23,10 @@ HWND dialogHandle() {
 
 } // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* /*templateName*/, HWND /*owner*/,
+INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
                         DLGPROC dialogProc, LPARAM initParam) {
+  if (dialogToRun(templateName, dialogProc) == nullptr)
+    return dialogFailed;
   dialog = UnseenDialog{};
   dialogProc(dialogHandle(), WM_INITDIALOG, 0, initParam);
   if (!dialog.ended)
@@ -32,7 +35,7 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* /*templateName*/, HW
 }
 
 BOOL CheckDlgButton(HWND /*dialog*/, int buttonId, UINT check) {
-  dialog.boxes[buttonId] = check;
+  dialog.boxes[buttonId] = twoStateCheck(check);
   return TRUE;
 }
 

@@ -1,12 +1,9 @@
 // MessageBoxA for programs without a screen: the caption and the text go to
 // standard error and the box counts as answered with OK.
-#include <cstdio>
-
 #include "platform/message_box.h"
+#include "platform/message_box_texts.h"
 
 int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT /*type*/) {
-  std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "Error",
-               text != nullptr ? text : "");
-  std::fflush(stderr);
+  echoMessageBox(messageBoxTexts(text, caption));
   return IDOK;
 }

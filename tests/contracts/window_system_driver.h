@@ -1,0 +1,42 @@
+#pragma once
+// What the window-system contract needs from each implementation it runs on:
+// a way to press a key in a shown dialog or box, as a person would, and a
+// look at what the last box showed.
+
+#include <string>
+
+#include "platform/win_types.h"
+
+namespace window_system_driver {
+
+enum class Key { enter, escape };
+
+struct ShownBox {
+  std::string caption;
+  std::string text;
+};
+
+// The module the dialog templates are compiled into.
+HINSTANCE moduleInstance();
+
+// False where a key cannot reach a dialog: the capture's dialog is answered
+// as if Return had been pressed at once.
+bool canPress(Key key);
+
+// Called from a dialog's WM_INITDIALOG: presses the key once the dialog runs.
+void pressWhenShown(HWND dialog, Key key);
+
+// Before MessageBoxA: presses the key in the next box once it shows, and
+// notes what it shows.
+void answerNextMessageBox(Key key);
+ShownBox lastMessageBox();
+
+// Windows answers Escape in a box with only OK as IDOK; Wine, standing in
+// for it in the tests, answers IDCANCEL.
+bool escapeInOkBoxesAnswersOk();
+
+// Windows runs a dialog without a procedure, which nothing could end; our
+// own implementations refuse it instead.
+bool refusesNullProcedure();
+
+} // namespace window_system_driver
