@@ -7,7 +7,7 @@ WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build run test bench package asan tsan fuzz windows test-windows web serve-web \
-	test-web clean distclean
+	test-web tidy clean distclean
 
 all: build
 
@@ -33,6 +33,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# clang-tidy (.clang-tidy) over every file the build compiles, from its
+# compile database, nproc files at a time; any finding fails.
+tidy: build
+	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet
 
 bench: build
 	cmake --build $(BUILD) --target run-benchmarks

@@ -12,7 +12,7 @@ namespace {
 
 // The largest Ogg page is 65307 bytes, so a page that ends the file lies
 // wholly within this much of its end.
-constexpr std::uint64_t tailBytes = 2 * 65536;
+constexpr std::uint64_t tailBytes = std::uint64_t{2} * 65536;
 // Damage the library skips over while playing; a longer stretch without a
 // page is taken as the end of the music. libvorbisfile itself looks no
 // further than 64 KiB for the first page.
@@ -20,7 +20,7 @@ constexpr std::uint64_t maxGapBytes = 1 << 20;
 // About 35 minutes at 128 kbit/s: far more than the show's music, and little
 // enough to read within the time a program may take to start.
 constexpr std::uint64_t maxScanBytes = 64u << 20;
-constexpr long scanChunkBytes = 64 * 1024;
+constexpr long scanChunkBytes = long{64} * 1024;
 
 struct PageRun {
   bool readFailed = false;

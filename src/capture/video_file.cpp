@@ -191,6 +191,7 @@ void VideoFile::State::openAudio(const VideoSettings& settings) {
 }
 
 // Sends one frame (nothing drains the encoder) and writes every packet it gives back.
+// NOLINTNEXTLINE(readability-make-member-function-const): it writes through the packet it holds.
 void VideoFile::State::encode(AVCodecContext* codec, AVStream* stream, const AVFrame* frame) {
   check(avcodec_send_frame(codec, frame), "cannot encode");
   for (;;) {

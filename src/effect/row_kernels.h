@@ -89,7 +89,7 @@ inline void drawNoiseRowFromIndices(const NoiseFrame& frame, const std::uint32_t
   // Unrolled: the loop's own bookkeeping would cost as much as a look-up.
 #pragma GCC unroll 8
   for (int k = 0; k < frameWidth; ++k) {
-    const std::uint32_t* pixel = indices + samplesPerPixel * k;
+    const std::uint32_t* pixel = indices + std::ptrdiff_t{samplesPerPixel} * k;
     std::uint32_t redIndex = pixel[0];
     std::uint32_t greenIndex = pixel[1];
     if constexpr (std::endian::native == std::endian::little) {

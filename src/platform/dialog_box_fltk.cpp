@@ -158,7 +158,7 @@ const Fl_RGB_Image& programIconImage() {
     const int side = programIconSize();
     const std::uint32_t* pixels = programIconPixels();
     std::vector<unsigned char> bytes;
-    bytes.reserve(static_cast<std::size_t>(side * side * 4));
+    bytes.reserve(static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 4);
     for (int i = 0; i < side * side; ++i) {
       const std::uint32_t argb = pixels[i];
       bytes.push_back(static_cast<unsigned char>(argb >> 16));

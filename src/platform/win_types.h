@@ -40,6 +40,7 @@ constexpr WORD LOWORD(WPARAM value) {
 
 // An integer resource id travels in the pointer of a resource name.
 inline const char* MAKEINTRESOURCEA(WORD id) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the pointer is never followed, only compared.
   return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(id));
 }
 inline bool IS_INTRESOURCE(const char* name) {

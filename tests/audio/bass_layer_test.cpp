@@ -111,7 +111,8 @@ TEST_F(BassLayer, BadMusicFilesGiveNoStreamAndNoBox) {
       {folder.path(""), audioErrorFileOpen},
       {folder.writeBytes("empty.ogg", ""), audioErrorFormat},
       {folder.writeBytes("cut.ogg", good.substr(0, 100)), audioErrorFormat},
-      {folder.writeBytes("riff.ogg", "RIFF\x24\x08\x00\x00WAVEfmt " + std::string(3000, '\0')),
+      {folder.writeBytes("riff.ogg",
+                         std::string("RIFF\x24\x08\x00\x00WAVEfmt ", 16) + std::string(3000, '\0')),
        audioErrorFormat},
   };
   ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));

@@ -75,6 +75,7 @@ public:
     pid_ = launch.terminal ? forkpty(&terminal_, nullptr, nullptr, nullptr) : fork();
     if (pid_ == 0) {
       std::vector<char*> argv;
+      argv.reserve(words.size() + 1);
       for (std::string& word : words)
         argv.push_back(word.data());
       argv.push_back(nullptr);
@@ -176,7 +177,7 @@ protected:
 
   // A folder to run in, with or without the show's music beside it.
   fs::path runFolder(const std::string& name, bool withMusic) const {
-    const fs::path folder = folder_ / name;
+    fs::path folder = folder_ / name;
     fs::create_directories(folder);
     if (withMusic)
       fs::create_symlink(musicPath(), folder / musicName);
@@ -274,7 +275,8 @@ TEST_F(CaptureProgramTest, LosslessCaptureIsTheShowFrameByFrameWithItsMusic) {
     const DecodedMedia music = decodeMedia(musicPath().string(), false, soundStart + soundFrames);
     ASSERT_EQ(media.sampleRate, sampleRate);
     // FLAC blocks are 4608 frames at most; the track ends where the last frame does.
-    EXPECT_NEAR(static_cast<double>(media.sound.size() / 2), static_cast<double>(soundFrames), 1.0);
+    EXPECT_NEAR(static_cast<double>(media.sound.size()) / 2.0, static_cast<double>(soundFrames),
+                1.0);
     ASSERT_GE(media.sound.size(), 2 * soundFrames);
     ASSERT_GE(music.sound.size(), 2 * (soundStart + soundFrames));
     const auto largestDifference = [&](std::size_t shift) {
@@ -467,7 +469,7 @@ TEST_F(CaptureProgramTest, InterruptedCaptureLeavesAPlayableFile) {
     EXPECT_EQ(media.height, 960);
     EXPECT_GT(media.pictureCount, 0u);
     const double pictureSeconds = static_cast<double>(media.pictureCount) / showFrameRate;
-    const double soundSeconds = static_cast<double>(media.sound.size() / 2) / sampleRate;
+    const double soundSeconds = static_cast<double>(media.sound.size()) / 2.0 / sampleRate;
     // AAC comes in blocks of 1024 frames, plus the encoder's priming block.
     EXPECT_NEAR(soundSeconds, pictureSeconds, 2 * 1024.0 / sampleRate);
   }

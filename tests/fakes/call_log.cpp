@@ -12,7 +12,7 @@ std::function<void(const std::string& call)>& onRecord() {
   return hook;
 }
 
-void record(std::string call) {
+void record(const std::string& call) {
   callLog().push_back(call);
   if (onRecord())
     onRecord()(call);

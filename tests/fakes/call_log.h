@@ -9,7 +9,7 @@
 namespace fake {
 
 std::vector<std::string>& callLog();
-void record(std::string call);
+void record(const std::string& call);
 
 // Runs after each recorded call; tests look at the show's state from here.
 std::function<void(const std::string& call)>& onRecord();

@@ -1,5 +1,6 @@
 // The master's limiter over many seeded signals: nothing leaves it above the
-// ceiling, between the samples included; what never reaches the ceiling
+// ceiling, between the samples included, clicks and edges too; both sides
+// share one gain, so the stereo image holds; what never reaches the ceiling
 // passes untouched; nothing is lost or gained in length.
 #include <gtest/gtest.h>
 
@@ -38,8 +39,34 @@ std::vector<float> makeSignal(std::uint32_t seed, double level) {
   return signal;
 }
 
-std::vector<float> limit(const std::vector<float>& signal) {
+// What trips a limiter up: lone clicks out of silence (the look-ahead must
+// already be down), full-scale edges and the highest frequency, whose peaks
+// fall between the samples, at a level drawn per case.
+std::vector<float> makeHarshSignal(std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const auto frames = static_cast<std::size_t>(3000 + random() % 8000);
+  const double level = 0.5 + 9.5 * unit(random);
+  std::vector<float> signal(2 * frames);
+  const std::size_t kind = seed % 3;
+  const auto period = static_cast<std::size_t>(2 + random() % 40);
+  for (std::size_t i = 0; i < frames; ++i)
+    for (std::size_t c = 0; c < 2; ++c) {
+      double value = 0.0;
+      if (kind == 0)
+        value = unit(random) < 0.002 ? (unit(random) < 0.5 ? -1.0 : 1.0) : 0.0;
+      else if (kind == 1)
+        value = (i / period) % 2 == 0 ? 1.0 : -1.0;
+      else
+        value = (i % 2 == 0 ? 1.0 : -1.0) * (c == 0 ? 1.0 : 0.3);
+      signal[2 * i + c] = static_cast<float>(level * value);
+    }
+  return signal;
+}
+
+std::vector<float> limit(const std::vector<float>& signal, std::vector<float>* gains = nullptr) {
   PeakLimiter limiter(ceiling, 220, 0.08, rate);
+  limiter.logGains(gains);
   std::vector<float> out;
   // Fed in uneven pieces, as the generator feeds it stretch by stretch.
   std::size_t at = 0;
@@ -100,5 +127,24 @@ TEST(PeakLimiterTest, PassesQuietSignalsUntouched) {
     ASSERT_EQ(out.size(), signal.size());
     for (std::size_t i = 0; i < out.size(); ++i)
       ASSERT_FLOAT_EQ(out[i], signal[i]) << seed << " at " << i;
+  }
+}
+
+TEST(PeakLimiterTest, HoldsClicksAndEdgesWithOneGainForBothSides) {
+  for (std::uint32_t seed = 200; seed < 260; ++seed) {
+    const std::vector<float> signal = makeHarshSignal(seed);
+    std::vector<float> gains;
+    const std::vector<float> out = limit(signal, &gains);
+    ASSERT_EQ(out.size(), signal.size()) << seed;
+    ASSERT_EQ(gains.size(), signal.size() / 2) << seed;
+    EXPECT_LE(truePeakOf(out), ceiling * 1.0005) << "seed " << seed;
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+      ASSERT_TRUE(gains[i] > 0.0f && gains[i] <= 1.0f) << seed << " at " << i;
+      // Each side is its input times the frame's one gain: the image never shifts.
+      for (std::size_t c = 0; c < 2; ++c)
+        ASSERT_NEAR(out[2 * i + c], gains[i] * signal[2 * i + c],
+                    1e-6f * (1.0f + std::fabs(signal[2 * i + c])))
+            << seed << " at " << i;
+    }
   }
 }

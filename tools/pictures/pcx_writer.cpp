@@ -52,7 +52,8 @@ std::vector<std::uint8_t> encodePcx(const PcxLayout& layout,
   putWord(out, 66, layout.width); // bytes per line and plane
   putWord(out, 68, layout.greyPalette ? 2 : 1);
 
-  const auto lineCount = static_cast<std::size_t>(layout.height * layout.planes);
+  const auto lineCount =
+      static_cast<std::size_t>(layout.height) * static_cast<std::size_t>(layout.planes);
   const auto width = static_cast<std::size_t>(layout.width);
   for (std::size_t line = 0; line < lineCount; ++line) {
     encodeLine(out, planeData.data() + line * width, layout.width);
