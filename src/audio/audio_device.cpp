@@ -78,6 +78,7 @@ void AudioDevice::setSource(MusicStream* stream) {
   SDL_UnlockAudioDevice(id_);
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): it pauses or resumes the device.
 void AudioDevice::setRunning(bool running) {
   SDL_PauseAudioDevice(id_, running ? 0 : 1);
 }

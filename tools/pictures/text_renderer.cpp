@@ -78,23 +78,23 @@ struct TextRenderer::Impl {
   }
 };
 
-TextRenderer::TextRenderer(const std::string& fontPath) : impl(std::make_unique<Impl>()) {
-  check(FT_Init_FreeType(&impl->library), "initialising");
-  if (FT_New_Face(impl->library, fontPath.c_str(), 0, &impl->face) != 0) {
-    FT_Done_FreeType(impl->library);
+TextRenderer::TextRenderer(const std::string& fontPath) : impl_(std::make_unique<Impl>()) {
+  check(FT_Init_FreeType(&impl_->library), "initialising");
+  if (FT_New_Face(impl_->library, fontPath.c_str(), 0, &impl_->face) != 0) {
+    FT_Done_FreeType(impl_->library);
     throw std::runtime_error("cannot open font " + fontPath);
   }
 }
 
 TextRenderer::~TextRenderer() {
-  FT_Done_Face(impl->face);
-  FT_Done_FreeType(impl->library);
+  FT_Done_Face(impl_->face);
+  FT_Done_FreeType(impl_->library);
 }
 
 Coverage TextRenderer::render(const std::string& text, int boxWidth, int boxHeight,
                               int maxPixelSize, int margin) {
   for (int size = maxPixelSize; size >= 8; --size) {
-    const Layout layout = impl->layOut(text, size);
+    const Layout layout = impl_->layOut(text, size);
     if (layout.minX > layout.maxX) {
       throw std::runtime_error("no ink in \"" + text + "\"");
     }
@@ -111,9 +111,12 @@ Coverage TextRenderer::render(const std::string& text, int boxWidth, int boxHeig
     for (const Glyph& glyph : layout.glyphs) {
       for (int y = 0; y < glyph.rows; ++y) {
         for (int x = 0; x < glyph.width; ++x) {
-          const auto at = static_cast<std::size_t>((originY + glyph.top + y) * boxWidth + originX +
-                                                   glyph.left + x);
-          const std::uint8_t ink = glyph.pixels[static_cast<std::size_t>(y * glyph.width + x)];
+          const std::size_t at = static_cast<std::size_t>(originY + glyph.top + y) *
+                                     static_cast<std::size_t>(boxWidth) +
+                                 static_cast<std::size_t>(originX + glyph.left + x);
+          const std::uint8_t ink =
+              glyph.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(glyph.width) +
+                           static_cast<std::size_t>(x)];
           coverage.values[at] = std::max(coverage.values[at], ink);
         }
       }

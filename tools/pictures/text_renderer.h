@@ -26,5 +26,5 @@ public:
 
 private:
   struct Impl;
-  std::unique_ptr<Impl> impl;
+  std::unique_ptr<Impl> impl_;
 };
