@@ -16,21 +16,19 @@ echo "$stems"
 measured=$(printf '%s\n%s\n' "$report" "$stems")
 source "$(dirname "$0")/../report_checks.sh"
 
-# Held near where the mix stands now; the aims are 3 dB of gain reduction, 2 LU of
-# movement and 8 s of held tone.
-check "limiter gain reduction in drops, median" 0 4.5
+check "limiter gain reduction in drops, median" 0 3
 check_above "stem kick in drop 1" "stem pad in drop 1" 2
 check_above "stem melody in drop 1" "stem pad in drop 1" 0
 check_above "stem bass in drop 1" "stem pad in drop 1" 0
 check "melody holds the strongest partial of 0.5-4 kHz" 40 100
 check "drop band 2-6 kHz" 4 100
-check "drop loudness movement p10-p90" 0.8 100
+check "drop loudness movement p10-p90" 2 100
 check "build start under its drop" 4 100
 check "build rise" 1 100
 check "last half bar under its drop" 6 100
 check "bar to bar 8 similarity in drops" -1 0.75
 check "seconds one 4 Hz slice holds a quarter of 250-4000 Hz" 0 10
-check "longest held tone" 0 10
+check "longest held tone" 0 8
 check "loop join step" 0 6
 check_text "start key" "A minor"
 check_text "end key" "A minor"

@@ -99,9 +99,10 @@ void kick(const Note& n, std::int64_t from, std::int64_t to, float* out) {
 }
 
 // Three or four quick bursts of band-passed noise and a tail, with the band
-// and the spacing drawn anew for each hit.
+// and the spacing drawn anew for each hit. Up in the presence band: the drop's
+// air comes from a short, sparse hit rather than from steady hiss.
 void clap(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double centre = vary(n, 1, 1200.0, 2200.0);
+  const double centre = vary(n, 1, 1600.0, 2800.0);
   const double spacing = vary(n, 2, 0.006, 0.011);
   const int bursts = vary(n, 3, 0.0, 1.0) < 0.5 ? 3 : 4;
   const double tailTime = vary(n, 4, 0.09, 0.16);
@@ -120,8 +121,8 @@ void clap(const Note& n, std::int64_t from, std::int64_t to, float* out) {
       env = tail.next();
     }
     const auto k = static_cast<std::uint64_t>(i);
-    l = 1.5 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
-    r = 1.5 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
+    l = 2.4 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
+    r = 2.4 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
   });
 }
 
@@ -212,9 +213,10 @@ void pad(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   });
 }
 
-// A plucked saw with its octave.
+// A plucked saw with its octave, each note a few cents off true, as an
+// analogue voice drifts: repeated notes never line up into one held partial.
 void arp(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double f = midiFrequency(n.pitch);
+  const double f = midiFrequency(n.pitch + vary(n, 9, -0.07, 0.07));
   SawOscillator saw, octave(0.25);
   StateVariableFilter filter;
   GateEnvelope env(n.length, 0.002, 0.05);
@@ -304,16 +306,23 @@ void bell(const Note& n, std::int64_t from, std::int64_t to, float* out) {
 }
 
 // A saw filtered down to its first few harmonics, slow to speak: a soft,
-// hollow voice for lines under the lead.
+// hollow voice for lines under the lead, each note a little off true.
 void counter(const Note& n, std::int64_t from, std::int64_t to, float* out) {
-  const double f = midiFrequency(n.pitch);
+  const double f = midiFrequency(n.pitch + vary(n, 9, -0.06, 0.06));
   SawOscillator saw;
   StateVariableFilter filter;
   filter.setCutoff(5.0 * f + 1200.0 * n.brightness, 0.2);
   GateEnvelope env(n.length, 0.05, 0.2);
   const Pan pan(n.pan);
+  double vibrato = 1.0;
   renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
-    const double tone = filter.process(saw.next(f)).low;
+    // A slow vibrato that grows in, so a long note's partials do not stand still.
+    if (i % 8 == 0) {
+      const double t = seconds(i);
+      const double depth = 0.2 * std::clamp((t - 0.3) / 0.5, 0.0, 1.0);
+      vibrato = std::exp2(depth * std::sin(twoPi * 4.7 * t) / 12.0);
+    }
+    const double tone = filter.process(saw.next(f * vibrato)).low;
     const double level = 0.32 * n.velocity * env.next(i);
     l = level * pan.left * tone;
     r = level * pan.right * tone;

@@ -13,7 +13,10 @@ constexpr double duckRecovery = 0.12; // seconds
 // The kick and bass are rounded on their own bus, saturating towards this
 // level, so their peaks give way before the master has to catch them.
 constexpr double lowCeiling = 0.2;
-constexpr double masterGain = 2.1;
+constexpr double lowGain = 2.1;
+// The rest sits lower than the low end: its stacked peaks, not the kick's,
+// set how hard the limiter works.
+constexpr double masterGain = 1.75;
 
 struct Bus {
   std::vector<float> dry, ducked;
@@ -82,8 +85,8 @@ MixBuses PieceRenderer::render(std::int64_t start, std::int64_t frames) const {
       const std::size_t at = 2 * i + c;
       const double lowEnd =
           lowCeiling * std::tanh((low.dry[at] + duck * low.ducked[at]) / lowCeiling);
-      const double mix = lowEnd + rest.dry[at] + duck * rest.ducked[at];
-      out.dry[at] = static_cast<float>(masterGain * mix);
+      const double mix = rest.dry[at] + duck * rest.ducked[at];
+      out.dry[at] = static_cast<float>(lowGain * lowEnd + masterGain * mix);
     }
   }
   return out;

@@ -84,13 +84,13 @@ private:
     case Part::drop:
       return 1.0;
     case Part::build:
-      return 0.85;
+      return 0.88;
     case Part::groove:
-      return 0.66;
+      return 0.84;
     case Part::interlude:
-      return 0.64;
+      return 0.85;
     default:
-      return 0.44;
+      return 0.7;
     }
   }
 
@@ -144,23 +144,25 @@ private:
       if (barInSection == 0)
         add(Voice::crash, first, 16, 0, 0.5, 0.3, 0.6);
       bassLine(chord, first, BassStyle::held, 0.1, 0.6);
-      pads(chord, first, 0.55 + 0.3 * progress, 0.45);
+      // Dark pads: their upper partials, shared by the cycle's chords, stay low.
+      pads(chord, first, 0.12 + 0.1 * progress, 0.45);
       if (section.variation == 0) {
         // The theme at half speed on a bell, over the open chords.
         themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
                  (barInSection % 2) * stepsPerBar, 12, 0.32, 0.5, 0);
       } else {
-        // The answer, then the call, low and at half speed on the hollow
-        // voice, long notes stepping to their upper neighbour halfway so
-        // that no tone hangs; the arpeggio comes back.
+        // The answer, then the call, low, soft and at half speed on the
+        // hollow voice, long notes stepping to their upper neighbour halfway
+        // so that no tone hangs; the arpeggio comes back.
         themeBar(Voice::counter, chord, section, 4 + barInSection / 2, first, 2,
-                 (barInSection % 2) * stepsPerBar, -12, 0.7, 0.5, 2);
+                 (barInSection % 2) * stepsPerBar, -12, 0.45, 0.5, 2);
       }
       // The arpeggio stirs from the first bar, so the chords' tails never
       // hang alone, and grows through the section; it turns about a new
-      // note every bar, across the four-bar chords.
+      // note every bar, across the four-bar chords, and every third bar drops
+      // an octave, out of the register the chords share.
       arp(chord, first, 1, 0.1 + 0.35 * progress, 0.12 + 0.48 * progress, stepsPerBar,
-          std::array{81, 76, 72}[static_cast<std::size_t>(barInSection % 3)]);
+          std::array{81, 74, 67}[static_cast<std::size_t>(barInSection % 3)]);
       if (barsLeft <= 4 && dropFollows)
         riser(first, 1, 0.4);
       break;
@@ -254,31 +256,33 @@ private:
     const bool breath = barInSection == section.bars / 2 - 1;
     if (barInSection % 8 == 0)
       add(Voice::crash, first, 16, 0, barInSection == 0 ? 0.8 : 0.45, -0.3, 1);
-    // The second eight bars strip back to drums, bass and a softer lead; the
+    // The second eight bars strip back to a softer kick, ghost hats, bass and
+    // a softer lead, a couple of LU under the rest, so the drop breathes; the
     // floor stops for the bar before the second half.
     const bool stripped = phrase == 1;
     if (!breath) {
-      kicks(first, 1.0);
-      claps(first, stripped ? 0.45 : 1.0);
+      kicks(first, stripped ? 0.7 : 1.0);
+      if (!stripped)
+        claps(first, 1.0);
     }
     if (stripped)
-      hats(first, 0.55, 1, false);
+      hats(first, 0.4, 0, false);
     else
-      hats(first, 1.0,
+      hats(first, 0.5,
            (barInSection / 4 + section.variation) % static_cast<int>(hatPatterns.size()), true);
     bassLine(chord, first, section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
              0.8 + 0.2 * (secondHalf ? 1 : 0),
              breath     ? 0.6
-             : stripped ? 0.6
+             : stripped ? 0.4
                         : 1.0);
     if (!stripped)
-      pads(chord, first, 0.6, 0.7);
+      pads(chord, first, 0.6, 0.45);
     // The arpeggio's filter sweeps over sixteen bars.
     if (!stripped)
       arp(chord, first, section.variation + phrase,
           0.3 + 0.4 * std::sin(barInSection * std::numbers::pi / 16.0),
           0.45 + 0.15 * (secondHalf ? 1 : 0));
-    const double voice = stripped ? 0.6 : 1.0;
+    const double voice = stripped ? 0.45 : 1.0;
     const int take = phrase % 4;
     const int lift = take == 3 && section.variation != 2 ? 12 : 0;
     switch (section.variation) {
