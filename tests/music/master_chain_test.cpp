@@ -15,6 +15,7 @@
 #include "music/master_chain.h"
 #include "music/piece_renderer.h"
 #include "music/score.h"
+#include "music/synth_parts.h"
 
 namespace {
 
@@ -39,35 +40,10 @@ std::vector<float> mastered(std::int64_t start, const std::vector<std::int64_t>&
   return out;
 }
 
-// Two-pole low-pass (RBJ cookbook), run twice for a steep edge.
-class LowPass {
-public:
-  explicit LowPass(double cutoff) {
-    const double w = 2.0 * std::numbers::pi * cutoff / sampleRate;
-    const double alpha = std::sin(w) / std::numbers::sqrt2;
-    const double a0 = 1.0 + alpha;
-    b0_ = (1.0 - std::cos(w)) / 2.0 / a0;
-    b1_ = 2.0 * b0_;
-    a1_ = -2.0 * std::cos(w) / a0;
-    a2_ = (1.0 - alpha) / a0;
-  }
-  double process(double in) {
-    const double out = b0_ * (in + x2_) + b1_ * x1_ - a1_ * y1_ - a2_ * y2_;
-    x2_ = x1_;
-    x1_ = in;
-    y2_ = y1_;
-    y1_ = out;
-    return out;
-  }
-
-private:
-  double b0_, b1_, a1_, a2_;
-  double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
-};
-
-// The energy below `cutoff` of a signal, after `settle` frames.
+// The energy below `cutoff` of a signal, after `settle` frames: the
+// master's own two-pole low-pass, run twice for a steep edge.
 double lowEnergy(const std::vector<double>& signal, double cutoff, std::size_t settle) {
-  LowPass first(cutoff), second(cutoff);
+  MasterLowPass first(cutoff), second(cutoff);
   double energy = 0.0;
   for (std::size_t i = 0; i < signal.size(); ++i) {
     const double low = second.process(first.process(signal[i]));
