@@ -121,8 +121,8 @@ void clap(const Note& n, std::int64_t from, std::int64_t to, float* out) {
       env = tail.next();
     }
     const auto k = static_cast<std::uint64_t>(i);
-    l = 2.4 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
-    r = 2.4 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
+    l = 2.0 * n.velocity * env * pan.left * left.process(hashNoise(n.seed, k)).band;
+    r = 2.0 * n.velocity * env * pan.right * right.process(hashNoise(n.seed + 1, k)).band;
   });
 }
 
