@@ -39,6 +39,7 @@ void capture(benchmark::State& state, std::vector<std::string> options, const ch
     const pid_t child = fork();
     if (child == 0) {
       std::vector<char*> argv;
+      argv.reserve(words.size() + 1);
       for (std::string& word : words)
         argv.push_back(word.data());
       argv.push_back(nullptr);

@@ -33,7 +33,7 @@ constexpr DialogTemplate setupTemplate{
 #define DIALOG_TEMPLATE(id, caption, style, extendedStyle, x, y, width, height, fontName,          \
                         fontPoints, fontWeight, fontItalic, fontCharset)                           \
   id, caption, style, extendedStyle, x, y, width, height,                                          \
-      DialogFont{fontName, fontPoints, fontWeight, fontItalic != 0, fontCharset},
+      DialogFont{fontName, fontPoints, fontWeight, (fontItalic) != 0, fontCharset},
 #define DIALOG_CONTROL(...)
 #define DIALOG_END
 #include "resources/setup_dialog.inc"

@@ -57,7 +57,8 @@ VorbisLoopDecoder::open(const char* path, std::uint32_t outputRate, DecoderError
       return nullptr;
     }
   }
-  decoder->scratch_.resize(static_cast<std::size_t>(decodeChunkFrames * decoder->channels_));
+  decoder->scratch_.resize(static_cast<std::size_t>(decodeChunkFrames) *
+                           static_cast<std::size_t>(decoder->channels_));
   error = DecoderError::none;
   return decoder;
 }

@@ -7,6 +7,7 @@ set(text "// Generated from src/images/pictures by embed_pictures.cmake; do not 
 set(entries "")
 foreach(file IN LISTS picture_files)
   get_filename_component(name "${file}" NAME_WE)
+  string(REPLACE "_" "" name "${name}")
   file(READ "${file}" hex HEX)
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
   string(APPEND text "constexpr std::uint8_t ${name}[] = {${bytes}};\n")

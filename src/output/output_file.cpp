@@ -356,7 +356,7 @@ std::string OutputFile::keep() {
   const std::size_t dot = name.rfind('.');
   const std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
   const std::string extension = base.size() == name.size() ? "" : name.substr(base.size());
-  const std::string kept =
+  std::string kept =
       joined(folderOf(target_), base + "-" + std::to_string(getpid()) + extension);
   closeDescriptor();
   if (link(writePath_.c_str(), kept.c_str()) != 0 &&

@@ -4,6 +4,7 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -43,7 +44,7 @@ void DialogCheckBox::draw() {
   draw_label(textLeft, lineTop, textWidth, lineHeight, align);
 
   if (Fl::focus() == this && Fl::visible_focus() != 0 && label() != nullptr) {
-    const int captionWidth = std::min(textWidth, static_cast<int>(fl_width(label()) + 0.5));
+    const int captionWidth = std::min(textWidth, static_cast<int>(std::lround(fl_width(label()))));
     const int captionLeft = boxOnRight_ ? textLeft + textWidth - captionWidth : textLeft;
     draw_focus(FL_FLAT_BOX, captionLeft - focusMargin, lineTop, captionWidth + 2 * focusMargin,
                lineHeight);

@@ -148,6 +148,7 @@ int report(const char* path) {
                       static_cast<std::size_t>(span.end - span.start));
   }
   std::vector<SectionFactors> sections;
+  sections.reserve(spans.size());
   const double beatFrames = 4.0 * stepFrames * rateScale;
   for (const SectionSpan& span : spans)
     sections.emplace_back(span, beatFrames);

@@ -126,6 +126,7 @@ int report() {
     std::vector<float> gains;
     const std::vector<float> mix = renderSpan(score, drop.start, drop.end, true, &gains);
     std::vector<float> dropReductions;
+    dropReductions.reserve(gains.size());
     for (const float gain : gains)
       dropReductions.push_back(static_cast<float>(-20.0 * std::log10(gain)));
     std::printf("limiter gain reduction in drop %zu, median: %.2f dB\n", d + 1,

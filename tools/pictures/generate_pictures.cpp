@@ -61,7 +61,7 @@ std::vector<std::uint8_t> greyPicture(const Coverage& coverage) {
   std::vector<std::uint8_t> pixels(coverage.values.size());
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const auto at = static_cast<std::size_t>(y * width + x);
+      const auto at = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x);
       pixels[at] = greyFor(coverage.values[at], x, y);
     }
   }
@@ -70,13 +70,14 @@ std::vector<std::uint8_t> greyPicture(const Coverage& coverage) {
 
 // Rows of three plane lines (red, green, blue), as 24-bit PCX stores them.
 std::vector<std::uint8_t> colourPicture(const Coverage& coverage) {
-  std::vector<std::uint8_t> planes(static_cast<std::size_t>(width * colourHeight * 3), paper);
+  std::vector<std::uint8_t> planes(static_cast<std::size_t>(width) * colourHeight * 3, paper);
   for (int y = 0; y < height; ++y) {
     for (int plane = 0; plane < 3; ++plane) {
       for (int x = 0; x < width; ++x) {
-        const int ink = coverage.values[static_cast<std::size_t>(y * width + x)];
+        const int ink = coverage.values[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
         const int value = 255 - (ink * (255 - colourInk[plane]) + 127) / 255;
-        planes[static_cast<std::size_t>(((colourTop + y) * 3 + plane) * width + x)] =
+        planes[static_cast<std::size_t>((colourTop + y) * 3 + plane) * width +
+               static_cast<std::size_t>(x)] =
             static_cast<std::uint8_t>(value);
       }
     }
