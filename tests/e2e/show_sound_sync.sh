@@ -134,13 +134,15 @@ holds() {
 
 # On a shared machine a starved frame now and then misses a bound; a wrong
 # audible position misses it every time. So a run that misses is repeated,
-# up to three runs.
+# up to five runs: even on a quiet machine one burst in a run now and then
+# lands a couple of milliseconds outside the window, about the capture's own
+# frame gap.
 measure
 if [ "$judge" = report ]; then
   holds
   vsf_pass "$result"
 fi
-for run_number in 2 3; do
+for run_number in 2 3 4 5; do
   holds && vsf_pass "$result"
   vsf_log "$result: $why; measuring again (run $run_number)"
   measure
