@@ -67,17 +67,6 @@ bool isMomentOf(std::uint64_t m, std::uint64_t n, int fps) {
   return m * rate <= n * 1000 && n * 1000 < (m + 1) * rate;
 }
 
-TEST(CaptureClock, ReadsEachFramesWholeMillisecondFromTheShowsStart) {
-  std::mt19937_64 random(20);
-  for (const int fps : frameRates) {
-    std::vector<std::uint64_t> frames = {0, 1, 2, 59, 60, 61, 1000, 34379, 137520};
-    for (int i = 0; i < 200; ++i)
-      frames.push_back(random() % 600000);
-    for (const std::uint64_t n : frames)
-      ASSERT_TRUE(isMomentOf(clockMomentOf(n, fps), n, fps)) << "frame " << n << " at " << fps;
-  }
-}
-
 TEST(CaptureClock, StandsAtEachFrameUntilItIsPresented) {
   RecordingSink sink;
   CaptureSession session(planFrom(15, 300, 40), sink);
@@ -122,20 +111,6 @@ TEST(CapturePlan, TakesTheFramesWhoseMomentsFallInTheSpan) {
   }
 }
 
-TEST(CapturePlan, TheWholeShowIsItsFramesBeforeTheEnd) {
-  CaptureArguments wholeShow;
-  for (const int fps : {1, 30, 60, 144}) {
-    wholeShow.fps = fps;
-    const CapturePlan plan = capturePlanFor(wholeShow, sampleRate);
-    EXPECT_EQ(plan.firstFrame, 0u);
-    // 573 s: a frame every 1/fps s, the last one before the end.
-    EXPECT_EQ(plan.frameCount, 573u * static_cast<unsigned>(fps)) << fps;
-  }
-}
-
-// Without music the track is silence exactly as long as the frames: each
-// frame adds its share of samples, with nothing missing or twice and no drift,
-// and a capture cut in two at any frame gives the same track as one piece.
 TEST(CaptureSound, SilenceFollowsTheFramesWithoutGapOrOverlap) {
   const std::uint32_t pixels[1] = {0};
   for (const int fps : frameRates) {
