@@ -54,6 +54,64 @@ constexpr std::array<const char*, 5> hatPatterns{{
     "x.o.x.o.x.oxo.ox",
 }};
 
+// How a part plays the theme over one bar.
+struct ThemeLine {
+  Voice voice;
+  int stretch = 1;   // 2: half speed
+  int offset = 0;    // steps into the stretched bar this bar starts at
+  int transpose = 0; // semitones
+  double velocity = 1.0;
+  double brightness = 0.5;
+  // 1 swaps call and answer and anticipates the beats by a sixteenth, 2 turns
+  // long notes into a note and its upper neighbour, 3 anticipates.
+  int take = 0;
+  bool third = false; // a diatonic third below
+  int steps = stepsPerBar;
+};
+
+struct ArpLine {
+  int pattern = 0;
+  double brightness = 0.5;
+  double level = 0.5;
+  int steps = stepsPerBar;
+  int centre = 81; // the chord tone nearest it is home
+};
+
+struct PadChord {
+  double brightness = 0.5;
+  double level = 0.5;
+  int steps = stepsPerBar;
+  int lowest = 52; // E3: close voicing from here up
+};
+
+enum class BassStyle { held, offbeat, pumping, rolling, syncopated };
+
+struct BassLine {
+  BassStyle style = BassStyle::held;
+  double brightness = 0.5;
+  double level = 1.0;
+  int steps = stepsPerBar;
+  int octaves = 0; // above the sub's E1..D#2
+};
+
+struct HatLine {
+  double level = 1.0;
+  int pattern = 0;
+  bool open = false; // open hats ring, otherwise they close
+  int steps = stepsPerBar;
+};
+
+// Where in the piece a bar falls, and what it plays over.
+struct BarPlace {
+  const Section& section;
+  int inSection; // bar of the section, from 0
+  int first;     // the bar's first step in the piece
+  Chord chord;
+  double progress;  // 0..1 through the section
+  int barsLeft;     // in the section, this one included
+  bool dropFollows; // the next section is a drop
+};
+
 class Composer {
 public:
   explicit Composer(std::uint64_t seed) : random_(seed) {}
@@ -65,7 +123,7 @@ public:
       const bool dropFollows = s + 1 < sections.size() && sections[s + 1].part == Part::drop;
       const std::size_t firstNote = score_.notes.size();
       for (int b = 0; b < section.bars; ++b)
-        writeBar(section, b, bar + b, dropFollows);
+        writeBar(placeOf(section, b, bar + b, dropFollows));
       // The mix rides each section's level: drops full, the rest below them.
       for (std::size_t n = firstNote; n < score_.notes.size(); ++n)
         score_.notes[n].velocity *= sectionLevel(section.part);
@@ -94,6 +152,54 @@ private:
     }
   }
 
+  static BarPlace placeOf(const Section& section, int inSection, int bar, bool dropFollows) {
+    // A drop's second and fourth eight bars take the theme over the next
+    // cycle of chords.
+    const int progression = section.part == Part::drop && (inSection / themeBars) % 2 == 1
+                                ? (section.progression + 1) % 3
+                                : section.progression;
+    Chord chord =
+        progressions[static_cast<std::size_t>(progression)][static_cast<std::size_t>(bar % 4)]
+            .transposed(section.key);
+    // The last two bars pull home, E to A minor, into the start of the loop.
+    if (section.part == Part::outro && section.bars - inSection <= 2)
+      chord = section.bars - inSection == 2 ? chords::E : chords::Am;
+    return {section,
+            inSection,
+            bar * stepsPerBar,
+            chord,
+            static_cast<double>(inSection) / section.bars,
+            section.bars - inSection,
+            dropFollows};
+  }
+
+  void writeBar(const BarPlace& at) {
+    key_ = at.section.key;
+    switch (at.section.part) {
+    case Part::intro:
+      intro(at);
+      break;
+    case Part::build:
+      build(at);
+      break;
+    case Part::drop:
+      drop(at);
+      break;
+    case Part::breakdown:
+      breakdown(at);
+      break;
+    case Part::groove:
+      groove(at);
+      break;
+    case Part::interlude:
+      interlude(at);
+      break;
+    case Part::outro:
+      outro(at);
+      break;
+    }
+  }
+
   void add(Voice voice, int step, int steps, double pitch, double velocity, double pan,
            double brightness) {
     score_.notes.push_back({voice, steps_.at(step), steps_.span(step, steps), pitch, velocity, pan,
@@ -104,144 +210,71 @@ private:
 
   double humanise(double velocity) { return velocity * (0.88 + 0.12 * random_.unit()); }
 
-  void writeBar(const Section& section, int barInSection, int bar, bool dropFollows) {
-    // A drop's second and fourth eight bars take the theme over the next
-    // cycle of chords.
-    const int progression = section.part == Part::drop && (barInSection / themeBars) % 2 == 1
-                                ? (section.progression + 1) % 3
-                                : section.progression;
-    Chord chord =
-        progressions[static_cast<std::size_t>(progression)][static_cast<std::size_t>(bar % 4)]
-            .transposed(section.key);
-    // The last two bars pull home, E to A minor, into the start of the loop.
-    if (section.part == Part::outro && section.bars - barInSection <= 2)
-      chord = section.bars - barInSection == 2 ? chords::E : chords::Am;
-    const int first = bar * stepsPerBar;
-    key_ = section.key;
-    const double progress = static_cast<double>(barInSection) / section.bars; // 0..1 through it
-    const int barsLeft = section.bars - barInSection;
-
-    switch (section.part) {
-    case Part::intro:
-      // A soft kick from the first bar, as a DJ would want to mix in over it.
-      kicks(first, 0.35 + 0.55 * progress);
-      if (barInSection >= 4)
-        hats(first, 0.4 + 0.4 * progress, barInSection >= 12 ? 1 : 0, barInSection >= 12);
-      if (barInSection >= 8) {
-        shaker(first, 0.3 + 0.3 * progress);
-        bassLine(chord, first, BassStyle::offbeat, 0.25 + 0.3 * progress, 0.75);
-      }
-      pads(chord, first, 0.15 + 0.35 * progress, 0.3 + 0.3 * progress);
-      arp(chord, first, 0, 0.15 + 0.35 * progress, 0.35 + 0.3 * progress);
-      break;
-    case Part::build:
-      writeBuild(section, chord, first, barInSection, barsLeft, progress, dropFollows);
-      break;
-    case Part::drop:
-      writeDrop(section, chord, first, barInSection);
-      break;
-    case Part::breakdown:
-      if (barInSection == 0)
-        add(Voice::crash, first, 16, 0, 0.5, 0.3, 0.6);
-      bassLine(chord, first, BassStyle::held, 0.1, 0.6);
-      // Dark pads: their upper partials, shared by the cycle's chords, stay low.
-      pads(chord, first, 0.12 + 0.1 * progress, 0.45);
-      if (section.variation == 0) {
-        // The theme at half speed on a bell, over the open chords.
-        themeBar(Voice::bell, chord, section, barInSection / 2, first, 2,
-                 (barInSection % 2) * stepsPerBar, 12, 0.32, 0.5, 0);
-      } else {
-        // The answer, then the call, low, soft and at half speed on the
-        // hollow voice, long notes stepping to their upper neighbour halfway
-        // so that no tone hangs; the arpeggio comes back.
-        themeBar(Voice::counter, chord, section, 4 + barInSection / 2, first, 2,
-                 (barInSection % 2) * stepsPerBar, -12, 0.45, 0.5, 2);
-      }
-      // The arpeggio stirs from the first bar, so the chords' tails never
-      // hang alone, and grows through the section; it turns about a new
-      // note every bar, across the four-bar chords, and every third bar drops
-      // an octave, out of the register the chords share.
-      arp(chord, first, 1, 0.1 + 0.35 * progress, 0.12 + 0.48 * progress, stepsPerBar,
-          std::array{81, 74, 67}[static_cast<std::size_t>(barInSection % 3)]);
-      if (barsLeft <= 4 && dropFollows)
-        riser(first, 1, 0.4);
-      break;
-    case Part::groove: {
-      kicks(first, 0.95);
-      claps(first, 0.85);
-      hats(first, 0.8, (barInSection / 4) % 5, barInSection % 8 >= 4);
-      shaker(first, 0.7);
-      bassLine(chord, first, BassStyle::syncopated, 0.6, 1.0);
-      stabs(chord, first, 0.5 + 0.3 * progress);
-      // The arpeggio's filter opens and closes over sixteen bars.
-      arp(chord, first, 2, 0.35 + 0.3 * std::sin(2.0 * progress * std::numbers::pi), 0.4);
-      if (barInSection % 8 == 7)
-        fill(first);
-      if (barInSection >= 16)
-        counterLine(chord, first, 0.6, 12, Voice::pulse);
-      break;
+  // A soft kick from the first bar, as a DJ would want to mix in over it.
+  void intro(const BarPlace& at) {
+    kicks(at.first, 0.35 + 0.55 * at.progress);
+    if (at.inSection >= 4)
+      hats(at.first, {.level = 0.4 + 0.4 * at.progress,
+                      .pattern = at.inSection >= 12 ? 1 : 0,
+                      .open = at.inSection >= 12});
+    if (at.inSection >= 8) {
+      shaker(at.first, 0.3 + 0.3 * at.progress);
+      bassLine(
+          at.chord, at.first,
+          {.style = BassStyle::offbeat, .brightness = 0.25 + 0.3 * at.progress, .level = 0.75});
     }
-    case Part::interlude:
-      // Half time: the floor thins out and the counter-line takes the tune.
-      add(Voice::kick, first, 2, 0, 0.8, 0, 1);
-      add(Voice::kick, first + 10, 2, 0, 0.65, 0, 1);
-      add(Voice::clap, first + 8, 2, 0, humanise(0.6), 0.1, 0.6);
-      shaker(first, 0.45);
-      bassLine(chord, first, BassStyle::held, 0.35, 0.8);
-      pads(chord, first, 0.6, 0.5);
-      counterLine(chord, first, 0.42, 12, Voice::counter, 4);
-      arp(chord, first, 1, 0.3, 0.25);
-      break;
-    case Part::outro: {
-      // The floor thins out, the bell takes the theme once more, and the last
-      // bars sound like the first ones: the loop's join is a bar line.
-      if (barInSection < 16) {
-        kicks(first, 0.85 - 0.4 * progress);
-        hats(first, 0.6 - 0.3 * progress, 1, false);
-        bassLine(chord, first, BassStyle::offbeat, 0.5, 0.8 - 0.3 * progress);
-      } else {
-        bassLine(chord, first, BassStyle::held, 0.2, 0.5);
-        if (barInSection < 24)
-          themeBar(Voice::bell, chord, section, barInSection - 16, first, 1, 0, 12, 0.5, 0.4, 0);
-      }
-      if (barsLeft <= 4)
-        kicks(first, 0.35);
-      pads(chord, first, 0.45 - 0.3 * progress, 0.35);
-      arp(chord, first, 0, 0.45 - 0.3 * progress, 0.3);
-      break;
-    }
-    }
+    pads(at.chord, at.first,
+         {.brightness = 0.15 + 0.35 * at.progress, .level = 0.3 + 0.3 * at.progress});
+    arp(at.chord, at.first,
+        {.pattern = 0, .brightness = 0.15 + 0.35 * at.progress, .level = 0.35 + 0.3 * at.progress});
   }
 
   // Starts thin and low, with hats, arpeggio and a snare on the backbeat;
   // the filters open, the pads and the roll come in and speed up, and the
   // last half bar holds its breath.
-  void writeBuild(const Section& section, const Chord& chord, int first, int barInSection,
-                  int barsLeft, double progress, bool dropFollows) {
-    const int steps = barsLeft == 1 && dropFollows ? 8 : stepsPerBar;
+  void build(const BarPlace& at) {
+    const Section& section = at.section;
+    const double progress = at.progress;
+    const int steps = at.barsLeft == 1 && at.dropFollows ? 8 : stepsPerBar;
     const double rise = 0.35 + 0.65 * progress;
-    hats(first, rise * (0.5 + 0.5 * progress), progress >= 0.5 ? 2 : 1, false, steps);
+    hats(at.first, {.level = rise * (0.5 + 0.5 * progress),
+                    .pattern = progress >= 0.5 ? 2 : 1,
+                    .steps = steps});
     // Round A4 here, where the lead has not come in yet.
-    arp(chord, first, section.variation % 3, 0.1 + 0.8 * progress, rise * (0.4 + 0.3 * progress),
-        steps, 69);
+    arp(at.chord, at.first,
+        {.pattern = section.variation % 3,
+         .brightness = 0.1 + 0.8 * progress,
+         .level = rise * (0.4 + 0.3 * progress),
+         .steps = steps,
+         .centre = 69});
     // High and open here; at the drop they step down under the lead.
-    pads(chord, first, 0.15 + 0.7 * progress, rise * 0.7, steps, 64);
+    pads(at.chord, at.first,
+         {.brightness = 0.15 + 0.7 * progress, .level = rise * 0.7, .steps = steps, .lowest = 64});
     // A soft kick, growing, until the last four bars, which leave it out, so
     // that it lands again with the drop; the bass plucks two octaves up, its filter
     // opening, and the sub waits for the drop.
-    if (barsLeft > 4)
-      kicks(first, 0.5 + 0.2 * progress);
-    bassLine(chord, first, BassStyle::offbeat, 0.2 + 0.7 * progress, rise * 0.5, steps, 2);
+    if (at.barsLeft > 4)
+      kicks(at.first, 0.5 + 0.2 * progress);
+    bassLine(at.chord, at.first,
+             {.style = BassStyle::offbeat,
+              .brightness = 0.2 + 0.7 * progress,
+              .level = rise * 0.5,
+              .steps = steps,
+              .octaves = 2});
     // The theme's call, teased through a filter that opens with the build.
-    if (barInSection >= section.bars / 4)
-      themeBar(Voice::lead, chord, section, barInSection % 4, first, 1, 0, 0, 0.6 * rise,
-               0.1 + 0.6 * progress, 0, false, steps);
-    if (barInSection < section.bars / 2)
-      add(Voice::snare, first + 12, 2, 0, humanise(0.45 * rise), 0.0, 0.5);
+    if (at.inSection >= section.bars / 4)
+      themeBar({.voice = Voice::lead,
+                .velocity = 0.6 * rise,
+                .brightness = 0.1 + 0.6 * progress,
+                .steps = steps},
+               at, at.inSection % 4);
+    if (at.inSection < section.bars / 2)
+      add(Voice::snare, at.first + 12, 2, 0, humanise(0.45 * rise), 0.0, 0.5);
     else
-      snareRoll(first, barsLeft, steps);
-    if (barsLeft == std::min(section.bars, 8))
-      add(Voice::riser, first, barsLeft * stepsPerBar - (dropFollows ? 8 : 0), 0, 0.5, 0, 1);
+      snareRoll(at.first, at.barsLeft, steps);
+    if (at.barsLeft == std::min(section.bars, 8))
+      add(Voice::riser, at.first, at.barsLeft * stepsPerBar - (at.dropFollows ? 8 : 0), 0, 0.5, 0,
+          1);
   }
 
   // Every drop has the full floor and its own take on the theme, new in each
@@ -249,7 +282,11 @@ private:
   // then lifted an octave. The second half brings in the counter-line; a fill
   // closes every eight bars, and the floor stops for the bar before the
   // second half.
-  void writeDrop(const Section& section, const Chord& chord, int first, int barInSection) {
+  void drop(const BarPlace& at) {
+    const Section& section = at.section;
+    const int barInSection = at.inSection;
+    const int first = at.first;
+    const Chord& chord = at.chord;
     const int phrase = barInSection / themeBars;
     const int phraseBar = barInSection % themeBars;
     const bool secondHalf = barInSection >= section.bars / 2;
@@ -266,92 +303,214 @@ private:
         claps(first, 1.0);
     }
     if (stripped)
-      hats(first, 0.4, 0, false);
+      hats(first, {.level = 0.4});
     else
-      hats(first, 0.5,
-           (barInSection / 4 + section.variation) % static_cast<int>(hatPatterns.size()), true);
-    bassLine(chord, first, section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
-             0.8 + 0.2 * (secondHalf ? 1 : 0),
-             breath     ? 0.6
-             : stripped ? 0.4
-                        : 1.0);
+      hats(first, {.level = 0.5,
+                   .pattern = (barInSection / 4 + section.variation) %
+                              static_cast<int>(hatPatterns.size()),
+                   .open = true});
+    bassLine(chord, first,
+             {.style = section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
+              .brightness = 0.8 + 0.2 * (secondHalf ? 1 : 0),
+              .level = breath     ? 0.6
+                       : stripped ? 0.4
+                                  : 1.0});
     if (!stripped)
-      pads(chord, first, 0.6, 0.45);
+      pads(chord, first, {.brightness = 0.6, .level = 0.45});
     // The arpeggio's filter sweeps over sixteen bars.
     if (!stripped)
-      arp(chord, first, section.variation + phrase,
-          0.3 + 0.4 * std::sin(barInSection * std::numbers::pi / 16.0),
-          0.45 + 0.15 * (secondHalf ? 1 : 0));
+      arp(chord, first,
+          {.pattern = section.variation + phrase,
+           .brightness = 0.3 + 0.4 * std::sin(barInSection * std::numbers::pi / 16.0),
+           .level = 0.45 + 0.15 * (secondHalf ? 1 : 0)});
     const double voice = stripped ? 0.45 : 1.0;
     const int take = phrase % 4;
     const int lift = take == 3 && section.variation != 2 ? 12 : 0;
     switch (section.variation) {
     case 0:
-      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, lift, 0.9 * voice, 0.85, take);
+      themeBar({.voice = Voice::lead,
+                .transpose = lift,
+                .velocity = 0.9 * voice,
+                .brightness = 0.85,
+                .take = take},
+               at, phraseBar);
       break;
     case 1:
-      themeBar(Voice::pulse, chord, section, phraseBar, first, 1, 0, lift, 0.9 * voice, 0.8, take);
+      themeBar({.voice = Voice::pulse,
+                .transpose = lift,
+                .velocity = 0.9 * voice,
+                .brightness = 0.8,
+                .take = take},
+               at, phraseBar);
       break;
     case 2:
-      themeBar(Voice::bell, chord, section, phraseBar, first, 1, 0, 12, 0.9 * voice, 0.9, take);
+      themeBar({.voice = Voice::bell,
+                .transpose = 12,
+                .velocity = 0.9 * voice,
+                .brightness = 0.9,
+                .take = take},
+               at, phraseBar);
       if (secondHalf)
-        themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, 0, 0.55, 0.6, take);
+        themeBar({.voice = Voice::lead, .velocity = 0.55, .brightness = 0.6, .take = take}, at,
+                 phraseBar);
       break;
     default:
-      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, lift, 0.95 * voice, 0.95, take);
+      themeBar({.voice = Voice::lead,
+                .transpose = lift,
+                .velocity = 0.95 * voice,
+                .brightness = 0.95,
+                .take = take},
+               at, phraseBar);
       if (secondHalf)
-        themeBar(Voice::pulse, chord, section, phraseBar, first, 1, 0, lift, 0.55, 0.7, take, true);
+        themeBar({.voice = Voice::pulse,
+                  .transpose = lift,
+                  .velocity = 0.55,
+                  .brightness = 0.7,
+                  .take = take,
+                  .third = true},
+                 at, phraseBar);
       break;
     }
     // The lifted phrase keeps the theme's own octave underneath, softer.
     if (lift != 0)
-      themeBar(Voice::lead, chord, section, phraseBar, first, 1, 0, 0, 0.5, 0.6, take);
+      themeBar({.voice = Voice::lead, .velocity = 0.5, .brightness = 0.6, .take = take}, at,
+               phraseBar);
     if (secondHalf && section.variation != 2)
       counterLine(chord, first, 0.6, 0);
     if (barInSection % 8 == 7)
       fill(first);
   }
 
-  // The notes of the theme that fall in one bar of the section. `stretch`
-  // slows the theme down (2: half speed), `offset` says which part of the
-  // stretched bar this is; strong beats land on the chord, the rest on the
-  // scale. `take` varies it: 1 swaps call and answer and anticipates the
-  // beats by a sixteenth, 2 turns long notes into a note and its upper
-  // neighbour, 3 anticipates; `third` plays a diatonic third below.
-  void themeBar(Voice voice, const Chord& chord, const Section& section, int phraseBar, int first,
-                int stretch, int offset, int transpose, double velocity, double brightness,
-                int take, bool third = false, int steps = stepsPerBar) {
-    if (take == 1)
+  void breakdown(const BarPlace& at) {
+    if (at.inSection == 0)
+      add(Voice::crash, at.first, 16, 0, 0.5, 0.3, 0.6);
+    bassLine(at.chord, at.first, {.style = BassStyle::held, .brightness = 0.1, .level = 0.6});
+    // Dark pads: their upper partials, shared by the cycle's chords, stay low.
+    pads(at.chord, at.first, {.brightness = 0.12 + 0.1 * at.progress, .level = 0.45});
+    if (at.section.variation == 0) {
+      // The theme at half speed on a bell, over the open chords.
+      themeBar({.voice = Voice::bell,
+                .stretch = 2,
+                .offset = (at.inSection % 2) * stepsPerBar,
+                .transpose = 12,
+                .velocity = 0.32,
+                .brightness = 0.5},
+               at, at.inSection / 2);
+    } else {
+      // The answer, then the call, low, soft and at half speed on the
+      // hollow voice, long notes stepping to their upper neighbour halfway
+      // so that no tone hangs; the arpeggio comes back.
+      themeBar({.voice = Voice::counter,
+                .stretch = 2,
+                .offset = (at.inSection % 2) * stepsPerBar,
+                .transpose = -12,
+                .velocity = 0.45,
+                .brightness = 0.5,
+                .take = 2},
+               at, 4 + at.inSection / 2);
+    }
+    // The arpeggio stirs from the first bar, so the chords' tails never
+    // hang alone, and grows through the section; it turns about a new
+    // note every bar, across the four-bar chords, and every third bar drops
+    // an octave, out of the register the chords share.
+    arp(at.chord, at.first,
+        {.pattern = 1,
+         .brightness = 0.1 + 0.35 * at.progress,
+         .level = 0.12 + 0.48 * at.progress,
+         .steps = stepsPerBar,
+         .centre = std::array{81, 74, 67}[static_cast<std::size_t>(at.inSection % 3)]});
+    if (at.barsLeft <= 4 && at.dropFollows)
+      riser(at.first, 1, 0.4);
+  }
+
+  void groove(const BarPlace& at) {
+    kicks(at.first, 0.95);
+    claps(at.first, 0.85);
+    hats(at.first,
+         {.level = 0.8, .pattern = (at.inSection / 4) % 5, .open = at.inSection % 8 >= 4});
+    shaker(at.first, 0.7);
+    bassLine(at.chord, at.first, {.style = BassStyle::syncopated, .brightness = 0.6, .level = 1.0});
+    stabs(at.chord, at.first, 0.5 + 0.3 * at.progress);
+    // The arpeggio's filter opens and closes over sixteen bars.
+    arp(at.chord, at.first,
+        {.pattern = 2,
+         .brightness = 0.35 + 0.3 * std::sin(2.0 * at.progress * std::numbers::pi),
+         .level = 0.4});
+    if (at.inSection % 8 == 7)
+      fill(at.first);
+    if (at.inSection >= 16)
+      counterLine(at.chord, at.first, 0.6, 12, Voice::pulse);
+  }
+
+  // Half time: the floor thins out and the counter-line takes the tune.
+  void interlude(const BarPlace& at) {
+    add(Voice::kick, at.first, 2, 0, 0.8, 0, 1);
+    add(Voice::kick, at.first + 10, 2, 0, 0.65, 0, 1);
+    add(Voice::clap, at.first + 8, 2, 0, humanise(0.6), 0.1, 0.6);
+    shaker(at.first, 0.45);
+    bassLine(at.chord, at.first, {.style = BassStyle::held, .brightness = 0.35, .level = 0.8});
+    pads(at.chord, at.first, {.brightness = 0.6, .level = 0.5});
+    counterLine(at.chord, at.first, 0.42, 12, Voice::counter, 4);
+    arp(at.chord, at.first, {.pattern = 1, .brightness = 0.3, .level = 0.25});
+  }
+
+  // The floor thins out, the bell takes the theme once more, and the last
+  // bars sound like the first ones: the loop's join is a bar line.
+  void outro(const BarPlace& at) {
+    const double progress = at.progress;
+    if (at.inSection < 16) {
+      kicks(at.first, 0.85 - 0.4 * progress);
+      hats(at.first, {.level = 0.6 - 0.3 * progress, .pattern = 1});
+      bassLine(at.chord, at.first,
+               {.style = BassStyle::offbeat, .brightness = 0.5, .level = 0.8 - 0.3 * progress});
+    } else {
+      bassLine(at.chord, at.first, {.style = BassStyle::held, .brightness = 0.2, .level = 0.5});
+      if (at.inSection < 24)
+        themeBar({.voice = Voice::bell, .transpose = 12, .velocity = 0.5, .brightness = 0.4}, at,
+                 at.inSection - 16);
+    }
+    if (at.barsLeft <= 4)
+      kicks(at.first, 0.35);
+    pads(at.chord, at.first, {.brightness = 0.45 - 0.3 * progress, .level = 0.35});
+    arp(at.chord, at.first, {.pattern = 0, .brightness = 0.45 - 0.3 * progress, .level = 0.3});
+  }
+
+  // The notes of the theme that fall in one bar of the section, from bar
+  // `phraseBar` of the eight; strong beats land on the chord, the rest on
+  // the scale.
+  void themeBar(const ThemeLine& line, const BarPlace& at, int phraseBar) {
+    const Chord& chord = at.chord;
+    const int key = at.section.key;
+    if (line.take == 1)
       phraseBar += themeBars / 2;
-    const int from = (phraseBar % themeBars) * stepsPerBar * stretch + offset;
-    const bool push = take == 1 || take == 3;
+    const int from = (phraseBar % themeBars) * stepsPerBar * line.stretch + line.offset;
+    const bool push = line.take == 1 || line.take == 3;
     for (const MelodyNote& n : theme) {
-      const int at = n.step * stretch;
-      if (at < from || at >= from + stepsPerBar)
+      const int noteAt = n.step * line.stretch;
+      if (noteAt < from || noteAt >= from + stepsPerBar)
         continue;
-      int step = at - from;
-      int length = std::min(n.length * stretch, steps - step);
+      int step = noteAt - from;
+      int length = std::min(n.length * line.stretch, line.steps - step);
       if (length <= 0)
         continue;
-      int pitch = n.pitch + section.key + transpose;
-      if (third)
+      int pitch = n.pitch + key + line.transpose;
+      if (line.third)
         pitch -= 3;
-      pitch =
-          n.step % 4 == 0 ? nearestChordTone(chord, pitch) : fitToChord(chord, pitch, section.key);
+      pitch = n.step % 4 == 0 ? nearestChordTone(chord, pitch) : fitToChord(chord, pitch, key);
       if (push && step % 4 == 0 && step > 0) {
         --step;
         ++length;
       }
       const double accent = n.step % 4 == 0 ? 1.0 : 0.85;
-      const double v = humanise(velocity * accent);
-      const double pan = voice == Voice::lead ? 0.0 : (third ? -0.35 : 0.15);
-      if (take == 2 && length >= 3 && step + length <= stepsPerBar) {
+      const double v = humanise(line.velocity * accent);
+      const double pan = line.voice == Voice::lead ? 0.0 : (line.third ? -0.35 : 0.15);
+      if (line.take == 2 && length >= 3 && step + length <= stepsPerBar) {
         const int half = length / 2;
-        add(voice, first + step, half, pitch, v, pan, brightness);
-        add(voice, first + step + half, length - half, fitToChord(chord, pitch + 2, section.key),
-            v * 0.85, pan, brightness);
+        add(line.voice, at.first + step, half, pitch, v, pan, line.brightness);
+        add(line.voice, at.first + step + half, length - half, fitToChord(chord, pitch + 2, key),
+            v * 0.85, pan, line.brightness);
       } else {
-        add(voice, first + step, length, pitch, v, pan, brightness);
+        add(line.voice, at.first + step, length, pitch, v, pan, line.brightness);
       }
     }
   }
@@ -388,10 +547,11 @@ private:
 
   // One of the hat patterns; `open` lets the open hats ring, otherwise they
   // close. The hats drift across the stereo field over eight bars.
-  void hats(int first, double level, int pattern, bool open, int steps = stepsPerBar) {
-    const char* line = hatPatterns[static_cast<std::size_t>(pattern) % hatPatterns.size()];
+  void hats(int first, const HatLine& hat) {
+    const char* line = hatPatterns[static_cast<std::size_t>(hat.pattern) % hatPatterns.size()];
+    const double level = hat.level;
     const double drift = 0.35 * std::sin(2.0 * std::numbers::pi * first / (8.0 * stepsPerBar));
-    for (int s = 0; s < steps; ++s) {
+    for (int s = 0; s < hat.steps; ++s) {
       switch (line[s]) {
       case 'x':
         add(Voice::closedHat, first + s, 1, 0, humanise(0.55 * level), drift - 0.2, 1);
@@ -400,7 +560,7 @@ private:
         add(Voice::closedHat, first + s, 1, 0, humanise(0.25 * level), drift + 0.3, 1);
         break;
       case 'o':
-        add(open ? Voice::openHat : Voice::closedHat, first + s, 2, 0, humanise(0.6 * level),
+        add(hat.open ? Voice::openHat : Voice::closedHat, first + s, 2, 0, humanise(0.6 * level),
             0.3 - drift, 1);
         break;
       default:
@@ -437,19 +597,17 @@ private:
   // unless lifted by `octaves`.
   static int bassRoot(const Chord& chord) { return 28 + ((chord.root - 28) % 12 + 12) % 12; }
 
-  enum class BassStyle { held, offbeat, pumping, rolling, syncopated };
-
-  void bassLine(const Chord& chord, int first, BassStyle style, double brightness, double level,
-                int steps = stepsPerBar, int octaves = 0) {
-    const int root = bassRoot(chord) + 12 * octaves;
+  void bassLine(const Chord& chord, int first, const BassLine& line) {
+    const int root = bassRoot(chord) + 12 * line.octaves;
+    const int steps = line.steps;
     const int fifthBelow = root - 5;
     const bool walk = (first / stepsPerBar) % 4 == 3; // leading into the next cycle
     auto note = [&](int s, int pitch, int length, double accent) {
       if (s < steps)
-        add(Voice::bass, first + s, std::min(length, steps - s), pitch, humanise(level * accent), 0,
-            brightness * accent);
+        add(Voice::bass, first + s, std::min(length, steps - s), pitch,
+            humanise(line.level * accent), 0, line.brightness * accent);
     };
-    switch (style) {
+    switch (line.style) {
     case BassStyle::held:
       note(0, root, 7, 0.9);
       note(8, walk ? fifthBelow + 12 : root, 7, 0.8);
@@ -491,15 +649,15 @@ private:
   }
 
   // Close voicing from `lowest` up, by default E3 to D#4, under the lead.
-  void pads(const Chord& chord, int first, double brightness, double level, int steps = stepsPerBar,
-            int lowest = 52) {
+  void pads(const Chord& chord, int first, const PadChord& pad) {
+    const int lowest = pad.lowest;
     for (const int tone : {chord.root, chord.third(), chord.fifth()}) {
       int pitch = tone;
       while (pitch < lowest)
         pitch += 12;
       while (pitch >= lowest + 12)
         pitch -= 12;
-      add(Voice::pad, first, steps, pitch, level, (pitch % 3 - 1) * 0.5, brightness);
+      add(Voice::pad, first, pad.steps, pitch, pad.level, (pitch % 3 - 1) * 0.5, pad.brightness);
     }
   }
 
@@ -516,9 +674,8 @@ private:
   // Sixteenths over the chord, above the lead unless told, returning to the chord's tone
   // nearest `centre` between the others; the pattern changes with the section and
   // the phrase, and the notes swing from side to side, wider as the bar goes.
-  void arp(const Chord& chord, int first, int pattern, double brightness, double level,
-           int steps = stepsPerBar, int centre = 81) {
-    const int home = nearestChordTone(chord, centre);
+  void arp(const Chord& chord, int first, const ArpLine& arpLine) {
+    const int home = nearestChordTone(chord, arpLine.centre);
     std::array<int, 3> above{};
     int n = 0;
     for (const int tone : {chord.root, chord.third(), chord.fifth()}) {
@@ -537,12 +694,12 @@ private:
          {home, above[0], above[1], home, above[2], above[1], home, low},
          {home, low, above[1], home, above[0], home, above[2], low},
          {above[2], home, above[1], home, above[0], home, low, home}}};
-    const Line& line = lines[static_cast<std::size_t>(pattern % 4)];
-    for (int s = 0; s < steps; ++s) {
+    const Line& line = lines[static_cast<std::size_t>(arpLine.pattern % 4)];
+    for (int s = 0; s < arpLine.steps; ++s) {
       const int pitch = line[static_cast<std::size_t>(s % 8)];
       const double width = 0.25 + 0.5 * s / stepsPerBar;
-      add(Voice::arp, first + s, 1, pitch, humanise(level * (s % 4 == 0 ? 1.0 : 0.75)),
-          s % 2 == 0 ? width : -width, brightness);
+      add(Voice::arp, first + s, 1, pitch, humanise(arpLine.level * (s % 4 == 0 ? 1.0 : 0.75)),
+          s % 2 == 0 ? width : -width, arpLine.brightness);
     }
   }
 
