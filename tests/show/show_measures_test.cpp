@@ -10,7 +10,9 @@
 
 #include "driver/show_timing.h"
 #include "effect/pixel.h"
+#include "show/flash_count.h"
 #include "show/frame_light.h"
+#include "show/quarter_light.h"
 #include "show/series_statistics.h"
 #include "show/show_summary.h"
 
@@ -257,6 +259,219 @@ TEST(ShowSummary, SectionsAndTheSettledSpanTakeTheirOwnFrames) {
   EXPECT_GT(show.bandMedian, 20.0);
   EXPECT_EQ(loudnessAt(0, run, rate, shortTerm, 100), -HUGE_VAL);
   EXPECT_EQ(loudnessAt(1, run, rate, shortTerm, 100), -12.0);
+}
+
+// Relative luminance of an sRGB byte, written out as the definition has it.
+double linearLight(std::uint32_t byte) {
+  const double c = byte / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+bool isRuleRow(int y) {
+  return y % 2 == 1 && ((y >= 101 && y <= 107) || (y >= 373 && y <= 379));
+}
+bool isDrawnRow(int y) {
+  return isBandRow(y) || isTextRow(y) || isRuleRow(y);
+}
+
+// Against a plain model: each 320 x 240 window on the 160 x 120 grid, pixel by
+// pixel, the rows the show never draws taken as black.
+TEST(QuarterLight, WindowsHoldTheMeanLinearLightOfTheirPixels) {
+  std::mt19937 random(27);
+  for (int round = 0; round < 6; ++round) {
+    Frame frame = noiseFrame(random);
+    if (round % 2 == 1) // saturated reds here and there, for the redness
+      for (std::uint32_t& p : frame)
+        if (random() % 3 == 0)
+          p = packPixel(static_cast<std::uint32_t>(random() % 256), random() % 8, random() % 8);
+    const FrameQuarters quarters = measureQuarters(frame.data());
+    for (int wy = 0; wy < 3; ++wy)
+      for (int wx = 0; wx < 3; ++wx) {
+        double red = 0.0, green = 0.0, blue = 0.0;
+        for (int y = wy * 120; y < wy * 120 + 240; ++y)
+          for (int x = wx * 160; x < wx * 160 + 320; ++x)
+            if (isDrawnRow(y)) {
+              const std::uint32_t p =
+                  frame[static_cast<std::size_t>(y) * frameWidth + static_cast<std::size_t>(x)];
+              red += linearLight((p >> 16) & 0xFFu);
+              green += linearLight((p >> 8) & 0xFFu);
+              blue += linearLight(p & 0xFFu);
+            }
+        red /= 320.0 * 240.0;
+        green /= 320.0 * 240.0;
+        blue /= 320.0 * 240.0;
+        const QuarterLight& q =
+            quarters[static_cast<std::size_t>(wy) * 3 + static_cast<std::size_t>(wx)];
+        EXPECT_NEAR(q.luminance, 0.2126 * red + 0.7152 * green + 0.0722 * blue, 1e-6);
+        const bool saturated = red >= 0.8 * (red + green + blue);
+        EXPECT_NEAR(q.redness, saturated ? (red - green - blue) * 320.0 : 0.0, 1e-4);
+      }
+  }
+}
+
+TEST(QuarterLight, RednessOnlyOfASaturatedRed) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> channel(0.0, 1.0);
+  int saturated = 0;
+  for (int round = 0; round < 10000; ++round) {
+    const double r = channel(random), g = channel(random) * channel(random) * 0.3,
+                 b = channel(random) * channel(random) * 0.3;
+    const double redness = rednessOf(r, g, b);
+    if (r / (r + g + b) >= 0.8) {
+      ++saturated;
+      EXPECT_NEAR(redness, (r - g - b) * 320.0, 1e-9);
+    } else {
+      EXPECT_EQ(redness, 0.0) << r << " " << g << " " << b;
+    }
+  }
+  EXPECT_GT(saturated, 1000);
+  EXPECT_EQ(rednessOf(0.0, 0.0, 0.0), 0.0);
+  EXPECT_EQ(rednessOf(1.0, 1.0, 1.0), 0.0); // white
+  EXPECT_EQ(rednessOf(1.0, 0.5, 0.0), 0.0); // orange
+  EXPECT_NEAR(rednessOf(1.0, 0.0, 0.0), 320.0, 1e-9);
+}
+
+// A square wave between `low` and `low + step`, `rate` cycles a second,
+// starting anywhere in its cycle, with wiggles of up to `wiggle`.
+std::vector<double> squareWave(int fps, int rate, double low, double step, double phase,
+                               double wiggle, std::mt19937& random, std::size_t frames) {
+  std::uniform_real_distribution<double> noise(-wiggle, wiggle);
+  std::vector<double> values;
+  for (std::size_t n = 0; n < frames; ++n) {
+    const auto half =
+        static_cast<long>(std::floor(2.0 * rate * (static_cast<double>(n) + phase) / fps));
+    values.push_back(low + (half % 2 == 1 ? step : 0.0) + noise(random));
+  }
+  return values;
+}
+
+int flashesOf(const std::vector<double>& values, int fps,
+              double darkerBelow = generalFlashDarkerBelow) {
+  return busiestSecond(transitionFrames(values, generalFlashStep, darkerBelow),
+                       static_cast<std::size_t>(fps))
+      .flashes;
+}
+
+// Every cycle is a flash when both its changes reach 0.1 and it dips below
+// 0.8; none when the change falls short or the darker side is too bright.
+TEST(FlashCount, SquareWavesFlashAtTheirRateOnlyAcrossTheThresholds) {
+  std::mt19937 random(31);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int round = 0; round < 3000; ++round) {
+    const int fps = round % 3 == 0 ? 30 : 60;
+    const int rate = 1 + static_cast<int>(random() % static_cast<unsigned>(fps / 4));
+    const double phase = unit(random) * fps;
+    const double wiggle = round % 2 == 0 ? 0.0 : 0.004;
+    const std::size_t frames = static_cast<std::size_t>(fps) * (2 + random() % 4);
+    const int kind = round % 3;
+    double low = 0.0, step = 0.0;
+    if (kind == 0) { // a flash
+      low = 0.79 * unit(random);
+      step = 0.11 + (1.0 - low - 0.11) * unit(random);
+    } else if (kind == 1) { // too small a change
+      low = 0.9 * unit(random);
+      step = 0.09 * unit(random);
+    } else { // too bright
+      low = 0.805 + 0.08 * unit(random);
+      step = 0.11 + (1.0 - low - 0.11) * unit(random);
+    }
+    const std::vector<double> wave =
+        squareWave(fps, rate, low, step, phase, wiggle, random, frames);
+    EXPECT_EQ(flashesOf(wave, fps), kind == 0 ? rate : 0)
+        << fps << " fps, " << rate << " a second, from " << low << " by " << step;
+    // Without the brightness rule, anything that changes enough flashes.
+    EXPECT_EQ(flashesOf(wave, fps, HUGE_VAL), kind == 1 ? 0 : rate);
+  }
+}
+
+// A fall that reaches 0.1 while still at 0.8 or more counts once it gets darker.
+TEST(FlashCount, AFallCountsWhenItGetsDarkEnough) {
+  for (const int rate : {1, 2, 3, 5, 6, 10}) {
+    std::vector<double> values;
+    for (int cycle = 0; cycle < 3 * rate; ++cycle) {
+      const int half = 30 / rate;
+      values.insert(values.end(), static_cast<std::size_t>(half), 0.95);
+      values.push_back(0.83);
+      values.insert(values.end(), static_cast<std::size_t>(half - 1), 0.7);
+    }
+    EXPECT_EQ(flashesOf(values, 60), rate) << rate;
+    // Held at 0.83, the fall never counts.
+    std::replace(values.begin(), values.end(), 0.7, 0.83);
+    EXPECT_EQ(flashesOf(values, 60), 0) << rate;
+  }
+}
+
+// A ramp is one change however many steps it takes, and changes a second or
+// more apart are no flash; two steps within a second are one.
+TEST(FlashCount, RampsAndSingleStepsAreNoFlash) {
+  std::mt19937 random(12);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int round = 0; round < 500; ++round) {
+    const int fps = 60;
+    // A little over a second: rounding at the threshold may move a count by a frame.
+    const std::size_t rampFrames = static_cast<std::size_t>(fps) + 2 + random() % 200;
+    const double low = 0.7 * unit(random), high = low + 0.12 + (1.0 - low - 0.12) * unit(random);
+    std::vector<double> values;
+    const int ramps = 2 + static_cast<int>(random() % 5);
+    for (int r = 0; r < ramps; ++r)
+      for (std::size_t n = 0; n < rampFrames; ++n) {
+        const double t = static_cast<double>(n) / static_cast<double>(rampFrames);
+        values.push_back(r % 2 == 0 ? low + (high - low) * t : high - (high - low) * t);
+      }
+    const std::vector<std::size_t> transitions = transitionFrames(values, generalFlashStep);
+    EXPECT_EQ(transitions.size(), static_cast<std::size_t>(ramps));
+    EXPECT_EQ(flashesOf(values, fps), 0) << rampFrames << " frames from " << low << " to " << high;
+
+    // A single step, anywhere, once.
+    std::vector<double> step(static_cast<std::size_t>(3 * fps), low);
+    const std::size_t at = random() % step.size();
+    std::fill(step.begin() + static_cast<std::ptrdiff_t>(at), step.end(), high);
+    EXPECT_EQ(transitionFrames(step, generalFlashStep).size(), at == 0 ? 0u : 1u);
+    EXPECT_EQ(flashesOf(step, fps), 0);
+    // Back down within the second: a flash; a second or more later: none.
+    const std::size_t back = at + 1 + random() % static_cast<std::size_t>(2 * fps);
+    if (at > 0 && back < step.size()) {
+      std::fill(step.begin() + static_cast<std::ptrdiff_t>(back), step.end(), low);
+      EXPECT_EQ(flashesOf(step, fps), back - at < static_cast<std::size_t>(fps) ? 1 : 0);
+    }
+  }
+}
+
+// Frames of the show flickering between black and one colour over the
+// drawn rows, at `rate` a second: red flashes only for a strong saturated red.
+TEST(FlashCount, RedFlashesOnlyOfASaturatedRed) {
+  const auto frameOf = [](std::uint32_t pixel) {
+    Frame frame(framePixels, 0);
+    for (int y = 0; y < frameHeight; ++y)
+      if (isDrawnRow(y))
+        std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(y) * frameWidth, frameWidth, pixel);
+    return measureQuarters(frame.data());
+  };
+  const FrameQuarters black = frameOf(0);
+  struct Case {
+    std::uint32_t pixel;
+    bool red, general;
+  };
+  const std::vector<Case> cases = {
+      {packPixel(255, 0, 0), true, true},     // full red
+      {packPixel(200, 30, 20), true, false},  // a darker saturated red: too little luminance
+      {packPixel(70, 0, 0), false, false},    // too dim a red
+      {packPixel(255, 160, 0), false, true},  // orange: bright, not saturated
+      {packPixel(255, 255, 255), false, true} // white
+  };
+  for (const Case& c : cases) {
+    const FrameQuarters lit = frameOf(c.pixel);
+    for (const int rate : {1, 2, 4, 6, 10}) {
+      std::vector<FrameQuarters> frames;
+      frames.reserve(180);
+      for (int n = 0; n < 180; ++n)
+        frames.push_back((n * 2 * rate / 60) % 2 == 1 ? lit : black);
+      const FlashFigures flashes = countFlashes(frames, 60);
+      EXPECT_EQ(flashes.red.flashes, c.red ? rate : 0)
+          << std::hex << c.pixel << std::dec << " " << rate;
+      EXPECT_EQ(flashes.general.flashes, c.general ? rate : 0) << std::hex << c.pixel;
+    }
+  }
 }
 
 } // namespace

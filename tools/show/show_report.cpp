@@ -1,7 +1,8 @@
 // Reports how the show looks over its music: runs the whole show as the video
 // capture does, measures every frame instead of encoding it, and prints per
 // section and for the whole show the band's and the text's luma, the band's
-// pulse with the beat, its hue and the music's loudness:
+// pulse with the beat, its hue, the music's loudness and the most
+// photosensitive flashes in any second:
 //
 //   show-report [--fps N] [--csv FILE]
 //
@@ -93,6 +94,14 @@ void print(const ShowRun& run, const ShowFigures& show) {
   std::printf("beat pulse in drops: %.2f\n", show.dropPulse);
   std::printf("hue: %.0f deg\n", show.hue);
   std::printf("hue spread: %.0f deg\n", show.hueSpread);
+  const auto from = [&run](const BusiestSecond& second) {
+    return static_cast<double>(frameMoment(second.first, run.fps)) / 1000.0;
+  };
+  std::printf("general flashes in any second, most: %d from %.1f s\n", show.flashes.general.flashes,
+              from(show.flashes.general));
+  std::printf("red flashes in any second, most: %d from %.1f s\n", show.flashes.red.flashes,
+              from(show.flashes.red));
+  std::printf("band relative luminance, highest: %.3f\n", show.flashes.highestLuminance);
 
   std::printf("\n%-10s %6s %6s | %7s | %5s %5s | %5s | %4s %6s\n", "section", "from", "to",
               "LUFS-S", "band", "text", "pulse", "hue", "spread");

@@ -12,13 +12,15 @@ namespace {
 
 class MeasuringSink final : public FrameSink {
 public:
-  MeasuringSink(std::vector<FrameLight>& frames, LoudnessMeter& loudness)
-      : frames_(frames), loudness_(loudness) {}
-  void addFrame(const std::uint32_t* pixels) override { frames_.push_back(measureFrame(pixels)); }
+  MeasuringSink(ShowRun& run, LoudnessMeter& loudness) : run_(run), loudness_(loudness) {}
+  void addFrame(const std::uint32_t* pixels) override {
+    run_.frames.push_back(measureFrame(pixels));
+    run_.quarters.push_back(measureQuarters(pixels));
+  }
   void addAudio(const float* stereo, std::size_t frames) override { loudness_.add(stereo, frames); }
 
 private:
-  std::vector<FrameLight>& frames_;
+  ShowRun& run_;
   LoudnessMeter& loudness_;
 };
 
@@ -39,7 +41,8 @@ std::optional<ShowRun> runShowMeasured(int fps, LoudnessMeter& loudness, std::st
   ShowRun run;
   run.fps = fps;
   run.frames.reserve(plan.frameCount);
-  MeasuringSink sink(run.frames, loudness);
+  run.quarters.reserve(plan.frameCount);
+  MeasuringSink sink(run, loudness);
   CaptureSession session(plan, sink);
   const InstalledCaptureSession installed(session);
   runShow(nullptr, plan.firstFrame);

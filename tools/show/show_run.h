@@ -10,12 +10,14 @@
 
 #include "driver/show_timing.h"
 #include "show/frame_light.h"
+#include "show/quarter_light.h"
 
 class LoudnessMeter;
 
 struct ShowRun {
   int fps = showFrameRate;
-  std::vector<FrameLight> frames; // frame n drawn at n x 1000 / fps ms (rounded down)
+  std::vector<FrameLight> frames;      // frame n drawn at n x 1000 / fps ms (rounded down)
+  std::vector<FrameQuarters> quarters; // the same frames, for the flash thresholds
 };
 
 // Runs the show over the music in the current folder (or the installed data

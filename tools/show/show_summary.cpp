@@ -129,5 +129,6 @@ ShowFigures summariseShow(const ShowRun& run, const std::vector<SectionSpan>& sp
 
   show.hue = meanColourHue(frames);
   show.hueSpread = hueSpread(tintsOf(frames));
+  show.flashes = countFlashes(run.quarters, run.fps);
   return show;
 }

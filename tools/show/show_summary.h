@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "music/score.h"
+#include "show/flash_count.h"
 #include "show/show_run.h"
 
 struct SectionFigures {
@@ -31,6 +32,7 @@ struct ShowFigures {
   double darkest = 0.0, darkestFrom = 0.0;
   double dropPulse = 0.0;            // over every drop, each about its own mean
   double hue = 0.0, hueSpread = 0.0; // as for a section
+  FlashFigures flashes;              // over the quarter windows of every frame
 };
 
 inline constexpr double settledFrom = 30.0, settledTo = 540.0, stretchSeconds = 10.0;
