@@ -5,8 +5,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
+
+#include "audio/real_transform.h"
 
 struct Band {
   const char* name;
@@ -31,9 +32,6 @@ struct BalanceSummary {
 class SpectralBalance {
 public:
   explicit SpectralBalance(double sampleRate);
-  ~SpectralBalance();
-  SpectralBalance(const SpectralBalance&) = delete;
-  SpectralBalance& operator=(const SpectralBalance&) = delete;
 
   // Interleaved stereo frames.
   void add(const float* frames, std::size_t count);
@@ -42,8 +40,7 @@ public:
 private:
   void analyseBlock();
 
-  struct Transform;
-  std::unique_ptr<Transform> transform_;
+  RealTransform leftTransform_, rightTransform_;
   double sampleRate_;
   std::vector<float> left_, right_; // the current block, half of it carried over
   std::size_t filled_ = 0;
