@@ -38,3 +38,8 @@ private:
   std::vector<double> shortTerm_;
   std::vector<double> momentary_;
 };
+
+// The integrated loudness (LUFS) of interleaved frames alone, without the
+// other measures' cost.
+double integratedLoudness(const float* frames, std::size_t count, unsigned channels,
+                          unsigned long sampleRate);
