@@ -3,7 +3,6 @@
 // plan, its window and its buffers, for the show's spectrum and the music
 // tools alike.
 
-#include <cmath>
 #include <complex>
 #include <cstddef>
 #include <memory>
@@ -27,18 +26,15 @@ public:
   float* input() { return input_.data(); }
   void transform() { transform(input_.data()); }
 
-  // Bin k of the last transform, 0 <= k <= size() / 2.
-  const std::complex<float>& bin(std::size_t k) const { return bins_[k]; }
-  double power(std::size_t k) const {
-    return static_cast<double>(bins_[k].real()) * bins_[k].real() +
-           static_cast<double>(bins_[k].imag()) * bins_[k].imag();
-  }
-  float magnitude(std::size_t k) const { return std::hypot(bins_[k].real(), bins_[k].imag()); }
+  // The last transform's bins 0 .. size() / 2, or the magnitudes of bins
+  // 0 .. count - 1, or their powers.
+  void bins(std::vector<std::complex<float>>& out) const;
+  void magnitudes(float* out, std::size_t count) const;
+  void powers(std::vector<double>& out) const;
 
 private:
   struct Plan;
   std::size_t size_;
   std::unique_ptr<Plan> plan_;
   std::vector<float> window_, input_, windowed_;
-  std::vector<std::complex<float>> bins_;
 };

@@ -8,6 +8,5 @@ SpectrumAnalyser::SpectrumAnalyser()
 
 void SpectrumAnalyser::analyse(const float* samples, float* magnitudes) {
   transform_.transform(samples);
-  for (std::size_t k = 0; k < binCount; ++k)
-    magnitudes[k] = transform_.magnitude(k);
+  transform_.magnitudes(magnitudes, binCount);
 }

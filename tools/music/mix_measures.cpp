@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 #include "audio/real_transform.h"
@@ -140,6 +141,7 @@ StretchSpectrum stretchSpectrum(const std::vector<float>& interleaved, double ra
     return s;
   RealTransform left(blockSize), right(blockSize);
   const auto size = static_cast<std::int64_t>(blockSize);
+  std::vector<std::complex<float>> l, r;
   int blocks = 0;
   for (std::int64_t start = from; blocks == 0 || start + size <= to; start += size / 2, ++blocks) {
     for (std::size_t n = 0; n < blockSize; ++n) {
@@ -150,11 +152,13 @@ StretchSpectrum stretchSpectrum(const std::vector<float>& interleaved, double ra
     }
     left.transform();
     right.transform();
+    left.bins(l);
+    right.bins(r);
     for (std::size_t k = 0; k < s.left.size(); ++k) {
-      s.left[k] += left.power(k);
-      s.right[k] += right.power(k);
-      s.cross[k] += static_cast<double>(left.bin(k).real()) * right.bin(k).real() +
-                    static_cast<double>(left.bin(k).imag()) * right.bin(k).imag();
+      const double lr = l[k].real(), li = l[k].imag(), rr = r[k].real(), ri = r[k].imag();
+      s.left[k] += lr * lr + li * li;
+      s.right[k] += rr * rr + ri * ri;
+      s.cross[k] += lr * rr + li * ri;
     }
   }
   for (std::vector<double>* v : {&s.left, &s.right, &s.cross})

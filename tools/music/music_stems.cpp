@@ -88,8 +88,9 @@ public:
     }
     transform_.transform();
     std::vector<double> power;
-    for (std::size_t k = low; k <= high; ++k)
-      power.push_back(transform_.power(k));
+    transform_.powers(power);
+    power.erase(power.begin() + high + 1, power.end());
+    power.erase(power.begin(), power.begin() + low);
     return power;
   }
 

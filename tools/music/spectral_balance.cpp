@@ -41,9 +41,11 @@ void SpectralBalance::add(const float* frames, std::size_t count) {
 void SpectralBalance::analyseBlock() {
   leftTransform_.transform(left_.data());
   rightTransform_.transform(right_.data());
+  leftTransform_.bins(leftBins_);
+  rightTransform_.bins(rightBins_);
   const double binHz = sampleRate_ / blockSize;
   for (std::size_t k = 0; k <= blockSize / 2; ++k) {
-    const std::complex<float> l = leftTransform_.bin(k), r = rightTransform_.bin(k);
+    const std::complex<float> l = leftBins_[k], r = rightBins_[k];
     const double lr = l.real(), li = l.imag(), rr = r.real(), ri = r.imag();
     const double energy = lr * lr + li * li + rr * rr + ri * ri;
     const double side = (lr - rr) * (lr - rr) + (li - ri) * (li - ri);

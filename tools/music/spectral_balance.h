@@ -3,6 +3,7 @@
 // stereo image is below and above 150 Hz, the DC offset and clipped samples.
 
 #include <array>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -41,6 +42,7 @@ private:
   void analyseBlock();
 
   RealTransform leftTransform_, rightTransform_;
+  std::vector<std::complex<float>> leftBins_, rightBins_;
   double sampleRate_;
   std::vector<float> left_, right_; // the current block, half of it carried over
   std::size_t filled_ = 0;

@@ -22,8 +22,7 @@ public:
                      : 0.0f;
     }
     transform_.transform();
-    for (std::size_t k = 0; k < power_.size(); ++k)
-      power_[k] = transform_.power(k);
+    transform_.powers(power_);
     return power_;
   }
 
