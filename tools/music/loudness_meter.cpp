@@ -67,16 +67,17 @@ double LoudnessMeter::truePeak() const {
   return peak > 0.0 ? 20.0 * std::log10(peak) : -HUGE_VAL;
 }
 
-double integratedLoudness(const float* frames, std::size_t count, unsigned channels,
-                          unsigned long sampleRate) {
-  ebur128_state* state = ebur128_init(channels, sampleRate, EBUR128_MODE_I);
-  if (state == nullptr)
-    throw std::runtime_error("libebur128 refused the format");
-  double loudness = -HUGE_VAL;
-  const int error = ebur128_add_frames_float(state, frames, count);
-  if (error == EBUR128_SUCCESS)
-    ebur128_loudness_global(state, &loudness);
-  ebur128_destroy(&state);
-  check(error);
-  return loudness;
+double gatedLoudness(const std::vector<double>& momentary) {
+  const auto meanAbove = [&](double gate) {
+    double energy = 0.0;
+    int blocks = 0;
+    for (const double l : momentary)
+      if (std::isfinite(l) && l > gate) {
+        energy += std::pow(10.0, (l + 0.691) / 10.0);
+        ++blocks;
+      }
+    return blocks > 0 ? -0.691 + 10.0 * std::log10(energy / blocks) : -HUGE_VAL;
+  };
+  const double ungated = meanAbove(-70.0);
+  return std::isfinite(ungated) ? meanAbove(std::max(-70.0, ungated - 10.0)) : -HUGE_VAL;
 }

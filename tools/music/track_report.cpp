@@ -190,6 +190,7 @@ ReportFigures measureTrack(const Track& track) {
   r.held = measureHeldTones(track.mono, hz);
 
   // Section by section.
+  std::vector<StretchSpectrum> spectra;
   for (std::size_t s = 0; s < spans.size(); ++s) {
     const Placed& span = spans[s];
     SectionFigures f;
@@ -211,14 +212,10 @@ ReportFigures measureTrack(const Track& track) {
     f.green = colours.green.middle;
     f.blue = colours.blue.middle;
     f.beatSwing = factors[s].beatSwing();
-    const StretchSpectrum spectrum = stretchSpectrum(track.interleaved, hz, span.from, span.to);
-    f.airShare = spectrum.share(6000.0, 20000.0);
-    f.lowMidShare = spectrum.share(200.0, 500.0);
-    f.integrated = span.to > span.from
-                       ? integratedLoudness(track.interleaved.data() + 2 * span.from,
-                                            static_cast<std::size_t>(span.to - span.from), 2,
-                                            static_cast<unsigned long>(rate))
-                       : notMeasured;
+    spectra.push_back(stretchSpectrum(track.interleaved, hz, span.from, span.to));
+    f.airShare = spectra.back().share(6000.0, 20000.0);
+    f.lowMidShare = spectra.back().share(200.0, 500.0);
+    f.integrated = gatedLoudness(momentaryIn(span.from, span.to));
     r.sections.push_back(f);
   }
 
@@ -243,7 +240,7 @@ ReportFigures measureTrack(const Track& track) {
     movements.push_back(d.movement);
     similarities.push_back(barToBarEightSimilarity(track.mono, hz, span.from, span.to, barFrames));
 
-    const StretchSpectrum spectrum = stretchSpectrum(track.interleaved, hz, span.from, span.to);
+    const StretchSpectrum& spectrum = spectra[s];
     d.airShare = spectrum.share(6000.0, 20000.0);
     d.presenceShare = spectrum.share(2000.0, 6000.0);
     d.slope = spectralSlope(spectrum);
