@@ -5,9 +5,9 @@
 // -12 dBFS, so the strongest content, a kick's fundamental or the bass, reads
 // about 1: the order the colour factors are made for.
 
-#include <array>
 #include <cstddef>
-#include <memory>
+
+#include "audio/real_transform.h"
 
 class SpectrumAnalyser {
 public:
@@ -17,16 +17,10 @@ public:
   static constexpr double fullScaleSineReading = 4.0;
 
   SpectrumAnalyser();
-  ~SpectrumAnalyser();
-  SpectrumAnalyser(const SpectrumAnalyser&) = delete;
-  SpectrumAnalyser& operator=(const SpectrumAnalyser&) = delete;
 
   // samples: windowSize values, oldest first. magnitudes: binCount values.
   void analyse(const float* samples, float* magnitudes);
 
 private:
-  struct Plan;
-  std::unique_ptr<Plan> plan_;
-  std::array<float, windowSize> window_{};
-  std::array<float, windowSize> windowed_{};
+  RealTransform transform_;
 };

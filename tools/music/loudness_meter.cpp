@@ -66,3 +66,18 @@ double LoudnessMeter::truePeak() const {
   }
   return peak > 0.0 ? 20.0 * std::log10(peak) : -HUGE_VAL;
 }
+
+double gatedLoudness(const std::vector<double>& momentary) {
+  const auto meanAbove = [&](double gate) {
+    double energy = 0.0;
+    int blocks = 0;
+    for (const double l : momentary)
+      if (std::isfinite(l) && l > gate) {
+        energy += std::pow(10.0, (l + 0.691) / 10.0);
+        ++blocks;
+      }
+    return blocks > 0 ? -0.691 + 10.0 * std::log10(energy / blocks) : -HUGE_VAL;
+  };
+  const double ungated = meanAbove(-70.0);
+  return std::isfinite(ungated) ? meanAbove(std::max(-70.0, ungated - 10.0)) : -HUGE_VAL;
+}

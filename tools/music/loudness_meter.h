@@ -38,3 +38,8 @@ private:
   std::vector<double> shortTerm_;
   std::vector<double> momentary_;
 };
+
+// The integrated loudness (LUFS) of momentary readings 100 ms apart, as
+// BS.1770 gates its 400 ms blocks: those under -70 LUFS dropped, then those
+// more than 10 LU under the mean energy of the rest. -inf for none.
+double gatedLoudness(const std::vector<double>& momentary);

@@ -11,79 +11,21 @@
 // mix moves and repeats: band shares in the drops, the spread of momentary
 // loudness inside them, how far each build starts and ends under its drop,
 // held tones, how alike a bar is to the bar eight later, and the loop's join
-// (level step, key at either end). Each summary line reads "name: value unit",
-// for scripts.
+// (level step, key at either end). Then the moments a listener waits for: how
+// each drop lands on the bar before it, the air on top, the kick against the
+// bass, open breakdowns and clean builds, drops unlike one another, and how
+// the presence band holds up summed to mono. Each summary line reads
+// "name: value unit", for scripts; tables by section and by drop follow.
 
 #include <vorbis/vorbisfile.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <exception>
-#include <string>
-#include <vector>
 
-#include "audio/spectrum_analyser.h"
-#include "effect/colour_factors.h"
-#include "music/factor_statistics.h"
-#include "music/loudness_meter.h"
-#include "music/score.h"
-#include "music/spectral_balance.h"
-#include "music/track_analysis.h"
+#include "music/track_report.h"
 
 namespace {
-
-constexpr double framesPerSecond = showFrameRate;
-
-// The colour factors one section gives, frame by frame, and where its beats fall.
-class SectionFactors {
-public:
-  SectionFactors(const SectionSpan& span, double beatFrames) : span_(span), beat_(beatFrames) {}
-
-  void add(std::int64_t position, const ColourFactors& f) {
-    factors_.add(f);
-    const double mean = (static_cast<double>(f.redFactor) + f.greenFactor + f.blueFactor) / 3.0;
-    const auto beat = static_cast<std::size_t>(static_cast<double>(position - span_.start) / beat_);
-    if (beat >= beatLow_.size()) {
-      beatLow_.resize(beat + 1, HUGE_VAL);
-      beatHigh_.resize(beat + 1, -HUGE_VAL);
-    }
-    beatLow_[beat] = std::min(beatLow_[beat], mean);
-    beatHigh_[beat] = std::max(beatHigh_[beat], mean);
-  }
-
-  StretchSummary summary() const { return factors_.summary(); }
-
-  double beatSwing() const {
-    std::vector<float> swings;
-    for (std::size_t b = 0; b < beatLow_.size(); ++b)
-      if (beatHigh_[b] >= beatLow_[b])
-        swings.push_back(static_cast<float>(beatHigh_[b] - beatLow_[b]));
-    return percentile(swings, 0.5);
-  }
-
-  const SectionSpan& span() const { return span_; }
-
-private:
-  SectionSpan span_;
-  double beat_;
-  FactorCollector factors_;
-  std::vector<double> beatLow_, beatHigh_;
-};
-
-double median(const std::vector<double>& values) {
-  if (values.empty())
-    return -HUGE_VAL;
-  std::vector<float> narrowed(values.begin(), values.end());
-  return percentile(narrowed, 0.5);
-}
-
-struct Track {
-  long rate = 0;
-  std::vector<float> interleaved, mono;
-};
 
 bool decode(const char* path, Track& track) {
   OggVorbis_File ogg;
@@ -121,166 +63,95 @@ bool decode(const char* path, Track& track) {
   return true;
 }
 
-double spreadOf(const std::vector<double>& values) {
-  std::vector<float> narrowed(values.begin(), values.end());
-  return percentile(narrowed, 0.9) - percentile(narrowed, 0.1);
+double percent(double share) {
+  return 100.0 * share;
+}
+
+void print(const ReportFigures& r) {
+  const BalanceSummary& b = r.whole;
+  auto decibels = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -999.0; };
+  std::printf("length: %.1f s\n", r.seconds);
+  std::printf("integrated loudness: %.2f LUFS\n", r.integrated);
+  std::printf("loudness range: %.2f LU\n", r.range);
+  std::printf("true peak: %.2f dBTP\n", r.truePeak);
+  std::printf("sample peak: %.2f dBFS\n", decibels(b.samplePeak));
+  std::printf("clipped samples: %lld\n", static_cast<long long>(b.clippedSamples));
+  std::printf("dc offset: %.5f %.5f\n", b.dcOffset[0], b.dcOffset[1]);
+  std::printf("stereo correlation: %.3f\n", b.correlation);
+  std::printf("side share below 150 Hz: %.2f %%\n", percent(b.sideShareLow));
+  std::printf("side share above 150 Hz: %.2f %%\n", percent(b.sideShareHigh));
+  for (std::size_t k = 0; k < balanceBands.size(); ++k)
+    std::printf("band %s: %.2f %%\n", balanceBands[k].name, percent(b.shares[k]));
+  for (std::size_t k = 0; k < balanceBands.size(); ++k)
+    std::printf("drop band %s: %.2f %%\n", balanceBands[k].name, percent(r.drops.shares[k]));
+
+  // How the level moves: inside the drops, into them, and across the loop's join.
+  std::printf("drop loudness movement p10-p90: %.2f LU\n", r.dropMovement);
+  std::printf("build start under its drop: %.2f LU\n", r.buildStart);
+  std::printf("build rise: %.2f LU\n", r.buildRise);
+  std::printf("last half bar under its drop: %.2f LU\n", r.lastHalfBar);
+  std::printf("bar to bar 8 similarity in drops: %.3f\n", r.dropSimilarity);
+  std::printf("seconds one 4 Hz slice holds a quarter of 250-4000 Hz: %.2f %%\n",
+              percent(r.held.dominatedSeconds));
+  std::printf("longest held tone: %.2f s at %.0f Hz, ending at %.0f s\n", r.held.longestSeconds,
+              r.held.longestHz, r.held.longestEnds);
+  std::printf("loop join levels: %.2f %.2f LUFS\n", r.endLevel, r.startLevel);
+  std::printf("loop join step: %.2f LU\n", std::fabs(r.endLevel - r.startLevel));
+  std::printf("start key: %s\n", r.startKey.c_str());
+  std::printf("end key: %s\n", r.endKey.c_str());
+
+  // The moments a listener waits for; each the worst over the drops.
+  std::printf("drop bar 1 over the build's last full bar: %.2f LU\n", r.landing);
+  std::printf("drop bar 1 6-20 kHz against the build's last full bar: %.2f dB\n", r.landingAir);
+  std::printf("drop 6-20 kHz share, lowest drop: %.2f %%\n", percent(r.dropAirShare));
+  std::printf("drop 2-6 kHz share, lowest drop: %.2f %%\n", percent(r.dropPresenceShare));
+  std::printf("drop slope 1-16 kHz: %.2f dB/oct\n", r.dropSlope);
+  std::printf("kick 25-100 Hz over the level between kicks, lowest drop: %.2f dB\n",
+              r.kickOverFloor);
+  std::printf("kick sub peak after the onset, latest drop: %.0f ms\n", r.subPeakMs);
+  std::printf("kick click 2-8 kHz over the level between kicks, lowest drop: %.2f dB\n",
+              r.clickOverFloor);
+  std::printf("pump on 300-2000 Hz, least drop: %.2f dB\n", r.leastPump);
+  std::printf("pump on 300-2000 Hz, most drop: %.2f dB\n", r.mostPump);
+  std::printf("breakdown share above 6 kHz, lowest: %.2f %%\n", percent(r.breakdownAir));
+  std::printf("breakdown share 200-500 Hz, highest: %.2f %%\n", percent(r.breakdownLowMid));
+  std::printf("build share 200-500 Hz, highest: %.2f %%\n", percent(r.buildLowMid));
+  std::printf("loudest breakdown: %.2f LUFS\n", r.loudestBreakdown);
+  std::printf("drop against drop band envelopes, closest pair: %.3f\n", r.dropAgainstDrop);
+  std::printf("bar to bar 8 similarity in the groove: %.3f\n", r.grooveSimilarity);
+  std::printf("drop 2-6 kHz left-right correlation, lowest drop: %.3f\n", r.presenceCorrelation);
+  std::printf("drop 2-6 kHz lost summed to mono, most: %.2f dB\n", r.presenceMonoLoss);
+
+  std::printf("\n%-10s %6s %6s | %7s %5s %5s | %5s %5s %5s | %5s | %5s %5s %7s\n", "section",
+              "from", "to", "LUFS-S", "M-mov", "tone%", "red", "green", "blue", "beat", ">6k%",
+              "2-5h%", "LUFS-I");
+  for (const SectionFigures& s : r.sections)
+    std::printf("%-10s %6.1f %6.1f | %7.2f %5.2f %5.1f | %5.2f %5.2f %5.2f | %5.2f | %5.2f %5.1f "
+                "%7.2f\n",
+                s.name.c_str(), s.from, s.to, s.shortTerm, s.movement, percent(s.heldShare), s.red,
+                s.green, s.blue, s.beatSwing, percent(s.airShare), percent(s.lowMidShare),
+                s.integrated);
+
+  std::printf("\n%-4s %6s | %6s %6s | %5s %5s %6s | %5s %4s %5s %5s | %5s %5s\n", "drop", "from",
+              "landLU", "landdB", "6-20%", "2-6%", "dB/oct", "subdB", "ms", "click", "pump", "L-R",
+              "mono");
+  for (const DropFigures& d : r.dropFigures)
+    std::printf("%-4d %6.1f | %6.2f %6.2f | %5.2f %5.2f %6.2f | %5.2f %4.0f %5.2f %5.2f | %5.2f "
+                "%5.2f\n",
+                d.number, d.from, d.landing, d.landingAir, percent(d.airShare),
+                percent(d.presenceShare), d.slope, d.kick.subOverFloor, d.kick.subPeakMs,
+                d.kick.clickOverFloor, d.kick.pump, d.presenceStereo.correlation,
+                d.presenceStereo.monoLoss);
+  std::printf("\nquietest drop over loudest breakdown: %.2f LU\n",
+              r.quietestDropOverLoudestBreakdown);
+  std::printf("lowest factor median outside intro and outro: %.3f\n", r.lowestFactor);
 }
 
 int report(const char* path) {
   Track track;
   if (!decode(path, track))
     return 1;
-  const long rate = track.rate;
-  const double rateScale = static_cast<double>(rate) / outputFrequency;
-  const auto frames = static_cast<std::int64_t>(track.mono.size());
-  LoudnessMeter loudness(2, static_cast<unsigned long>(rate));
-  SpectralBalance balance(static_cast<double>(rate)), dropBalance(static_cast<double>(rate));
-  loudness.add(track.interleaved.data(), track.mono.size());
-  balance.add(track.interleaved.data(), track.mono.size());
-
-  std::vector<SectionSpan> spans = sectionSpans();
-  for (SectionSpan& span : spans) {
-    span.start = std::llround(static_cast<double>(span.start) * rateScale);
-    span.end =
-        std::min<std::int64_t>(frames, std::llround(static_cast<double>(span.end) * rateScale));
-    if (std::string(span.name) == "drop")
-      dropBalance.add(track.interleaved.data() + 2 * span.start,
-                      static_cast<std::size_t>(span.end - span.start));
-  }
-  std::vector<SectionFactors> sections;
-  sections.reserve(spans.size());
-  const double beatFrames = 4.0 * stepFrames * rateScale;
-  for (const SectionSpan& span : spans)
-    sections.emplace_back(span, beatFrames);
-
-  SpectrumAnalyser analyser;
-  std::array<float, SpectrumAnalyser::windowSize> window{};
-  std::array<float, SpectrumAnalyser::binCount> magnitudes{};
-  const double hop = static_cast<double>(rate) / framesPerSecond;
-  std::size_t section = 0;
-  for (std::int64_t frame = 1;; ++frame) {
-    const std::int64_t position = std::llround(hop * static_cast<double>(frame));
-    if (position > frames)
-      break;
-    for (std::size_t n = 0; n < window.size(); ++n) {
-      const std::int64_t at = position - static_cast<std::int64_t>(window.size() - n);
-      window[n] = at >= 0 ? track.mono[static_cast<std::size_t>(at)] : 0.0f;
-    }
-    analyser.analyse(window.data(), magnitudes.data());
-    while (section < sections.size() && sections[section].span().end < position)
-      ++section;
-    if (section < sections.size())
-      sections[section].add(position, computeColourFactors(magnitudes.data()));
-  }
-
-  const BalanceSummary b = balance.summary();
-  auto decibels = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -999.0; };
-  std::printf("length: %.1f s\n", static_cast<double>(frames) / static_cast<double>(rate));
-  std::printf("integrated loudness: %.2f LUFS\n", loudness.integrated());
-  std::printf("loudness range: %.2f LU\n", loudness.range());
-  std::printf("true peak: %.2f dBTP\n", loudness.truePeak());
-  std::printf("sample peak: %.2f dBFS\n", decibels(b.samplePeak));
-  std::printf("clipped samples: %lld\n", static_cast<long long>(b.clippedSamples));
-  std::printf("dc offset: %.5f %.5f\n", b.dcOffset[0], b.dcOffset[1]);
-  std::printf("stereo correlation: %.3f\n", b.correlation);
-  std::printf("side share below 150 Hz: %.2f %%\n", 100.0 * b.sideShareLow);
-  std::printf("side share above 150 Hz: %.2f %%\n", 100.0 * b.sideShareHigh);
-  for (std::size_t k = 0; k < balanceBands.size(); ++k)
-    std::printf("band %s: %.2f %%\n", balanceBands[k].name, 100.0 * b.shares[k]);
-  const BalanceSummary d = dropBalance.summary();
-  for (std::size_t k = 0; k < balanceBands.size(); ++k)
-    std::printf("drop band %s: %.2f %%\n", balanceBands[k].name, 100.0 * d.shares[k]);
-
-  // How the level moves: inside the drops, into them, and across the loop's join.
-  const auto& momentary = loudness.momentary();
-  const std::int64_t meterHop = loudness.hop();
-  const std::int64_t momentaryWindow = rate * 4 / 10;
-  const double barFrames = stepsPerBar * stepFrames * rateScale;
-  double dropMovement = HUGE_VAL, buildStart = HUGE_VAL, buildRise = HUGE_VAL,
-         lastHalfBar = HUGE_VAL, similarity = -HUGE_VAL;
-  for (std::size_t s = 0; s < spans.size(); ++s) {
-    const SectionSpan& span = spans[s];
-    if (std::string(span.name) != "drop")
-      continue;
-    const double dropLevel =
-        median(readingsIn(momentary, meterHop, momentaryWindow, span.start, span.end));
-    dropMovement =
-        std::min(dropMovement,
-                 spreadOf(readingsIn(momentary, meterHop, momentaryWindow, span.start, span.end)));
-    similarity = std::max(similarity, barToBarEightSimilarity(track.mono, static_cast<double>(rate),
-                                                              span.start, span.end, barFrames));
-    if (s == 0 || std::string(spans[s - 1].name) != "build")
-      continue;
-    const SectionSpan& build = spans[s - 1];
-    const auto twoBars = static_cast<std::int64_t>(2 * barFrames);
-    const double opening = median(
-        readingsIn(momentary, meterHop, momentaryWindow, build.start, build.start + twoBars));
-    const double closing =
-        median(readingsIn(momentary, meterHop, momentaryWindow, build.end - twoBars - twoBars / 2,
-                          build.end - twoBars / 2));
-    buildStart = std::min(buildStart, dropLevel - opening);
-    buildRise = std::min(buildRise, closing - opening);
-    const auto halfBar = static_cast<std::int64_t>(barFrames / 2);
-    lastHalfBar =
-        std::min(lastHalfBar, dropLevel - median(readingsIn(momentary, meterHop, momentaryWindow,
-                                                            build.end - halfBar, build.end)));
-  }
-  std::printf("drop loudness movement p10-p90: %.2f LU\n", dropMovement);
-  std::printf("build start under its drop: %.2f LU\n", buildStart);
-  std::printf("build rise: %.2f LU\n", buildRise);
-  std::printf("last half bar under its drop: %.2f LU\n", lastHalfBar);
-  std::printf("bar to bar 8 similarity in drops: %.3f\n", similarity);
-
-  const HeldTones held = measureHeldTones(track.mono, static_cast<double>(rate));
-  std::printf("seconds one 4 Hz slice holds a quarter of 250-4000 Hz: %.2f %%\n",
-              100.0 * held.dominatedSeconds);
-  std::printf("longest held tone: %.2f s at %.0f Hz, ending at %.0f s\n", held.longestSeconds,
-              held.longestHz, held.longestEnds);
-
-  // The show loops the file: its end runs straight into its start.
-  const double endLevel = momentary.empty() ? -HUGE_VAL : momentary.back();
-  const double startLevel = momentary.size() > 3 ? momentary[3] : -HUGE_VAL;
-  std::printf("loop join levels: %.2f %.2f LUFS\n", endLevel, startLevel);
-  std::printf("loop join step: %.2f LU\n", std::fabs(endLevel - startLevel));
-  const auto fourBars = static_cast<std::int64_t>(4 * barFrames);
-  std::printf("start key: %s\n",
-              keyOf(chromaOf(track.mono, static_cast<double>(rate), 0, fourBars)).c_str());
-  std::printf(
-      "end key: %s\n",
-      keyOf(chromaOf(track.mono, static_cast<double>(rate), frames - fourBars, frames)).c_str());
-
-  // Short-term loudness by section, each reading taken where its 3 s window lies.
-  double quietestDrop = HUGE_VAL, loudestBreakdown = -HUGE_VAL, lowestFactor = HUGE_VAL;
-  std::printf("\n%-10s %6s %6s | %7s %5s %5s | %5s %5s %5s | %5s\n", "section", "from", "to",
-              "LUFS-S", "M-mov", "tone%", "red", "green", "blue", "beat");
-  for (const SectionFactors& s : sections) {
-    const double level =
-        median(readingsIn(loudness.shortTerm(), meterHop, 3 * rate, s.span().start, s.span().end));
-    const double movement =
-        spreadOf(readingsIn(momentary, meterHop, momentaryWindow, s.span().start, s.span().end));
-    int seconds = 0, dominated = 0;
-    for (std::size_t k = 0; k < held.dominated.size(); ++k)
-      if (static_cast<std::int64_t>(k) * rate >= s.span().start &&
-          static_cast<std::int64_t>(k + 1) * rate <= s.span().end) {
-        ++seconds;
-        dominated += held.dominated[k];
-      }
-    const std::string name = s.span().name;
-    if (name == "drop")
-      quietestDrop = std::min(quietestDrop, level);
-    if (name == "breakdown")
-      loudestBreakdown = std::max(loudestBreakdown, level);
-    const StretchSummary f = s.summary();
-    if (name != "intro" && name != "outro")
-      lowestFactor = std::min({lowestFactor, f.red.middle, f.green.middle, f.blue.middle});
-    std::printf("%-10s %6.1f %6.1f | %7.2f %5.2f %5.1f | %5.2f %5.2f %5.2f | %5.2f\n", name.c_str(),
-                static_cast<double>(s.span().start) / static_cast<double>(rate),
-                static_cast<double>(s.span().end) / static_cast<double>(rate), level, movement,
-                seconds > 0 ? 100.0 * dominated / seconds : 0.0, f.red.middle, f.green.middle,
-                f.blue.middle, s.beatSwing());
-  }
-  std::printf("\nquietest drop over loudest breakdown: %.2f LU\n", quietestDrop - loudestBreakdown);
-  std::printf("lowest factor median outside intro and outro: %.3f\n", lowestFactor);
+  print(measureTrack(track));
   return 0;
 }
 

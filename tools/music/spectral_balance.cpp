@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <kiss_fftr.h>
-#include <new>
-#include <numbers>
 
 namespace {
 
@@ -13,27 +10,10 @@ constexpr double stereoSplit = 150.0; // Hz
 
 } // namespace
 
-struct SpectralBalance::Transform {
-  kiss_fftr_cfg config = kiss_fftr_alloc(static_cast<int>(blockSize), 0, nullptr, nullptr);
-  std::vector<float> window = std::vector<float>(blockSize);
-  std::vector<float> windowed = std::vector<float>(blockSize);
-  std::vector<kiss_fft_cpx> left = std::vector<kiss_fft_cpx>(blockSize / 2 + 1);
-  std::vector<kiss_fft_cpx> right = std::vector<kiss_fft_cpx>(blockSize / 2 + 1);
-  ~Transform() { kiss_fftr_free(config); }
-};
-
+// Hann blocks overlapping by half weigh every sample alike.
 SpectralBalance::SpectralBalance(double sampleRate)
-    : transform_(std::make_unique<Transform>()), sampleRate_(sampleRate), left_(blockSize),
-      right_(blockSize) {
-  if (transform_->config == nullptr)
-    throw std::bad_alloc();
-  // Hann blocks overlapping by half weigh every sample alike.
-  for (std::size_t n = 0; n < blockSize; ++n)
-    transform_->window[n] = static_cast<float>(
-        0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) / blockSize));
-}
-
-SpectralBalance::~SpectralBalance() = default;
+    : leftTransform_(blockSize), rightTransform_(blockSize), sampleRate_(sampleRate),
+      left_(blockSize), right_(blockSize) {}
 
 void SpectralBalance::add(const float* frames, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
@@ -59,15 +39,14 @@ void SpectralBalance::add(const float* frames, std::size_t count) {
 }
 
 void SpectralBalance::analyseBlock() {
-  Transform& t = *transform_;
-  for (auto [samples, bins] : {std::pair{&left_, &t.left}, std::pair{&right_, &t.right}}) {
-    for (std::size_t n = 0; n < blockSize; ++n)
-      t.windowed[n] = (*samples)[n] * t.window[n];
-    kiss_fftr(t.config, t.windowed.data(), bins->data());
-  }
+  leftTransform_.transform(left_.data());
+  rightTransform_.transform(right_.data());
+  leftTransform_.bins(leftBins_);
+  rightTransform_.bins(rightBins_);
   const double binHz = sampleRate_ / blockSize;
   for (std::size_t k = 0; k <= blockSize / 2; ++k) {
-    const double lr = t.left[k].r, li = t.left[k].i, rr = t.right[k].r, ri = t.right[k].i;
+    const std::complex<float> l = leftBins_[k], r = rightBins_[k];
+    const double lr = l.real(), li = l.imag(), rr = r.real(), ri = r.imag();
     const double energy = lr * lr + li * li + rr * rr + ri * ri;
     const double side = (lr - rr) * (lr - rr) + (li - ri) * (li - ri);
     const double mid = (lr + rr) * (lr + rr) + (li + ri) * (li + ri);

@@ -3,10 +3,12 @@
 // stereo image is below and above 150 Hz, the DC offset and clipped samples.
 
 #include <array>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
+
+#include "audio/real_transform.h"
 
 struct Band {
   const char* name;
@@ -31,9 +33,6 @@ struct BalanceSummary {
 class SpectralBalance {
 public:
   explicit SpectralBalance(double sampleRate);
-  ~SpectralBalance();
-  SpectralBalance(const SpectralBalance&) = delete;
-  SpectralBalance& operator=(const SpectralBalance&) = delete;
 
   // Interleaved stereo frames.
   void add(const float* frames, std::size_t count);
@@ -42,8 +41,8 @@ public:
 private:
   void analyseBlock();
 
-  struct Transform;
-  std::unique_ptr<Transform> transform_;
+  RealTransform leftTransform_, rightTransform_;
+  std::vector<std::complex<float>> leftBins_, rightBins_;
   double sampleRate_;
   std::vector<float> left_, right_; // the current block, half of it carried over
   std::size_t filled_ = 0;

@@ -2,52 +2,32 @@
 
 #include <algorithm>
 #include <cmath>
-#include <kiss_fftr.h>
-#include <memory>
-#include <new>
-#include <numbers>
+
+#include "audio/real_transform.h"
 
 namespace {
 
-// A Hann-windowed real transform of a fixed size, giving power per bin.
+// Power per bin of a Hann-windowed stretch of a track.
 class PowerSpectrum {
 public:
-  explicit PowerSpectrum(std::size_t size)
-      : size_(size), config_(kiss_fftr_alloc(static_cast<int>(size), 0, nullptr, nullptr)),
-        window_(size), windowed_(size), bins_(size / 2 + 1), power_(size / 2 + 1) {
-    if (config_ == nullptr)
-      throw std::bad_alloc();
-    for (std::size_t n = 0; n < size; ++n)
-      window_[n] =
-          static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
-                                                  static_cast<double>(size)));
-  }
-  ~PowerSpectrum() { kiss_fftr_free(config_); }
-  PowerSpectrum(const PowerSpectrum&) = delete;
-  PowerSpectrum& operator=(const PowerSpectrum&) = delete;
+  explicit PowerSpectrum(std::size_t size) : transform_(size), power_(transform_.binCount()) {}
 
   // The window starting at `start`; samples outside the track count as silence.
   const std::vector<double>& at(const std::vector<float>& mono, std::int64_t start) {
-    for (std::size_t n = 0; n < size_; ++n) {
+    float* input = transform_.input();
+    for (std::size_t n = 0; n < transform_.size(); ++n) {
       const std::int64_t i = start + static_cast<std::int64_t>(n);
-      const float sample = i >= 0 && i < static_cast<std::int64_t>(mono.size())
-                               ? mono[static_cast<std::size_t>(i)]
-                               : 0.0f;
-      windowed_[n] = sample * window_[n];
+      input[n] = i >= 0 && i < static_cast<std::int64_t>(mono.size())
+                     ? mono[static_cast<std::size_t>(i)]
+                     : 0.0f;
     }
-    kiss_fftr(config_, windowed_.data(), bins_.data());
-    for (std::size_t k = 0; k < bins_.size(); ++k)
-      power_[k] = static_cast<double>(bins_[k].r) * bins_[k].r +
-                  static_cast<double>(bins_[k].i) * bins_[k].i;
+    transform_.transform();
+    transform_.powers(power_);
     return power_;
   }
-  std::size_t size() const { return size_; }
 
 private:
-  std::size_t size_;
-  kiss_fftr_cfg config_;
-  std::vector<float> window_, windowed_;
-  std::vector<kiss_fft_cpx> bins_;
+  RealTransform transform_;
   std::vector<double> power_;
 };
 
@@ -166,6 +146,27 @@ double correlation(const std::vector<double>& a, const std::vector<double>& b) {
   return aa > 0.0 && bb > 0.0 ? ab / std::sqrt(aa * bb) : 0.0;
 }
 
+namespace {
+
+// A bar's four beats of chroma, each beat's twelve values scaled to sum to 1.
+std::vector<double> beatChroma(const std::vector<float>& mono, double rate, double start,
+                               double barFrames) {
+  std::vector<double> beats;
+  for (int beat = 0; beat < 4; ++beat) {
+    const double beatStart = start + beat * barFrames / 4.0;
+    const Chroma c =
+        chromaOf(mono, rate, std::llround(beatStart), std::llround(beatStart + barFrames / 4.0));
+    double sum = 0.0;
+    for (const double v : c)
+      sum += v;
+    for (const double v : c)
+      beats.push_back(sum > 0.0 ? v / sum : 0.0);
+  }
+  return beats;
+}
+
+} // namespace
+
 double barToBarEightSimilarity(const std::vector<float>& mono, double rate, std::int64_t from,
                                std::int64_t to, double barFrames) {
   std::vector<std::vector<double>> bars;
@@ -173,24 +174,26 @@ double barToBarEightSimilarity(const std::vector<float>& mono, double rate, std:
     const double start = static_cast<double>(from) + bar * barFrames;
     if (std::llround(start + barFrames) > to)
       break;
-    std::vector<double> beats;
-    for (int beat = 0; beat < 4; ++beat) {
-      const double beatStart = start + beat * barFrames / 4.0;
-      const Chroma c =
-          chromaOf(mono, rate, std::llround(beatStart), std::llround(beatStart + barFrames / 4.0));
-      double sum = 0.0;
-      for (const double v : c)
-        sum += v;
-      for (const double v : c)
-        beats.push_back(sum > 0.0 ? v / sum : 0.0);
-    }
-    bars.push_back(std::move(beats));
+    bars.push_back(beatChroma(mono, rate, start, barFrames));
   }
   double total = 0.0;
   int pairs = 0;
   for (std::size_t b = 0; b + 8 < bars.size(); ++b, ++pairs)
     total += correlation(bars[b], bars[b + 8]);
   return pairs > 0 ? total / pairs : 0.0;
+}
+
+double hookRestatement(const std::vector<float>& mono, double rate, std::int64_t from,
+                       double barFrames) {
+  std::vector<double> first, second;
+  for (int bar = 0; bar < 8; ++bar) {
+    const double start = static_cast<double>(from) + bar * barFrames;
+    const std::vector<double> a = beatChroma(mono, rate, start, barFrames);
+    const std::vector<double> b = beatChroma(mono, rate, start + 8 * barFrames, barFrames);
+    first.insert(first.end(), a.begin(), a.end());
+    second.insert(second.end(), b.begin(), b.end());
+  }
+  return correlation(first, second);
 }
 
 std::string keyOf(const Chroma& chroma) {

@@ -1,7 +1,7 @@
 #pragma once
 // Listening measures over a whole decoded track (mono, 44.1 kHz or any rate):
-// held tones, how alike a bar is to the bar eight later, and the key a stretch
-// is in.
+// held tones, how alike a bar is to the bar eight later, whether a hook comes
+// back, and the key a stretch is in.
 
 #include <array>
 #include <cstdint>
@@ -31,6 +31,11 @@ Chroma chromaOf(const std::vector<float>& mono, double rate, std::int64_t from, 
 // both read as four beats of chroma: 1 for a literal eight-bar loop.
 double barToBarEightSimilarity(const std::vector<float>& mono, double rate, std::int64_t from,
                                std::int64_t to, double barFrames);
+
+// How far bars 9-16 from `from` restate bars 1-8: the correlation of their
+// beat-wise chroma, 32 beats of twelve pitch classes each, beat by beat.
+double hookRestatement(const std::vector<float>& mono, double rate, std::int64_t from,
+                       double barFrames);
 
 // "A minor", "C major", ...: the major or minor key whose tonal profile the
 // chroma follows best.
