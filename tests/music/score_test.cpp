@@ -140,8 +140,9 @@ TEST(ScoreTest, KickAndSubEnterWithTheDropAfterABreath) {
       EXPECT_TRUE(
           notesIn(s.end - fourBars, s.end, [](Voice v) { return v == Voice::kick; }).empty())
           << s.start;
+      // The bass plucks an octave over the sub, which waits for the drop.
       for (const Note* n : notesIn(s.start, s.end, [](Voice v) { return v == Voice::bass; }))
-        EXPECT_GE(n->pitch, 52.0) << "a sub note in the build at " << n->start;
+        EXPECT_GE(n->pitch, 40.0) << "a sub note in the build at " << n->start;
       // The last half bar before the drop holds its breath.
       const std::int64_t halfBar = stepStart(8);
       EXPECT_TRUE(notesIn(s.end - halfBar, s.end, [](Voice) { return true; }).empty());

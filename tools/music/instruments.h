@@ -9,8 +9,9 @@
 // Frames from the note's start until it has died away.
 std::int64_t soundingFrames(const Note& note);
 
-// Whether the voice gives way to the kick (the pumping of the pads and bass).
-bool isDucked(Voice voice);
+// How far the voice gives way at each kick (the pumping of the pads and
+// bass): 0 not at all, 1 to silence.
+double duckDepth(Voice voice);
 
 // How much of the voice goes to the reverb and to the tempo-synced echo.
 struct Sends {

@@ -13,9 +13,10 @@ namespace {
 
 constexpr std::size_t blockSize = 4096;
 // Envelopes are 5 ms of power; below 100 Hz that is less than a period, so the
-// sub band takes 20 ms, whole periods of its squared ripple down to 50 Hz.
+// sub band takes one period of the kick's 43 Hz fundamental, over which its
+// squared ripple cancels and the envelope shows the kick's own shape.
 constexpr double windowMs = 5.0;
-constexpr double subWindowMs = 20.0;
+constexpr double subWindowMs = 1000.0 / 43.066;
 
 double decibels(double ratio) {
   return ratio > 0.0 ? 10.0 * std::log10(ratio) : -HUGE_VAL;

@@ -36,14 +36,15 @@ struct Part {
   std::vector<Voice> voices;
 };
 
-const std::array<Part, 8> parts{{{"kick", {Voice::kick}},
-                                 {"clap", {Voice::clap, Voice::snare}},
-                                 {"hats", {Voice::closedHat, Voice::openHat, Voice::shaker}},
-                                 {"bass", {Voice::bass}},
-                                 {"pad", {Voice::pad}},
-                                 {"melody", {Voice::lead, Voice::pulse, Voice::bell}},
-                                 {"arp", {Voice::arp}},
-                                 {"counter", {Voice::counter}}}};
+const std::array<Part, 8> parts{
+    {{"kick", {Voice::kick, Voice::kickClick}},
+     {"clap", {Voice::clap, Voice::snare}},
+     {"hats", {Voice::closedHat, Voice::openHat, Voice::shaker, Voice::ride}},
+     {"bass", {Voice::bass}},
+     {"pad", {Voice::pad}},
+     {"melody", {Voice::lead, Voice::pulse, Voice::bell}},
+     {"arp", {Voice::arp}},
+     {"counter", {Voice::counter}}}};
 
 Score only(const Score& score, const std::vector<Voice>& voices) {
   Score part = score;

@@ -67,6 +67,7 @@ struct ThemeLine {
   int take = 0;
   bool third = false; // a diatonic third below
   int steps = stepsPerBar;
+  double lowCut = 0.0; // Hz
 };
 
 struct ArpLine {
@@ -74,14 +75,16 @@ struct ArpLine {
   double brightness = 0.5;
   double level = 0.5;
   int steps = stepsPerBar;
-  int centre = 81; // the chord tone nearest it is home
+  int centre = 81;     // the chord tone nearest it is home
+  double lowCut = 0.0; // Hz
 };
 
 struct PadChord {
   double brightness = 0.5;
   double level = 0.5;
   int steps = stepsPerBar;
-  int lowest = 52; // E3: close voicing from here up
+  int lowest = 52;     // E3: close voicing from here up
+  double lowCut = 0.0; // Hz: thins the chord out of the low mids
 };
 
 enum class BassStyle { held, offbeat, pumping, rolling, syncopated };
@@ -91,7 +94,8 @@ struct BassLine {
   double brightness = 0.5;
   double level = 1.0;
   int steps = stepsPerBar;
-  int octaves = 0; // above the sub's E1..D#2
+  int octaves = 0;  // above the sub's E1..D#2
+  double sub = 1.0; // under the kick's sub in the drops, so the kick stands out
 };
 
 struct HatLine {
@@ -111,6 +115,57 @@ struct BarPlace {
   int barsLeft;     // in the section, this one included
   bool dropFollows; // the next section is a drop
 };
+
+// How a drop's floor plays in one of its eight-bar phrases.
+enum class Floor {
+  full,     // kick, claps, hats and the full pads and arpeggio
+  stripped, // a softer kick, ghost hats, quiet bass and lead: the drop breathes
+  halfTime  // a kick on one and three, a clap on three
+};
+
+// What each eight bars of a drop do. The first states the theme and the
+// second restates it over another floor, so the hook comes back; the second
+// half takes it over the next cycle of chords, pushed or lifted.
+struct DropPhrase {
+  Floor floor = Floor::full;
+  int take = 0;           // how the theme is taken (see ThemeLine)
+  bool lift = false;      // an octave up, over the theme's own octave
+  bool nextCycle = false; // over the next cycle of chords
+  bool layer = false;     // the drop's own layer plays
+  bool counter = false;   // the counter-line plays
+};
+
+// One plan a drop, so no two drops move alike: each quietens at another
+// place, and each has a layer of its own (ride, stabs, shaker, ride and
+// stabs) that comes and goes on its own schedule.
+constexpr std::array<std::array<DropPhrase, 4>, 4> dropPlans{{
+    {{{},
+      {.floor = Floor::stripped, .layer = true},
+      {.take = 1, .nextCycle = true, .layer = true, .counter = true},
+      {.take = 3, .lift = true, .nextCycle = true, .layer = true, .counter = true}}},
+    {{{.layer = true},
+      {.floor = Floor::halfTime},
+      {.floor = Floor::stripped, .take = 1, .nextCycle = true},
+      {.take = 3, .lift = true, .nextCycle = true, .layer = true, .counter = true}}},
+    {{{},
+      {.layer = true},
+      {.floor = Floor::halfTime, .take = 2, .nextCycle = true, .layer = true},
+      {.floor = Floor::stripped, .take = 3, .nextCycle = true, .counter = true}}},
+    {{{.layer = true},
+      {.counter = true},
+      {.floor = Floor::stripped, .take = 1, .lift = true, .nextCycle = true},
+      {.floor = Floor::halfTime, .take = 3, .nextCycle = true, .layer = true}}},
+}};
+
+// The drop's bar where the floor stops for a breath: the last before a full
+// phrase that follows a quieter one.
+constexpr int breathBar(int variation) {
+  const auto& plan = dropPlans[static_cast<std::size_t>(variation % 4)];
+  for (std::size_t p = 1; p < plan.size(); ++p)
+    if (plan[p].floor == Floor::full && plan[p - 1].floor != Floor::full)
+      return static_cast<int>(p) * themeBars - 1;
+  return 2 * themeBars - 1;
+}
 
 class Composer {
 public:
@@ -142,22 +197,29 @@ private:
     case Part::drop:
       return 1.0;
     case Part::build:
-      return 0.88;
+      return 1.0;
     case Part::groove:
-      return 0.84;
+      return 0.97;
     case Part::interlude:
-      return 0.85;
+      return 0.9;
+    case Part::breakdown:
+      return 0.72;
     default:
-      return 0.7;
+      return 0.85;
     }
   }
 
   static BarPlace placeOf(const Section& section, int inSection, int bar, bool dropFollows) {
-    // A drop's second and fourth eight bars take the theme over the next
-    // cycle of chords.
-    const int progression = section.part == Part::drop && (inSection / themeBars) % 2 == 1
-                                ? (section.progression + 1) % 3
-                                : section.progression;
+    // Drops take the theme over the next cycle of chords where their plan
+    // says; the groove turns to the theme's own chords every other eight bars.
+    const int phrase = inSection / themeBars;
+    int progression = section.progression;
+    if (section.part == Part::drop && dropPlans[static_cast<std::size_t>(section.variation % 4)]
+                                               [static_cast<std::size_t>(phrase % 4)]
+                                                   .nextCycle)
+      progression = (section.progression + 1) % 3;
+    if (section.part == Part::groove && phrase % 2 == 1)
+      progression = 0;
     Chord chord =
         progressions[static_cast<std::size_t>(progression)][static_cast<std::size_t>(bar % 4)]
             .transposed(section.key);
@@ -236,97 +298,156 @@ private:
     const Section& section = at.section;
     const double progress = at.progress;
     const int steps = at.barsLeft == 1 && at.dropFollows ? 8 : stepsPerBar;
-    const double rise = 0.35 + 0.65 * progress;
-    hats(at.first, {.level = rise * (0.5 + 0.5 * progress),
+    const double rise = 0.5 + 0.5 * progress;
+    // The last two bars before a drop pull back under the riser and the
+    // roll, so the drop lands from below.
+    const double held = at.dropFollows && at.barsLeft <= 2 ? 0.35 : 1.0;
+    hats(at.first, {.level = held * rise * (0.5 + 0.5 * progress),
                     .pattern = progress >= 0.5 ? 2 : 1,
                     .steps = steps});
     // Round A4 here, where the lead has not come in yet.
     arp(at.chord, at.first,
         {.pattern = section.variation % 3,
          .brightness = 0.1 + 0.8 * progress,
-         .level = rise * (0.4 + 0.3 * progress),
+         .level = held * rise * (0.4 + 0.3 * progress),
          .steps = steps,
-         .centre = 69});
-    // High and open here; at the drop they step down under the lead.
+         .centre = 69,
+         .lowCut = 350.0});
+    // High, open and thin here; at the drop they step down under the lead.
+    // The pads hold on through the pull-back: the picture keeps its colour
+    // from them while the drums thin out.
     pads(at.chord, at.first,
-         {.brightness = 0.15 + 0.7 * progress, .level = rise * 0.7, .steps = steps, .lowest = 64});
+         {.brightness = 0.15 + 0.7 * progress,
+          .level = rise * 0.75,
+          .steps = steps,
+          .lowest = 67,
+          .lowCut = 380.0});
     // A soft kick, growing, until the last four bars, which leave it out, so
-    // that it lands again with the drop; the bass plucks two octaves up, its filter
-    // opening, and the sub waits for the drop.
+    // that it lands again with the drop; the bass plucks an octave up, its
+    // filter opening, and the sub waits for the drop.
     if (at.barsLeft > 4)
       kicks(at.first, 0.5 + 0.2 * progress);
     bassLine(at.chord, at.first,
              {.style = BassStyle::offbeat,
-              .brightness = 0.2 + 0.7 * progress,
-              .level = rise * 0.5,
+              .brightness = 0.15 + 0.3 * progress,
+              .level = held * rise * 0.5,
               .steps = steps,
-              .octaves = 2});
+              .octaves = 1});
     // The theme's call, teased through a filter that opens with the build.
     if (at.inSection >= section.bars / 4)
       themeBar({.voice = Voice::lead,
-                .velocity = 0.6 * rise,
+                .velocity = held * 0.6 * rise,
                 .brightness = 0.1 + 0.6 * progress,
                 .steps = steps},
                at, at.inSection % 4);
     if (at.inSection < section.bars / 2)
       add(Voice::snare, at.first + 12, 2, 0, humanise(0.45 * rise), 0.0, 0.5);
     else
-      snareRoll(at.first, at.barsLeft, steps);
+      snareRoll(at.first, at.barsLeft, steps, held);
     if (at.barsLeft == std::min(section.bars, 8))
       add(Voice::riser, at.first, at.barsLeft * stepsPerBar - (at.dropFollows ? 8 : 0), 0, 0.5, 0,
           1);
   }
 
-  // Every drop has the full floor and its own take on the theme, new in each
-  // eight bars: as written, call and answer swapped and pushed, ornamented,
-  // then lifted an octave. The second half brings in the counter-line; a fill
-  // closes every eight bars, and the floor stops for the bar before the
-  // second half.
+  // Every drop lands with an impact and follows its own plan: the theme
+  // stated, restated over another floor, then pushed or lifted over the next
+  // cycle of chords; a fill closes every eight bars, and the floor stops for
+  // a bar before the drop's second landing.
   void drop(const BarPlace& at) {
     const Section& section = at.section;
-    const int barInSection = at.inSection;
     const int first = at.first;
     const Chord& chord = at.chord;
-    const int phrase = barInSection / themeBars;
-    const int phraseBar = barInSection % themeBars;
-    const bool secondHalf = barInSection >= section.bars / 2;
-    const bool breath = barInSection == section.bars / 2 - 1;
-    if (barInSection % 8 == 0)
-      add(Voice::crash, first, 16, 0, barInSection == 0 ? 0.8 : 0.45, -0.3, 1);
-    // The second eight bars strip back to a softer kick, ghost hats, bass and
-    // a softer lead, a couple of LU under the rest, so the drop breathes; the
-    // floor stops for the bar before the second half.
-    const bool stripped = phrase == 1;
-    if (!breath) {
-      kicks(first, stripped ? 0.7 : 1.0);
-      if (!stripped)
-        claps(first, 1.0);
+    const int phrase = at.inSection / themeBars;
+    const int phraseBar = at.inSection % themeBars;
+    const DropPhrase& plan = dropPlans[static_cast<std::size_t>(section.variation % 4)]
+                                      [static_cast<std::size_t>(phrase)];
+    const bool breath = at.inSection == breathBar(section.variation);
+    const bool full = plan.floor == Floor::full;
+    if (at.inSection == 0) {
+      // The landing: a sub boom under a bright crash.
+      add(Voice::impact, first, 16, 0, 1.0, 0, 1);
+      add(Voice::crash, first, 16, 0, 1.0, -0.2, 1);
+    } else if (phraseBar == 0) {
+      add(Voice::crash, first, 16, 0, 0.45, -0.3, 0);
     }
-    if (stripped)
-      hats(first, {.level = 0.4});
-    else
-      hats(first, {.level = 0.5,
-                   .pattern = (barInSection / 4 + section.variation) %
-                              static_cast<int>(hatPatterns.size()),
-                   .open = true});
+    if (!breath)
+      dropFloor(plan.floor, first);
+    // Through the breath the bass holds, so the floor stops but the ground
+    // does not.
+    const BassStyle bassStyle = breath                       ? BassStyle::held
+                                : section.variation % 2 == 0 ? BassStyle::pumping
+                                                             : BassStyle::rolling;
     bassLine(chord, first,
-             {.style = section.variation % 2 == 0 ? BassStyle::pumping : BassStyle::rolling,
-              .brightness = 0.8 + 0.2 * (secondHalf ? 1 : 0),
-              .level = breath     ? 0.6
-                       : stripped ? 0.4
-                                  : 1.0});
-    if (!stripped)
+             {.style = bassStyle,
+              .brightness = 0.8 + 0.2 * (phrase >= 2 ? 1 : 0),
+              .level = breath ? 0.6
+                       : full ? 1.0
+                              : 0.4,
+              .sub = breath ? 1.0 : 0.4});
+    if (plan.layer)
+      dropLayer(section.variation, chord, first, full ? 1.0 : 0.7);
+    if (plan.floor != Floor::stripped) {
       pads(chord, first, {.brightness = 0.6, .level = 0.45});
-    // The arpeggio's filter sweeps over sixteen bars.
-    if (!stripped)
+      // The arpeggio's filter sweeps over sixteen bars.
       arp(chord, first,
           {.pattern = section.variation + phrase,
-           .brightness = 0.3 + 0.4 * std::sin(barInSection * std::numbers::pi / 16.0),
-           .level = 0.45 + 0.15 * (secondHalf ? 1 : 0)});
-    const double voice = stripped ? 0.45 : 1.0;
-    const int take = phrase % 4;
-    const int lift = take == 3 && section.variation != 2 ? 12 : 0;
-    switch (section.variation) {
+           .brightness = 0.3 + 0.4 * std::sin(at.inSection * std::numbers::pi / 16.0),
+           .level = 0.45 + 0.15 * (phrase >= 2 ? 1 : 0)});
+    }
+    dropMelody(plan, at, phraseBar);
+    if (plan.counter && section.variation != 2)
+      counterLine(chord, first, 0.6, 0);
+    if (phraseBar == 7)
+      fill(first);
+  }
+
+  void dropFloor(Floor floor, int first) {
+    switch (floor) {
+    case Floor::full:
+      kicks(first, 1.0);
+      claps(first, 1.0);
+      hats(first, {.level = 0.55, .pattern = (first / stepsPerBar / 4) % 5, .open = true});
+      break;
+    case Floor::stripped:
+      kicks(first, 0.6);
+      hats(first, {.level = 0.45});
+      break;
+    case Floor::halfTime:
+      kickAt(first, 1.0);
+      kickAt(first + 8, 0.9);
+      add(Voice::clap, first + 8, 2, 0, humanise(0.9), 0.05, 0.8);
+      hats(first, {.level = 0.7, .pattern = 3, .open = true});
+      break;
+    }
+  }
+
+  // Each drop's own layer.
+  void dropLayer(int variation, const Chord& chord, int first, double level) {
+    switch (variation % 4) {
+    case 0:
+      rides(first, level);
+      break;
+    case 1:
+      stabs(chord, first, 0.7 * level);
+      shaker(first, 0.8 * level);
+      break;
+    case 2:
+      shaker(first, 0.9 * level);
+      break;
+    default:
+      rides(first, level);
+      stabs(chord, first, 0.5 * level);
+      break;
+    }
+  }
+
+  // Each drop's melody voice and its doubling; quieter over a stripped floor.
+  void dropMelody(const DropPhrase& plan, const BarPlace& at, int phraseBar) {
+    const int variation = at.section.variation;
+    const double voice = plan.floor == Floor::stripped ? 0.55 : 1.0;
+    const int lift = plan.lift ? 12 : 0;
+    const int take = plan.take;
+    switch (variation % 4) {
     case 0:
       themeBar({.voice = Voice::lead,
                 .transpose = lift,
@@ -350,10 +471,10 @@ private:
                 .brightness = 0.9,
                 .take = take},
                at, phraseBar);
-      if (secondHalf)
+      if (plan.take != 0)
         themeBar({.voice = Voice::lead, .velocity = 0.55, .brightness = 0.6, .take = take}, at,
                  phraseBar);
-      break;
+      return;
     default:
       themeBar({.voice = Voice::lead,
                 .transpose = lift,
@@ -361,7 +482,7 @@ private:
                 .brightness = 0.95,
                 .take = take},
                at, phraseBar);
-      if (secondHalf)
+      if (plan.take != 0)
         themeBar({.voice = Voice::pulse,
                   .transpose = lift,
                   .velocity = 0.55,
@@ -373,20 +494,19 @@ private:
     }
     // The lifted phrase keeps the theme's own octave underneath, softer.
     if (lift != 0)
-      themeBar({.voice = Voice::lead, .velocity = 0.5, .brightness = 0.6, .take = take}, at,
+      themeBar({.voice = Voice::lead, .velocity = 0.5 * voice, .brightness = 0.6, .take = take}, at,
                phraseBar);
-    if (secondHalf && section.variation != 2)
-      counterLine(chord, first, 0.6, 0);
-    if (barInSection % 8 == 7)
-      fill(first);
   }
 
   void breakdown(const BarPlace& at) {
     if (at.inSection == 0)
-      add(Voice::crash, at.first, 16, 0, 0.5, 0.3, 0.6);
+      add(Voice::crash, at.first, 16, 0, 0.5, 0.3, 0);
     bassLine(at.chord, at.first, {.style = BassStyle::held, .brightness = 0.1, .level = 0.6});
-    // Dark pads: their upper partials, shared by the cycle's chords, stay low.
-    pads(at.chord, at.first, {.brightness = 0.12 + 0.1 * at.progress, .level = 0.45});
+    // Dark pads, thinned out of the low mids: their upper partials, shared by
+    // the cycle's chords, stay low, and the air above them is the noise's.
+    pads(at.chord, at.first,
+         {.brightness = 0.12 + 0.1 * at.progress, .level = 0.45, .lowCut = 400.0});
+    add(Voice::air, at.first, stepsPerBar, 0, 0.6 + 0.4 * at.progress, 0, 1);
     if (at.section.variation == 0) {
       // The theme at half speed on a bell, over the open chords.
       themeBar({.voice = Voice::bell,
@@ -403,10 +523,10 @@ private:
       themeBar({.voice = Voice::counter,
                 .stretch = 2,
                 .offset = (at.inSection % 2) * stepsPerBar,
-                .transpose = -12,
-                .velocity = 0.45,
-                .brightness = 0.5,
-                .take = 2},
+                .velocity = 0.3,
+                .brightness = 0.6,
+                .take = 2,
+                .lowCut = 250.0},
                at, 4 + at.inSection / 2);
     }
     // The arpeggio stirs from the first bar, so the chords' tails never
@@ -418,34 +538,43 @@ private:
          .brightness = 0.1 + 0.35 * at.progress,
          .level = 0.12 + 0.48 * at.progress,
          .steps = stepsPerBar,
-         .centre = std::array{81, 74, 67}[static_cast<std::size_t>(at.inSection % 3)]});
+         .centre = std::array{79, 74, 67}[static_cast<std::size_t>(at.inSection % 3)]});
     if (at.barsLeft <= 4 && at.dropFollows)
       riser(at.first, 1, 0.4);
   }
 
+  // Four eight-bar turns: the syncopated bass and stabs, then the theme's own
+  // chords under a ride, the counter-line, and everything together.
   void groove(const BarPlace& at) {
+    const int turn = at.inSection / 8;
     kicks(at.first, 0.95);
     claps(at.first, 0.85);
     hats(at.first,
          {.level = 0.8, .pattern = (at.inSection / 4) % 5, .open = at.inSection % 8 >= 4});
     shaker(at.first, 0.7);
-    bassLine(at.chord, at.first, {.style = BassStyle::syncopated, .brightness = 0.6, .level = 1.0});
-    stabs(at.chord, at.first, 0.5 + 0.3 * at.progress);
+    bassLine(at.chord, at.first,
+             {.style = turn % 2 == 0 ? BassStyle::syncopated : BassStyle::rolling,
+              .brightness = 0.6,
+              .level = 1.0});
+    if (turn != 1)
+      stabs(at.chord, at.first, 0.5 + 0.3 * at.progress);
+    if (turn % 2 == 1)
+      rides(at.first, 0.7);
     // The arpeggio's filter opens and closes over sixteen bars.
     arp(at.chord, at.first,
-        {.pattern = 2,
+        {.pattern = 2 + turn,
          .brightness = 0.35 + 0.3 * std::sin(2.0 * at.progress * std::numbers::pi),
          .level = 0.4});
     if (at.inSection % 8 == 7)
       fill(at.first);
-    if (at.inSection >= 16)
+    if (turn >= 2)
       counterLine(at.chord, at.first, 0.6, 12, Voice::pulse);
   }
 
   // Half time: the floor thins out and the counter-line takes the tune.
   void interlude(const BarPlace& at) {
-    add(Voice::kick, at.first, 2, 0, 0.8, 0, 1);
-    add(Voice::kick, at.first + 10, 2, 0, 0.65, 0, 1);
+    kickAt(at.first, 0.8);
+    kickAt(at.first + 10, 0.65);
     add(Voice::clap, at.first + 8, 2, 0, humanise(0.6), 0.1, 0.6);
     shaker(at.first, 0.45);
     bassLine(at.chord, at.first, {.style = BassStyle::held, .brightness = 0.35, .level = 0.8});
@@ -537,7 +666,19 @@ private:
   void kicks(int first, double velocity, int steps = stepsPerBar) {
     constexpr std::array<double, 4> accents{1.0, 0.8, 0.92, 0.84};
     for (int s = 0; s < steps; s += 4)
-      add(Voice::kick, first + s, 2, 0, velocity * accents[static_cast<std::size_t>(s / 4)], 0, 1);
+      kickAt(first + s, velocity * accents[static_cast<std::size_t>(s / 4)]);
+  }
+
+  // The kick's sub and its click, which the mixer treats apart.
+  void kickAt(int step, double velocity) {
+    add(Voice::kick, step, 2, 0, velocity, 0, 1);
+    add(Voice::kickClick, step, 1, 0, velocity, 0, 1);
+  }
+
+  // A ride on the off beats, the open top of a drop.
+  void rides(int first, double level) {
+    for (int s = 2; s < stepsPerBar; s += 4)
+      add(Voice::ride, first + s, 2, 0, humanise(level * (s == 10 ? 0.8 : 0.7)), 0.35, 1);
   }
 
   void claps(int first, double level) {
@@ -574,11 +715,11 @@ private:
       add(Voice::shaker, first + s, 1, 0, humanise(level * (s % 2 == 0 ? 0.5 : 0.8)), 0.45, 1);
   }
 
-  void snareRoll(int first, int barsLeft, int steps) {
+  void snareRoll(int first, int barsLeft, int steps, double level) {
     const int every = barsLeft > 2 ? 4 : barsLeft == 2 ? 2 : 1;
     for (int s = 0; s < steps; s += every) {
       const double rise = 1.0 - (barsLeft - 1 + 1.0 - s / 16.0) / 8.0;
-      add(Voice::snare, first + s, 1, 0, 0.35 + 0.55 * std::clamp(rise, 0.0, 1.0), 0.0,
+      add(Voice::snare, first + s, 1, 0, level * (0.35 + 0.55 * std::clamp(rise, 0.0, 1.0)), 0.0,
           0.3 + 0.7 * std::clamp(rise, 0.0, 1.0));
     }
   }
@@ -603,9 +744,11 @@ private:
     const int fifthBelow = root - 5;
     const bool walk = (first / stepsPerBar) % 4 == 3; // leading into the next cycle
     auto note = [&](int s, int pitch, int length, double accent) {
-      if (s < steps)
+      if (s < steps) {
         add(Voice::bass, first + s, std::min(length, steps - s), pitch,
             humanise(line.level * accent), 0, line.brightness * accent);
+        score_.notes.back().sub = line.sub;
+      }
     };
     switch (line.style) {
     case BassStyle::held:
@@ -614,7 +757,7 @@ private:
       break;
     case BassStyle::offbeat:
       for (int s = 2; s < stepsPerBar; s += 4)
-        note(s, root, 2, 1.0);
+        note(s, root, 3, 1.0);
       break;
     case BassStyle::pumping:
       for (int s = 2; s < stepsPerBar; s += 4)
@@ -658,6 +801,7 @@ private:
       while (pitch >= lowest + 12)
         pitch -= 12;
       add(Voice::pad, first, pad.steps, pitch, pad.level, (pitch % 3 - 1) * 0.5, pad.brightness);
+      score_.notes.back().lowCut = pad.lowCut;
     }
   }
 
@@ -700,6 +844,7 @@ private:
       const double width = 0.25 + 0.5 * s / stepsPerBar;
       add(Voice::arp, first + s, 1, pitch, humanise(arpLine.level * (s % 4 == 0 ? 1.0 : 0.75)),
           s % 2 == 0 ? width : -width, arpLine.brightness);
+      score_.notes.back().lowCut = arpLine.lowCut;
     }
   }
 

@@ -24,7 +24,11 @@ enum class Voice {
   pulse,   // a reedy square lead
   bell,    // FM bell
   counter, // soft, hollow second voice
-  riser
+  riser,
+  kickClick, // the kick's attack, apart from its sub
+  impact,    // a sub boom on a drop's downbeat
+  ride,
+  air // high noise that swells, for the breakdowns
 };
 
 struct Note {
@@ -36,6 +40,8 @@ struct Note {
   double pan;          // -1 left .. 1 right
   double brightness;   // 0..1: filter opening, section energy
   std::uint64_t seed;  // the note's own noise
+  double lowCut = 0.0; // Hz: a high-pass under the note, 0 for none
+  double sub = 1.0;    // the bass: how much of its sine an octave down sounds
 };
 
 struct Score {
