@@ -245,8 +245,10 @@ void air(const Note& n, std::int64_t from, std::int64_t to, float* out) {
   renderFrames(n, from, to, out, [&](std::int64_t i, double& l, double& r) {
     const double t = seconds(i);
     const double swell = 0.5 - 0.5 * std::cos(twoPi * std::min(t / gate, 1.0));
+    // Fades in and out, so one bar's air crosses into the next without a seam.
+    const double ends = std::min(1.0, t / 0.05) * std::exp(-std::max(0.0, t - gate) / 0.06);
     const auto k = static_cast<std::uint64_t>(i);
-    const double env = 0.12 * n.velocity * (0.25 + 0.75 * swell);
+    const double env = 0.12 * n.velocity * (0.25 + 0.75 * swell) * ends;
     l = env * left.process(hashNoise(n.seed, k)).band;
     r = env * right.process(hashNoise(n.seed + 5, k)).band;
   });
@@ -438,7 +440,7 @@ void riser(const Note& n, std::int64_t from, std::int64_t to, float* out) {
     // back so the drop lands from below. A wide band, so no one frequency
     // of it stands out for long.
     const double swell = x < 0.5 ? x / 0.5 : 1.0 - 1.4 * (x - 0.5);
-    const double env = 0.2 * n.velocity * swell * swell * std::exp(-past / riserTail);
+    const double env = 0.16 * n.velocity * swell * swell * std::exp(-past / riserTail);
     const auto k = static_cast<std::uint64_t>(i);
     l = env * left.process(hashNoise(n.seed, k)).band;
     r = env * right.process(hashNoise(n.seed + 3, k)).band;
