@@ -495,8 +495,9 @@ std::int64_t soundingFrames(const Note& note) {
 
 double duckDepth(Voice voice) {
   switch (voice) {
+  // The bass gets out of the kick's way, so the kick's sub stands alone on
+  // the beat; pads and arpeggio pump with it.
   case Voice::bass:
-    return 0.9; // out of the kick's way: the kick's sub stands alone on the beat
   case Voice::pad:
   case Voice::arp:
   case Voice::counter:

@@ -195,8 +195,7 @@ private:
   static double sectionLevel(Part part) {
     switch (part) {
     case Part::drop:
-      return 1.0;
-    case Part::build:
+    case Part::build: // rises to the drop's level; its last bars pull back
       return 1.0;
     case Part::groove:
       return 0.97;
