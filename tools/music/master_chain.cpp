@@ -9,7 +9,7 @@ namespace {
 // True peaks stay 3.6 dB under full scale before encoding: the encoder adds
 // up to about 3 dB of its own to the bright top.
 constexpr double limiterCeiling = 0.66;
-constexpr double masterTop = 17500.0;         // Hz, under the encoder's own cut-off
+constexpr double masterTop = 18000.0;         // Hz, under the encoder's own cut-off
 constexpr std::size_t limiterLookahead = 220; // 5 ms
 constexpr double limiterRelease = 0.05;       // seconds
 constexpr double reverbSeconds = 2.0;
