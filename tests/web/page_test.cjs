@@ -166,6 +166,16 @@ async function main() {
       // Tab walks the boxes in template order; Space toggles the focused one.
       const focused = () => page.evaluate(() => document.activeElement.name);
       assert.equal(await focused(), 'sound');
+      // Its focus rectangle shows before any key, and its caption is whole.
+      const label = await page.$eval('input[name=sound]', box => {
+        const text = box.parentElement.querySelector('span');
+        const range = document.createRange();
+        range.selectNodeContents(text);
+        const words = range.getBoundingClientRect();
+        return { outline: getComputedStyle(text).outlineStyle,
+                 clear: words.right <= box.getBoundingClientRect().left };
+      });
+      assert.deepEqual(label, { outline: 'dotted', clear: true });
       await page.keyboard.press('Tab');
       assert.equal(await focused(), 'fullscreen');
       await page.keyboard.press('Tab');
