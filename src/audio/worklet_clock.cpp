@@ -13,9 +13,9 @@ std::optional<std::uint64_t> WorkletClock::audibleFrame(const WorkletReport& rep
   if (report.played == 0 || !(output.contextSeconds > 0.0) ||
       !std::isfinite(output.pageMilliseconds) || !std::isfinite(nowMilliseconds))
     return std::nullopt;
-  // The output timestamp is taken at each output callback; the output runs on
-  // at the context's rate between them.
-  const double since = std::max(0.0, nowMilliseconds - output.pageMilliseconds) / 1000.0;
+  // The output timestamp is taken at each output callback, and may name a
+  // moment still to come; the output runs at the context's rate around it.
+  const double since = (nowMilliseconds - output.pageMilliseconds) / 1000.0;
   const double sounding = std::floor((output.contextSeconds + since) * sampleRate_);
   const double end = static_cast<double>(report.endFrame);
   // Frames the worklet played after the one sounding now, as far as the

@@ -18,7 +18,7 @@ TEST(WorkletClock, NothingBeforeTheWorkletHasPlayedOrTheOutputHasStarted) {
 // A simulated page at each context rate: the worklet plays from context frame
 // `start` on, reports every four quanta, the output sounds each context frame
 // `latency` seconds after the worklet rendered it and stamps its position at
-// each output callback of 10 ms, and the page asks at random moments, its
+// each output callback of 10 ms (for a moment up to 10 ms ahead), and the page asks at random moments, its
 // messages late by up to a frame. The answer is what the output sounds, or
 // what the worklet had played by the report when that is less, within a
 // frame; so never ahead of the sound, and it never goes back.
@@ -32,12 +32,14 @@ TEST(WorkletClock, FollowsWhatTheOutputSoundsAtEveryContextRate) {
       double seen = 0.0;
       std::uniform_real_distribution<double> ask(0.0, 0.02);
       std::uniform_real_distribution<double> lateness(0.0, 0.016);
+      std::bernoulli_distribution ahead(0.3);
       for (double page = start + latency + 0.05; page < 20.0; page += ask(random)) {
         // Page time 0 is context time 0 at the output: the output sounds
         // context time t at page time t + latency.
         const double sounding = page - latency;
-        // The latest output stamp, from the callback before now.
-        const double callback = std::floor(page / 0.01) * 0.01;
+        // The latest output stamp, from the callback before now or, as
+        // chromium gives it, for the next one.
+        const double callback = std::floor(page / 0.01) * 0.01 + (ahead(random) ? 0.01 : 0.0);
         const OutputTimestamp output{callback - latency, callback * 1000.0};
         // The latest report the page has seen: the worklet renders `latency`
         // ahead of the output, in quanta of 128, reporting every fourth.
