@@ -21,6 +21,7 @@ var VsfAudio = (function () {
         this.chunks = [];
         this.offset = 0;       // frames of chunks[0] already played
         this.played = 0;       // stream frames played so far
+        this.starved = 0;      // quanta that ran out of frames while playing
         this.playing = false;
         this.gain = 1;
         this.decoder = null;   // the worker's port
@@ -59,11 +60,13 @@ var VsfAudio = (function () {
         }
         left.fill(0, done);
         if (right) right.fill(0, done);
+        if (this.playing && done < frames && this.played > 0) ++this.starved;
         this.played += done;
         // Reports every few milliseconds: the frame after the last one
         // played, on the context's own frame count.
         if (done > 0 && ++this.quanta % 4 === 0) {
-          const report = { played: this.played, endFrame: currentFrame + done };
+          const report = { played: this.played, endFrame: currentFrame + done,
+                           starved: this.starved };
           this.port.postMessage(report);
           if (this.decoder) this.decoder.postMessage(report);
         }
@@ -108,10 +111,11 @@ var VsfAudio = (function () {
           played = event.data.played;
           topUp();
         };
-        Module['FS'].writeFile(message.name, new Uint8Array(message.bytes));
+        // The worker's own file system holds only the music.
+        Module['FS'].writeFile('music', new Uint8Array(message.bytes));
         leadFrames = message.leadFrames;
         chunkFrames = message.chunkFrames;
-        buffer = decoder.open(message.name, message.rate, chunkFrames);
+        buffer = decoder.open('music', message.rate, chunkFrames);
         if (!buffer) self.postMessage({ failed: true });
       }
       if (message.loop !== undefined) {
@@ -146,6 +150,7 @@ var VsfAudio = (function () {
     return URL.createObjectURL(new Blob([code], { type: 'text/javascript' }));
   }
 
+  const outputBufferFrames = 2048;
   let context = null;
   let workletLoaded = null;
   let node = null;
@@ -165,8 +170,16 @@ var VsfAudio = (function () {
     open() {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!Context || typeof AudioWorkletNode === 'undefined') return false;
+      // The output's buffer: 2048 frames, long enough that a busy machine
+      // does not starve the browser's output, and a whole number of render
+      // quanta, which the output timestamp accounts for exactly (other sizes
+      // put the picture a little late). The context runs at the output's own
+      // rate, known once one is made.
       try {
-        context = new Context({ latencyHint: 'interactive' });
+        const probe = new Context({ latencyHint: 'interactive' });
+        const rate = probe.sampleRate;
+        probe.close().catch(() => {});
+        context = new Context({ latencyHint: outputBufferFrames / rate, sampleRate: rate });
       } catch (error) {
         return false;
       }
@@ -186,7 +199,7 @@ var VsfAudio = (function () {
       worker.onmessage = event => {
         if (event.data instanceof Float32Array) decoded.push(event.data);
       };
-      worker.postMessage({ open: true, name, bytes: bytes.buffer, rate: context.sampleRate,
+      worker.postMessage({ open: true, bytes: bytes.buffer, rate: context.sampleRate,
                            leadFrames, chunkFrames, port: channel.port1 },
                          [bytes.buffer, channel.port1]);
       const forWorker = worker;
@@ -256,7 +269,9 @@ var VsfAudio = (function () {
 
     // For the tests: the context's rate and what the worklet has played.
     state() {
-      return { sampleRate: context ? context.sampleRate : 0, played: report.played };
+      return { sampleRate: context ? context.sampleRate : 0, played: report.played,
+               starved: report.starved || 0,
+               outputLatency: context ? context.outputLatency : 0 };
     },
 
     // Lets go of the stream's worker and worklet; the context stays.
