@@ -29,7 +29,7 @@ sync_burst_music() {
   burst="0.1*sin(2*PI*44100/1024*mod(t,$period))+0.1*sin(2*PI*441000/1024*mod(t,$period))"
   ffmpeg -nostdin -hide_banner -loglevel error -f lavfi \
     -i "aevalsrc='if(lt(mod(t,$period),0.1),$burst,0)':s=44100:c=stereo:d=60" \
-    -c:a libvorbis -q:a 6 "${1:?music file}" || vsf_fail "no burst music"
+    -c:a libvorbis -q:a 6 -y "${1:?music file}" || vsf_fail "no burst music"
 }
 
 # A private server with its own runtime folder and home, a null sink vsf_sync

@@ -54,9 +54,15 @@ for _ in $(seq 600); do
 done
 [ -e "$control/ready" ] || vsf_fail "the show did not start in fullscreen"
 sleep 1
-# Fullscreen 4:3 on the 1024 x 768 screen: the picture scaled by 1.6; noise
-# rows 110 to 132, clear of the rule lines and the pictures.
-sync_measure "$DISPLAY+256,176" "$capture_seconds" "$offsets_tool"
+# What the screen shows, kept with the screenshots.
+ffmpeg -nostdin -hide_banner -loglevel error -f x11grab -video_size 1024x768 -i "$DISPLAY" \
+  -frames:v 1 -y "$output/viewer-sync-$rate.png" || vsf_fail "no screenshot"
+# The picture's place and scale on the screen, from the page; noise rows 110
+# to 132 (from column 160), clear of the rule lines and the pictures.
+read -r left top scale <"$control/ready"
+strip=$(awk -v l="$left" -v t="$top" -v s="$scale" \
+  'BEGIN { printf "%d,%d", l + 160 * s + 0.5, t + 110 * s + 0.5 }')
+sync_measure "$DISPLAY+$strip" "$capture_seconds" "$offsets_tool"
 touch "$control/measured"
 wait "$node_pid" || vsf_fail "the page did not end with one Escape after the measurement"
 
