@@ -131,6 +131,15 @@ async function startShow(browser, base) {
     if (message.type() === 'warning') warnings.push(message.text());
   });
   page.on('pageerror', error => errors.push(String(error)));
+  // Counts script processors made, the deprecated main-thread audio.
+  await page.evaluateOnNewDocument(() => {
+    const make = AudioContext.prototype.createScriptProcessor;
+    window.vsfScriptProcessors = 0;
+    AudioContext.prototype.createScriptProcessor = function (...args) {
+      ++window.vsfScriptProcessors;
+      return make.apply(this, args);
+    };
+  });
   await page.goto(base);
   await page.waitForSelector('#setup-dialog', { timeout: 60000 });
   await page.bringToFront();
@@ -209,6 +218,7 @@ async function main() {
     await escapeEnds(page);
     console.log('one Escape ended the show in fullscreen');
     assert.deepEqual(errors, []);
+    assert.equal(await page.evaluate(() => window.vsfScriptProcessors), 0);
     // ScriptProcessorNode and other deprecations are reported as warnings.
     assert.deepEqual(warnings.filter(text => /deprecat/i.test(text)), []);
     await page.close();
