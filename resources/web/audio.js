@@ -1,11 +1,12 @@
 // The page's sound, off the page's thread: a Worker runs the program's own
 // decoder (velvetstaticfog.js and .wasm, without the show) and posts the
 // decoded frames, transferred, to an AudioWorklet that plays them; the worklet
-// tells the worker what it has played, so the worker keeps about half a second
-// decoded ahead, and tells the page, which keeps the time each report came
-// with. The page's thread gets a copy of each decoded chunk for the spectrum
-// and otherwise only reads figures. Message ports and transferred buffers
-// only: it works from any static server, without cross-origin isolation.
+// tells the worker what it has played, so the worker keeps half a second
+// decoded ahead, and tells the page, which sets it against the context's
+// output timestamp (WorkletClock). The page's thread gets a copy of each
+// decoded chunk for the spectrum and otherwise only reads figures. Message
+// ports and transferred buffers only: it works from any static server,
+// without cross-origin isolation.
 var VsfAudio = (function () {
   if (typeof document === 'undefined') return null;
 
@@ -90,7 +91,7 @@ var VsfAudio = (function () {
     let buffer = 0;
 
     function topUp() {
-      while (decoder && worklet && !ended && sent - played < leadFrames) {
+      while (decoder && worklet && buffer && !ended && sent - played < leadFrames) {
         const got = decoder.read(buffer, chunkFrames, loop ? 1 : 0);
         if (got > 0) {
           const start = buffer / 4;
@@ -115,8 +116,8 @@ var VsfAudio = (function () {
         Module['FS'].writeFile('music', new Uint8Array(message.bytes));
         leadFrames = message.leadFrames;
         chunkFrames = message.chunkFrames;
+        // The page has opened the same file already; 0 leaves the worklet silent.
         buffer = decoder.open('music', message.rate, chunkFrames);
-        if (!buffer) self.postMessage({ failed: true });
       }
       if (message.loop !== undefined) {
         if (message.loop && !loop) ended = false;

@@ -6,22 +6,31 @@
 // frames the output is sounding at a given moment of the page's clock. What
 // was handed over but is still queued counts for nothing, so the estimate
 // never runs ahead of the sound, and it never moves backwards.
+//
+// Each timestamp gives the moment of the page's clock at which the context's
+// time zero sounds; a browser's timestamps now and then miss by tens of
+// milliseconds, so the clock takes the median of the recent ones, as the
+// desktop's OutputLatency does with a sound server's readings.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
 struct WorkletReport {
-  std::uint64_t played = 0;       // stream frames the worklet has played
-  std::uint64_t endFrame = 0;     // the context frame after the last of them
+  std::uint64_t played = 0;   // stream frames the worklet has played
+  std::uint64_t endFrame = 0; // the context frame after the last of them
 };
 
 struct OutputTimestamp {
-  double contextSeconds = 0.0;    // the context time the output is sounding...
-  double pageMilliseconds = 0.0;  // ... at this moment of the page's clock
+  double contextSeconds = 0.0;   // the context time the output is sounding...
+  double pageMilliseconds = 0.0; // ... at this moment of the page's clock
 };
 
 class WorkletClock {
 public:
+  static constexpr std::size_t stampsKept = 31;
+
   explicit WorkletClock(std::uint32_t sampleRate);
 
   // The index of the first stream frame not yet audible at `nowMilliseconds`,
@@ -34,4 +43,9 @@ public:
 private:
   const double sampleRate_;
   std::uint64_t lastReported_ = 0;
+  // Page milliseconds at which context time zero sounds, by stamp.
+  std::array<double, stampsKept> origins_{};
+  std::size_t count_ = 0;
+  std::size_t next_ = 0;
+  OutputTimestamp lastStamp_{};
 };

@@ -11,14 +11,16 @@ namespace {
 TEST(WorkletClock, NothingBeforeTheWorkletHasPlayedOrTheOutputHasStarted) {
   WorkletClock clock(48000);
   EXPECT_FALSE(clock.audibleFrame({0, 0}, {1.0, 1000.0}, 1000.0));
-  EXPECT_FALSE(clock.audibleFrame({512, 512}, {0.0, 0.0}, 1000.0));
-  EXPECT_TRUE(clock.audibleFrame({512, 512}, {0.001, 1000.0}, 1000.0));
+  WorkletClock silentOutput(48000);
+  EXPECT_FALSE(silentOutput.audibleFrame({512, 512}, {0.0, 0.0}, 1000.0));
+  EXPECT_TRUE(silentOutput.audibleFrame({512, 512}, {0.001, 1000.0}, 1000.0));
 }
 
 // A simulated page at each context rate: the worklet plays from context frame
 // `start` on, reports every four quanta, the output sounds each context frame
 // `latency` seconds after the worklet rendered it and stamps its position at
-// each output callback of 10 ms (for a moment up to 10 ms ahead), and the page asks at random moments, its
+// each output callback of 10 ms (for a moment up to 10 ms ahead, and one in
+// twenty off by up to 60 ms), and the page asks at random moments, its
 // messages late by up to a frame. The answer is what the output sounds, or
 // what the worklet had played by the report when that is less, within a
 // frame; so never ahead of the sound, and it never goes back.
@@ -33,6 +35,10 @@ TEST(WorkletClock, FollowsWhatTheOutputSoundsAtEveryContextRate) {
       std::uniform_real_distribution<double> ask(0.0, 0.02);
       std::uniform_real_distribution<double> lateness(0.0, 0.016);
       std::bernoulli_distribution ahead(0.3);
+      std::bernoulli_distribution wild(0.05);
+      std::uniform_real_distribution<double> miss(-60.0, 60.0);
+      double lastCallback = -1.0;
+      int stamps = 0;
       for (double page = start + latency + 0.05; page < 20.0; page += ask(random)) {
         // Page time 0 is context time 0 at the output: the output sounds
         // context time t at page time t + latency.
@@ -40,7 +46,11 @@ TEST(WorkletClock, FollowsWhatTheOutputSoundsAtEveryContextRate) {
         // The latest output stamp, from the callback before now or, as
         // chromium gives it, for the next one.
         const double callback = std::floor(page / 0.01) * 0.01 + (ahead(random) ? 0.01 : 0.0);
-        const OutputTimestamp output{callback - latency, callback * 1000.0};
+        // Now and then, once it has a few, a stamp that misses by tens of ms.
+        OutputTimestamp output{callback - latency, callback * 1000.0};
+        if (callback != lastCallback && ++stamps > 8 && wild(random))
+          output.pageMilliseconds += miss(random);
+        lastCallback = callback;
         // The latest report the page has seen: the worklet renders `latency`
         // ahead of the output, in quanta of 128, reporting every fourth.
         seen = std::max(seen, page - lateness(random)); // reports come in order
