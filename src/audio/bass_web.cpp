@@ -21,16 +21,14 @@ namespace {
 
 EM_JS(int, pageAudioOpen, (), { return VsfAudio.open() ? 1 : 0; });
 EM_JS(int, pageAudioRate, (), { return VsfAudio.sampleRate(); });
-EM_JS(void, pageAudioStartStream, (const char* name, int leadFrames, int chunkFrames), {
-  VsfAudio.startStream(UTF8ToString(name), leadFrames, chunkFrames);
-});
+EM_JS(void, pageAudioStartStream, (const char* name, int leadFrames, int chunkFrames),
+      { VsfAudio.startStream(UTF8ToString(name), leadFrames, chunkFrames); });
 EM_JS(void, pageAudioPlay, (int loop), { VsfAudio.play(loop != 0); });
 EM_JS(void, pageAudioStop, (), { VsfAudio.stop(); });
 EM_JS(void, pageAudioSetGain, (float gain), { VsfAudio.setGain(gain); });
 EM_JS(void, pageAudioResume, (), { VsfAudio.resume(); });
-EM_JS(int, pageAudioTakeDecoded, (float* buffer, int frames), {
-  return VsfAudio.takeDecoded(buffer, frames);
-});
+EM_JS(int, pageAudioTakeDecoded, (float* buffer, int frames),
+      { return VsfAudio.takeDecoded(buffer, frames); });
 EM_JS(void, pageAudioPosition, (double* figures), { VsfAudio.position(figures); });
 EM_JS(void, pageAudioCloseStream, (), { VsfAudio.closeStream(); });
 EM_JS(void, pageAudioClose, (), { VsfAudio.close(); });

@@ -17,8 +17,7 @@ std::vector<float> chunk;
 
 // Opens `path` for output at `rate`; the buffer read() fills, room for
 // `chunkFrames` stereo frames, or 0 when the file cannot be played.
-extern "C" EMSCRIPTEN_KEEPALIVE float* vsfDecoderOpen(const char* path, int rate,
-                                                      int chunkFrames) {
+extern "C" EMSCRIPTEN_KEEPALIVE float* vsfDecoderOpen(const char* path, int rate, int chunkFrames) {
   DecoderError error = DecoderError::none;
   decoder = rate > 0 && chunkFrames > 0
                 ? VorbisLoopDecoder::open(path, static_cast<std::uint32_t>(rate), error)

@@ -37,8 +37,7 @@ public:
   // or nothing before anything has been played or while the output has not
   // said where it is.
   std::optional<std::uint64_t> audibleFrame(const WorkletReport& report,
-                                            const OutputTimestamp& output,
-                                            double nowMilliseconds);
+                                            const OutputTimestamp& output, double nowMilliseconds);
 
 private:
   const double sampleRate_;

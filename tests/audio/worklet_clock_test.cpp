@@ -55,8 +55,7 @@ TEST(WorkletClock, FollowsWhatTheOutputSoundsAtEveryContextRate) {
         // ahead of the output, in quanta of 128, reporting every fourth.
         seen = std::max(seen, page - lateness(random)); // reports come in order
         const auto rendered = static_cast<std::uint64_t>((seen - start) * rate) / 512 * 512;
-        const WorkletReport report{rendered,
-                                   static_cast<std::uint64_t>(start * rate) + rendered};
+        const WorkletReport report{rendered, static_cast<std::uint64_t>(start * rate) + rendered};
         const auto audible = clock.audibleFrame(report, output, page * 1000.0);
         ASSERT_TRUE(audible);
         const double truth = std::min((sounding - start) * rate, static_cast<double>(rendered));
