@@ -105,7 +105,8 @@ web: build
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake \
 	  -DVSF_WEB_PREFIX="$$($(WEB_ENV) scripts/web-libs)" -DVSF_WERROR=ON -DVSF_TESTS=OFF \
 	  -DVSF_BENCH=OFF -DVSF_MUSIC_FILE=$(abspath $(BUILD))/qx-731_030321_4_tessellated.ogg \
-	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame
+	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame \
+	  -DVSF_LINUX_SYNC_OFFSETS=$(abspath $(BUILD))/tests/e2e/sync_offsets
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	@echo "The page packed in $(WEB_BUILD)/velvetstaticfog-web.zip"
 
@@ -113,8 +114,9 @@ web: build
 serve-web: web
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/site 8000
 
-# The frame tool under node against the Linux one, and the page in headless
-# chromium; screenshots in $(WEB_BUILD)/Testing/web.
+# The frame tool under node against the Linux one, the page in headless
+# chromium, and in chromium on a private X display with a private sound
+# server (sound, sync, Escape); screenshots in $(WEB_BUILD)/Testing/web.
 test-web: web
 	cd $(WEB_BUILD) && $(WEB_ENV) ctest --output-on-failure
 

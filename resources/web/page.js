@@ -1,7 +1,8 @@
 // The page around the show (run before the program's own script): fetches
 // the music into the program's files, draws the setup dialog and message
-// boxes the program asks for, and says when the show has ended.
-var VsfPage = (function () {
+// boxes the program asks for, and says when the show has ended. The audio
+// worker loads the program too, without a page: there this does nothing.
+var VsfPage = typeof document === 'undefined' ? null : (function () {
   const idOk = 1;
   const idCancel = 2;
 
@@ -17,9 +18,15 @@ var VsfPage = (function () {
 
   // A click or key on the page lets it start sound and go fullscreen.
   function unlockSound() {
-    const context = Module['SDL2'] && Module['SDL2'].audioContext;
-    if (context && context.state === 'suspended') context.resume().catch(() => {});
+    VsfAudio.resume();
   }
+
+  // Leaving fullscreen while the show runs ends it as Escape does: where the
+  // browser has no Keyboard Lock it takes the first Escape for itself.
+  document.addEventListener('fullscreenchange', () => {
+    if (!document.fullscreenElement && document.body.dataset.ended === undefined &&
+        Module['_vsfPageEscape']) Module['_vsfPageEscape']();
+  });
 
   function boxWindow(caption) {
     const overlay = element('div', 'overlay');
@@ -150,9 +157,15 @@ var VsfPage = (function () {
       });
     },
 
+    // With Keyboard Lock (Chromium) Escape reaches the show in fullscreen
+    // instead of leaving it.
     requestFullscreen() {
       const stage = document.getElementById('stage');
-      if (stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
+      if (!stage.requestFullscreen) return;
+      stage.requestFullscreen().then(() => {
+        if (navigator.keyboard && navigator.keyboard.lock)
+          return navigator.keyboard.lock(['Escape']);
+      }).catch(() => {});
     },
 
     showEnded(exitCode) {
@@ -165,15 +178,17 @@ var VsfPage = (function () {
   };
 })();
 
-Module['canvas'] = document.getElementById('canvas');
-// The music stands beside the page; without it the show runs silent, as
-// it does without the file on a desktop.
-Module['preRun'] = [function () {
-  const name = 'qx-731_030321_4_tessellated.ogg';
-  addRunDependency('music');
-  fetch(name)
-    .then(response => (response.ok ? response.arrayBuffer() : null))
-    .then(bytes => { if (bytes) FS.writeFile(name, new Uint8Array(bytes)); })
-    .catch(() => {})
-    .finally(() => removeRunDependency('music'));
-}];
+if (VsfPage) {
+  Module['canvas'] = document.getElementById('canvas');
+  // The music stands beside the page; without it the show runs silent, as
+  // it does without the file on a desktop.
+  Module['preRun'] = [function () {
+    const name = 'qx-731_030321_4_tessellated.ogg';
+    addRunDependency('music');
+    fetch(name)
+      .then(response => (response.ok ? response.arrayBuffer() : null))
+      .then(bytes => { if (bytes) FS.writeFile(name, new Uint8Array(bytes)); })
+      .catch(() => {})
+      .finally(() => removeRunDependency('music'));
+  }];
+}

@@ -2,8 +2,9 @@
 // The audio layer: decodes and plays the show's music and reports the
 // spectrum of what the listener hears. The calls check their arguments and
 // set their codes in one front end (audio_front.h); one back end is linked
-// behind it: SDL2 audio with libvorbisfile and KISS FFT for the program, the
-// capture's for a video, a scripted fake for tests.
+// behind it: SDL2 audio with libvorbisfile and KISS FFT for the program, an
+// AudioWorklet fed by a Worker on a web page, the capture's for a video, a
+// scripted fake for tests.
 
 #include "platform/win_types.h"
 

@@ -1,8 +1,6 @@
 #pragma once
-// Keeps a decode-ahead buffer topped up. Where threads exist, a thread of
-// its own runs the work every few milliseconds and when woken; on a web page,
-// which gives the show one thread, the audio callback runs it before taking
-// its frames (duringCallback), so the buffer is full whenever it is read.
+// Keeps a decode-ahead buffer topped up: a thread of its own runs the work
+// every few milliseconds and when woken.
 
 #include <functional>
 #include <memory>
@@ -17,8 +15,6 @@ public:
 
   // Something changed that the work should see soon.
   void wake();
-  // From the audio callback, before it reads the buffer.
-  void duringCallback();
 
 private:
   struct State;

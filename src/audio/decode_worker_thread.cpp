@@ -47,5 +47,3 @@ DecodeWorker::~DecodeWorker() {
 void DecodeWorker::wake() {
   state_->wake.notify_one();
 }
-
-void DecodeWorker::duringCallback() {}

@@ -49,7 +49,6 @@ void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
     std::fill_n(out, frames * FrameRing::channels, 0.0f);
     return;
   }
-  worker_.duringCallback();
   const std::size_t got = ring_.read(out, frames);
   std::fill(out + got * FrameRing::channels, out + frames * FrameRing::channels, 0.0f);
   // What was handed over, silence included, so stream positions stay those of the output.

@@ -18,6 +18,24 @@ EM_ASYNC_JS(void, pageNextAnimationFrame, (), {
 
 } // namespace
 
+} // namespace ptc
+
+// The page calls this when the viewer leaves fullscreen while the show runs:
+// it ends the show as Escape does.
+extern "C" EMSCRIPTEN_KEEPALIVE void vsfPageEscape() {
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.state = SDL_PRESSED;
+  event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+  event.key.keysym.sym = SDLK_ESCAPE;
+  SDL_PushEvent(&event);
+  event.type = SDL_KEYUP;
+  event.key.state = SDL_RELEASED;
+  SDL_PushEvent(&event);
+}
+
+namespace ptc {
+
 // SDL's software renderer copies each frame to the canvas: no WebGL context
 // to ask for, which a browser without a GPU may refuse.
 void selectWindowSystem() {

@@ -14,12 +14,8 @@ buffering=${4:?default or the show\'s PULSE_LATENCY_MSEC}
 judge=${5:-judge}
 vsf_setup "$1" "$2"
 
-for tool in pulseaudio pacat pactl ffmpeg; do
-  command -v "$tool" >/dev/null || {
-    echo "SKIP: $tool is not installed (scripts/install-deps installs it)"
-    exit 77
-  }
-done
+source "$(dirname "$0")/sync_lib.sh"
+sync_require
 
 # The measured chain (X server, sound server, capture, show) must not starve
 # behind unrelated work on a shared machine: what this script starts runs at a
@@ -30,43 +26,11 @@ capture_seconds=30
 max_offset_ms=25
 min_bursts=8
 
-SYNC_PIDS=()
-sync_cleanup() {
-  local i
-  for ((i = ${#SYNC_PIDS[@]} - 1; i >= 0; i--)); do vsf_stop_pid "${SYNC_PIDS[i]}"; done
-  vsf_cleanup
-}
-trap sync_cleanup EXIT
-
-# The bursts, starting from silence, each sine at phase 0 and -20 dBFS: 0.4
-# in its bin of the spectrum.
+# The bursts, and a private server at 44.1 kHz.
 run="$VSF_TMP/run"
 mkdir -p "$run"
-period=2.0071
-burst="0.1*sin(2*PI*44100/1024*mod(t,$period))+0.1*sin(2*PI*441000/1024*mod(t,$period))"
-ffmpeg -nostdin -hide_banner -loglevel error -f lavfi \
-  -i "aevalsrc='if(lt(mod(t,$period),0.1),$burst,0)':s=44100:c=stereo:d=60" \
-  -c:a libvorbis -q:a 6 "$run/qx-731_030321_4_tessellated.ogg" || vsf_fail "no burst music"
-
-# A private server: its own runtime folder and home, a null sink and nothing else.
-pulse="$VSF_TMP/pulse"
-mkdir -p -m 700 "$pulse/runtime" "$pulse/home"
-export XDG_RUNTIME_DIR="$pulse" PULSE_RUNTIME_PATH="$pulse/runtime" HOME="$pulse/home"
-export PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
-unset PULSE_LATENCY_MSEC
-pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
-  -L "module-native-protocol-unix auth-anonymous=1" \
-  -L "module-null-sink sink_name=vsf_sync rate=44100" 2>"$VSF_TMP/pulseaudio.log" &
-SYNC_PIDS+=($!)
-for _ in $(seq 100); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-pactl info >/dev/null 2>&1 || { cat "$VSF_TMP/pulseaudio.log" >&2; vsf_fail "no sound server"; }
-# Without another stream at a short latency the null sink renders in large
-# blocks and a lone stream stalls.
-pacat --raw --latency-msec=20 </dev/zero &
-SYNC_PIDS+=($!)
+sync_burst_music "$run/qx-731_030321_4_tessellated.ogg"
+sync_start_pulse 44100
 
 vsf_start_x 1024x768x24
 
@@ -78,7 +42,7 @@ measure() {
   else
     vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio PULSE_LATENCY_MSEC="$buffering"
   fi
-  local dialog window x y strip capture="$VSF_TMP/capture.nut" ffmpeg_pid report summary
+  local dialog window x y strip
   dialog=$(vsf_wait_dialog) || vsf_fail "the setup dialog did not appear"
   sleep 0.5
   # Fullscreen off (focus starts on sound; Tab moves to fullscreen), then OK.
@@ -89,31 +53,10 @@ measure() {
   # Noise rows 110 to 132, clear of the rule lines and the pictures.
   strip="$DISPLAY+$((x + 160)),$((y + 110))"
   sleep 1
-
-  # One process, so both inputs are stamped by the same clock; -copyts keeps
-  # the stamps, -c copy keeps the grab's own times rather than a frame grid.
-  # Long input queues: the grab must not wait while ffmpeg waits for sound.
-  ffmpeg -nostdin -hide_banner -loglevel error \
-    -f x11grab -thread_queue_size 4096 -draw_mouse 0 -framerate 240 -video_size 320x24 \
-    -t "$capture_seconds" -i "$strip" \
-    -f pulse -thread_queue_size 4096 -sample_rate 44100 -t "$capture_seconds" -i vsf_sync.monitor \
-    -copyts -c copy -y "$capture" 2>"$VSF_TMP/ffmpeg.log" &
-  ffmpeg_pid=$!
-  SYNC_PIDS+=("$ffmpeg_pid")
-  for _ in $(seq $(((capture_seconds + 30) * 10))); do
-    kill -0 "$ffmpeg_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$ffmpeg_pid" 2>/dev/null && vsf_fail "the capture did not end"
-  wait "$ffmpeg_pid" || { cat "$VSF_TMP/ffmpeg.log" >&2; vsf_fail "the capture failed"; }
+  sync_measure "$strip" "$capture_seconds" "$offsets_tool"
   vsf_running || vsf_fail "the show ended during the capture"
   vsf_key "$window" Escape
   vsf_wait_exit 10 || vsf_fail "the show did not end after Escape"
-
-  report=$("$offsets_tool" "$capture") || vsf_fail "the capture could not be analysed"
-  echo "$report"
-  summary=$(grep '^offsets: count' <<<"$report") || vsf_fail "no burst measured"
-  awk '{ print $3, $5, $7, $9 }' <<<"$summary" >"$VSF_TMP/summary"
 }
 
 # Whether the last measurement holds the bounds; sets $result, and $why when not.

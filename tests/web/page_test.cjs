@@ -1,7 +1,7 @@
 // The browser show in Debian's chromium, headless, served from 127.0.0.1:
 // the dialog and its defaults, cancelling it, the show's rule lines and
 // coloured noise once the music plays, the show without its music, and
-// Escape ending it. Screenshots go to the output folder.
+// Escape or leaving fullscreen ending it. Screenshots go to the output folder.
 // Usage: node page_test.cjs SITE_FOLDER OUTPUT_FOLDER
 'use strict';
 const assert = require('node:assert/strict');
@@ -166,6 +166,16 @@ async function main() {
       // Tab walks the boxes in template order; Space toggles the focused one.
       const focused = () => page.evaluate(() => document.activeElement.name);
       assert.equal(await focused(), 'sound');
+      // Its focus rectangle shows before any key, and its caption is whole.
+      const label = await page.$eval('input[name=sound]', box => {
+        const text = box.parentElement.querySelector('span');
+        const range = document.createRange();
+        range.selectNodeContents(text);
+        const words = range.getBoundingClientRect();
+        return { outline: getComputedStyle(text).outlineStyle,
+                 clear: words.right <= box.getBoundingClientRect().left };
+      });
+      assert.deepEqual(label, { outline: 'dotted', clear: true });
       await page.keyboard.press('Tab');
       assert.equal(await focused(), 'fullscreen');
       await page.keyboard.press('Tab');
@@ -203,6 +213,17 @@ async function main() {
       await waitForEnd(page, 0);
       assert.match(await page.$eval('#status', s => s.textContent), /ended/);
       await screenshot(page, 'ended.png');
+      assert.deepEqual(errors, []);
+      await page.close();
+    });
+
+    await check('leaving fullscreen ends the show as Escape does', async () => {
+      const { page, errors } = await openPage(browser, base);
+      await page.keyboard.press('Enter');
+      await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 10000 });
+      await new Promise(resolve => setTimeout(resolve, 500));
+      await page.evaluate(() => document.exitFullscreen());
+      await waitForEnd(page, 0);
       assert.deepEqual(errors, []);
       await page.close();
     });

@@ -1,0 +1,120 @@
+// The audio back end of a web page: an AudioWorklet plays the music that a
+// Worker decodes with the same decoder (resources/web/audio.js), at the audio
+// context's own rate. The page's thread keeps a copy of the decoded frames for
+// the spectrum and asks the worklet's reports and the context's output
+// timestamp where the listener is.
+#include <emscripten.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "audio/audio_front.h"
+#include "audio/data_file.h"
+#include "audio/sample_history.h"
+#include "audio/spectrum_analyser.h"
+#include "audio/vorbis_loop_decoder.h"
+#include "audio/worklet_clock.h"
+
+namespace {
+
+EM_JS(int, pageAudioOpen, (), { return VsfAudio.open() ? 1 : 0; });
+EM_JS(int, pageAudioRate, (), { return VsfAudio.sampleRate(); });
+EM_JS(void, pageAudioStartStream, (const char* name, int leadFrames, int chunkFrames),
+      { VsfAudio.startStream(UTF8ToString(name), leadFrames, chunkFrames); });
+EM_JS(void, pageAudioPlay, (int loop), { VsfAudio.play(loop != 0); });
+EM_JS(void, pageAudioStop, (), { VsfAudio.stop(); });
+EM_JS(void, pageAudioSetGain, (float gain), { VsfAudio.setGain(gain); });
+EM_JS(void, pageAudioResume, (), { VsfAudio.resume(); });
+EM_JS(int, pageAudioTakeDecoded, (float* buffer, int frames),
+      { return VsfAudio.takeDecoded(buffer, frames); });
+EM_JS(void, pageAudioPosition, (double* figures), { VsfAudio.position(figures); });
+EM_JS(void, pageAudioCloseStream, (), { VsfAudio.closeStream(); });
+EM_JS(void, pageAudioClose, (), { VsfAudio.close(); });
+
+// Decoded ahead of the worklet: a stall of the page's thread or a busy
+// machine shorter than this costs no sound.
+constexpr double leadSeconds = 0.5;
+constexpr double chunkSeconds = 0.025;
+// The transform window behind the audible position, with the lead and the
+// output's latency ahead of it, even at 192 kHz.
+constexpr std::size_t historyFrames = std::size_t{1} << 18;
+constexpr std::size_t takeFrames = 4096;
+
+class WebAudio final : public AudioBackEnd {
+public:
+  bool open(int device, DWORD /*frequency*/) override {
+    // The page has one output: the browser's.
+    if (device != defaultAudioDevice && device != 1)
+      return false;
+    if (pageAudioOpen() == 0)
+      return false;
+    rate_ = static_cast<std::uint32_t>(pageAudioRate());
+    return rate_ > 0;
+  }
+
+  AudioErrorCode openStream(const char* file) override {
+    // Read here once, so a file the worker could not play fails the call.
+    const std::string path = findDataFile(file);
+    DecoderError error = DecoderError::none;
+    if (!VorbisLoopDecoder::open(path.c_str(), rate_, error))
+      return streamOpenError(error);
+    pageAudioCloseStream();
+    stream_ = std::make_unique<Stream>(rate_);
+    pageAudioStartStream(path.c_str(), static_cast<int>(leadSeconds * rate_),
+                         static_cast<int>(chunkSeconds * rate_));
+    return audioOk;
+  }
+
+  void setVolume(DWORD volume) override {
+    pageAudioSetGain(static_cast<float>(volume) / static_cast<float>(maxAudioVolume));
+  }
+
+  void start() override { pageAudioResume(); }
+
+  void play(bool loop) override { pageAudioPlay(loop ? 1 : 0); }
+
+  bool spectrum(float* magnitudes) override {
+    for (int taken = 0; (taken = pageAudioTakeDecoded(take_.data(), takeFrames)) > 0;)
+      stream_->history.appendStereo(take_.data(), static_cast<std::size_t>(taken));
+    std::array<double, 6> figures{};
+    pageAudioPosition(figures.data());
+    const WorkletReport report{static_cast<std::uint64_t>(figures[0]),
+                               static_cast<std::uint64_t>(figures[1])};
+    const OutputTimestamp output{figures[2], figures[3]};
+    const auto audible = stream_->clock.audibleFrame(report, output, figures[4]);
+    if (!audible)
+      return false;
+    std::array<float, SpectrumAnalyser::windowSize> window;
+    stream_->history.copyEnding(*audible, window.data(), window.size());
+    analyser_.analyse(window.data(), magnitudes);
+    return true;
+  }
+
+  void stop() override { pageAudioStop(); }
+
+  void close() override {
+    pageAudioClose();
+    stream_.reset();
+  }
+
+private:
+  struct Stream {
+    explicit Stream(std::uint32_t rate) : history(historyFrames), clock(rate) {}
+    SampleHistory history;
+    WorkletClock clock;
+  };
+
+  std::uint32_t rate_ = 0;
+  std::unique_ptr<Stream> stream_;
+  SpectrumAnalyser analyser_;
+  std::array<float, takeFrames * 2> take_{};
+};
+
+} // namespace
+
+AudioBackEnd& audioBackEnd() {
+  static WebAudio webAudio;
+  return webAudio;
+}

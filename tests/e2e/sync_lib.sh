@@ -1,0 +1,93 @@
+# The sync measurement shared by the desktop and the page's tests: bursts for
+# music, a private PulseAudio server with a null sink, and one ffmpeg capture
+# of a strip of the picture and the sink's monitor on one clock, paired burst
+# by burst by sync_offsets. Sourced after lib.sh (vsf_setup has run).
+
+SYNC_PIDS=()
+sync_cleanup() {
+  local i
+  for ((i = ${#SYNC_PIDS[@]} - 1; i >= 0; i--)); do vsf_stop_pid "${SYNC_PIDS[i]}"; done
+  vsf_cleanup
+}
+trap sync_cleanup EXIT
+
+sync_require() {
+  local tool
+  for tool in pulseaudio pacat pactl ffmpeg "$@"; do
+    command -v "$tool" >/dev/null || {
+      echo "SKIP: $tool is not installed (scripts/install-deps installs it)"
+      exit 77
+    }
+  done
+}
+
+# The bursts as the show's music in FILE (Ogg Vorbis), starting from silence:
+# 100 ms at bins 1 and 10 of a 1024-sample transform at 44.1 kHz, each sine at
+# phase 0 and -20 dBFS, every 2.0071 s so they fall across the frame cycle.
+sync_burst_music() {
+  local period=2.0071 burst
+  burst="0.1*sin(2*PI*44100/1024*mod(t,$period))+0.1*sin(2*PI*441000/1024*mod(t,$period))"
+  ffmpeg -nostdin -hide_banner -loglevel error -f lavfi \
+    -i "aevalsrc='if(lt(mod(t,$period),0.1),$burst,0)':s=44100:c=stereo:d=60" \
+    -c:a libvorbis -q:a 6 -y "${1:?music file}" || vsf_fail "no burst music"
+}
+
+# A private server with its own runtime folder and home, a null sink vsf_sync
+# and nothing else, running at RATE (the rate clients that ask the server's
+# default, as browsers do, get).
+sync_start_pulse() {
+  local rate=${1:-44100} pulse="$VSF_TMP/pulse"
+  mkdir -p -m 700 "$pulse/runtime" "$pulse/home/.config/pulse"
+  printf 'default-sample-rate = %s\nalternate-sample-rate = %s\n' "$rate" "$rate" \
+    >"$pulse/home/.config/pulse/daemon.conf"
+  export XDG_RUNTIME_DIR="$pulse" PULSE_RUNTIME_PATH="$pulse/runtime" HOME="$pulse/home"
+  unset XDG_CONFIG_HOME
+  export PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
+  unset PULSE_LATENCY_MSEC
+  pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
+    --disallow-exit \
+    -L "module-native-protocol-unix auth-anonymous=1" \
+    -L "module-null-sink sink_name=vsf_sync rate=$rate" 2>"$VSF_TMP/pulseaudio.log" &
+  SYNC_PIDS+=($!)
+  for _ in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  pactl info >/dev/null 2>&1 || { cat "$VSF_TMP/pulseaudio.log" >&2; vsf_fail "no sound server"; }
+  # Without another stream at a short latency the null sink renders in large
+  # blocks and a lone stream stalls.
+  pacat --raw --latency-msec=20 </dev/zero &
+  SYNC_PIDS+=($!)
+}
+
+# sync_measure STRIP SECONDS OFFSETS_TOOL: grabs the 320 x 24 strip at STRIP
+# (DISPLAY+x,y) at 240 frames/s with the sink's monitor for SECONDS, prints
+# sync_offsets' analysis and leaves "COUNT MEDIAN MIN MAX" (milliseconds) in
+# $VSF_TMP/summary and each counted burst's "OFFSET GAP" in $VSF_TMP/bursts.
+sync_measure() {
+  local strip=${1:?strip} seconds=${2:?seconds} offsets_tool=${3:?sync_offsets}
+  local capture="$VSF_TMP/capture.nut" ffmpeg_pid report summary
+  # One process, so both inputs are stamped by the same clock; -copyts keeps
+  # the stamps, -c copy keeps the grab's own times rather than a frame grid.
+  # Long input queues: the grab must not wait while ffmpeg waits for sound.
+  ffmpeg -nostdin -hide_banner -loglevel error \
+    -f x11grab -thread_queue_size 4096 -draw_mouse 0 -framerate 240 -video_size 320x24 \
+    -t "$seconds" -i "$strip" \
+    -f pulse -thread_queue_size 4096 -sample_rate 44100 -t "$seconds" -i vsf_sync.monitor \
+    -copyts -c copy -y "$capture" 2>"$VSF_TMP/ffmpeg.log" &
+  ffmpeg_pid=$!
+  SYNC_PIDS+=("$ffmpeg_pid")
+  for _ in $(seq $(((seconds + 30) * 10))); do
+    kill -0 "$ffmpeg_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$ffmpeg_pid" 2>/dev/null && vsf_fail "the capture did not end"
+  wait "$ffmpeg_pid" || { cat "$VSF_TMP/ffmpeg.log" >&2; vsf_fail "the capture failed"; }
+
+  report=$("$offsets_tool" "$capture") || vsf_fail "the capture could not be analysed"
+  echo "$report"
+  summary=$(grep '^offsets: count' <<<"$report") || vsf_fail "no burst measured"
+  awk '{ print $3, $5, $7, $9 }' <<<"$summary" >"$VSF_TMP/summary"
+  sed -n 's/^burst at .*picture \([-+0-9.]*\) ms after the sound (frame gap \([0-9.]*\) ms)$/\1 \2/p' \
+    <<<"$report" >"$VSF_TMP/bursts"
+}
