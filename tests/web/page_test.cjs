@@ -6,7 +6,6 @@
 'use strict';
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
@@ -17,30 +16,7 @@ if (!site || !output) {
   process.exit(2);
 }
 fs.mkdirSync(output, { recursive: true });
-const musicFile = 'qx-731_030321_4_tessellated.ogg';
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.ogg': 'audio/ogg' };
-
-// A static server like any other, except that /nomusic/ serves the site
-// without its music.
-function serve() {
-  const server = http.createServer((request, response) => {
-    let name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const withoutMusic = name.startsWith('/nomusic/');
-    if (withoutMusic) name = name.slice('/nomusic'.length);
-    if (name.endsWith('/')) name += 'index.html';
-    const file = path.join(site, path.normalize(name));
-    if (!file.startsWith(site) || (withoutMusic && name === '/' + musicFile) ||
-        !fs.existsSync(file)) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
+const { musicFile, serveSite } = require('./site_server.cjs');
 
 const results = [];
 async function check(name, body) {
@@ -138,7 +114,7 @@ async function waitForEnd(page, code) {
 }
 
 async function main() {
-  const server = await serve();
+  const server = await serveSite(site, { withoutMusic: '/nomusic' });
   const base = `http://127.0.0.1:${server.address().port}/`;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
   const browser = await puppeteer.launch({

@@ -11,7 +11,6 @@
 const assert = require('node:assert/strict');
 const { execFileSync, spawn } = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
@@ -23,26 +22,7 @@ if (!['sound', 'sync'].includes(mode) || !site || !output || !control || !rateTe
 }
 const rate = Number(rateText);
 fs.mkdirSync(output, { recursive: true });
-const musicFile = 'qx-731_030321_4_tessellated.ogg';
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.ogg': 'audio/ogg' };
-
-// A plain static server: no cross-origin isolation headers.
-function serve() {
-  const server = http.createServer((request, response) => {
-    let name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    if (name.endsWith('/')) name += 'index.html';
-    const file = path.join(site, path.normalize(name));
-    if (!file.startsWith(site) || !fs.existsSync(file)) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
+const { musicFile, serveSite } = require('./site_server.cjs');
 
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
@@ -161,7 +141,7 @@ async function escapeEnds(page) {
 }
 
 async function main() {
-  const server = await serve();
+  const server = await serveSite(site);
   const base = `http://127.0.0.1:${server.address().port}/`;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
   const browser = await puppeteer.launch({

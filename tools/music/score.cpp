@@ -67,7 +67,6 @@ struct ThemeLine {
   int take = 0;
   bool third = false; // a diatonic third below
   int steps = stepsPerBar;
-  double lowCut = 0.0; // Hz
 };
 
 struct ArpLine {
@@ -261,12 +260,14 @@ private:
     }
   }
 
-  void add(Voice voice, int step, int steps, double pitch, double velocity, double pan,
-           double brightness) {
+  // The note, for the callers that set its low cut or sub.
+  Note& add(Voice voice, int step, int steps, double pitch, double velocity, double pan,
+            double brightness) {
     score_.notes.push_back({voice, steps_.at(step), steps_.span(step, steps), pitch, velocity, pan,
                             brightness, random_.next()});
     if (voice == Voice::kick)
       score_.kicks.push_back(steps_.at(step));
+    return score_.notes.back();
   }
 
   double humanise(double velocity) { return velocity * (0.88 + 0.12 * random_.unit()); }
@@ -524,8 +525,7 @@ private:
                 .offset = (at.inSection % 2) * stepsPerBar,
                 .velocity = 0.3,
                 .brightness = 0.6,
-                .take = 2,
-                .lowCut = 250.0},
+                .take = 2},
                at, 4 + at.inSection / 2);
     }
     // The arpeggio stirs from the first bar, so the chords' tails never
@@ -745,8 +745,8 @@ private:
     auto note = [&](int s, int pitch, int length, double accent) {
       if (s < steps) {
         add(Voice::bass, first + s, std::min(length, steps - s), pitch,
-            humanise(line.level * accent), 0, line.brightness * accent);
-        score_.notes.back().sub = line.sub;
+            humanise(line.level * accent), 0, line.brightness * accent)
+            .sub = line.sub;
       }
     };
     switch (line.style) {
@@ -799,8 +799,8 @@ private:
         pitch += 12;
       while (pitch >= lowest + 12)
         pitch -= 12;
-      add(Voice::pad, first, pad.steps, pitch, pad.level, (pitch % 3 - 1) * 0.5, pad.brightness);
-      score_.notes.back().lowCut = pad.lowCut;
+      add(Voice::pad, first, pad.steps, pitch, pad.level, (pitch % 3 - 1) * 0.5, pad.brightness)
+          .lowCut = pad.lowCut;
     }
   }
 
@@ -842,8 +842,8 @@ private:
       const int pitch = line[static_cast<std::size_t>(s % 8)];
       const double width = 0.25 + 0.5 * s / stepsPerBar;
       add(Voice::arp, first + s, 1, pitch, humanise(arpLine.level * (s % 4 == 0 ? 1.0 : 0.75)),
-          s % 2 == 0 ? width : -width, arpLine.brightness);
-      score_.notes.back().lowCut = arpLine.lowCut;
+          s % 2 == 0 ? width : -width, arpLine.brightness)
+          .lowCut = arpLine.lowCut;
     }
   }
 
