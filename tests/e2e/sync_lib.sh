@@ -91,3 +91,36 @@ sync_measure() {
   sed -n 's/^burst at .*picture \([-+0-9.]*\) ms after the sound (frame gap \([0-9.]*\) ms)$/\1 \2/p' \
     <<<"$report" >"$VSF_TMP/bursts"
 }
+
+# sync_judge MEDIAN_MAX BURST_MAX [STRAYS]: judges the last sync_measure by
+# what the measurement resolves. At least 8 bursts; the median lag within
+# [0, MEDIAN_MAX] ms; every burst within [-(gap + 2), BURST_MAX + gap] ms,
+# gap being that burst's own frame gap in the grab (the grab cannot place a
+# flash closer) and 2 ms the sound server's timestamp jitter, bar STRAYS of
+# them. Sets $sync_result (figures and spread), and $sync_why when it fails.
+sync_judge() {
+  local median_max=${1:?median bound} burst_max=${2:?burst bound} strays=${3:-0}
+  local count median min max spread outside
+  read -r count median min max <"$VSF_TMP/summary"
+  spread=$(sort -n "$VSF_TMP/bursts" | awk '
+    { v[NR] = $1; s += $1; ss += $1 * $1 }
+    END {
+      if (NR == 0) exit
+      m = s / NR
+      printf "quartiles %.1f and %.1f ms, standard deviation %.1f ms", v[int((NR + 3) / 4)],
+        v[int((3 * NR + 3) / 4)], sqrt(ss / NR - m * m > 0 ? ss / NR - m * m : 0)
+    }')
+  sync_result="$count bursts, picture after the sound by median $median ms, min $min, max $max; $spread"
+  outside=$(awk -v l="$burst_max" '$1 < -($2 + 2) || $1 > l + $2' "$VSF_TMP/bursts")
+  sync_why=""
+  if [ "$count" -lt 8 ]; then
+    sync_why="fewer than 8 bursts"
+  elif ! awk -v m="$median" -v l="$median_max" 'BEGIN { exit !(m >= 0 && m <= l) }'; then
+    sync_why="the median is outside [0, $median_max] ms"
+  elif [ "$(grep -c . <<<"$outside")" -gt "$strays" ]; then
+    sync_why="bursts outside [-(gap + 2), $burst_max + gap] ms (offset, gap): $(tr '\n' ';' <<<"$outside")"
+  elif [ -n "$outside" ]; then
+    vsf_log "$sync_result: a burst outside [-(gap + 2), $burst_max + gap] ms: $outside"
+  fi
+  [ -z "$sync_why" ]
+}
