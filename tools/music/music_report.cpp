@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <string_view>
 
 #include "music/track_report.h"
 
@@ -158,8 +159,15 @@ int report(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: music-report FILE.ogg\n", stderr);
+  constexpr const char* usage = "usage: music-report FILE.ogg\n";
+  const std::string_view argument = argc == 2 ? argv[1] : "";
+  if (argument == "--help") {
+    std::fputs(usage, stdout);
+    return 0;
+  }
+  // A file whose name starts with "--" is still read as ./--name.
+  if (argc != 2 || argument.starts_with("--")) {
+    std::fputs(usage, stderr);
     return 2;
   }
   try {

@@ -4,26 +4,31 @@
 // pulse with the beat, its hue, the music's loudness and the most
 // photosensitive flashes in any second:
 //
-//   show-report [--fps N] [--csv FILE]
+//   show-report [--fps N] [--csv FILE] [--help]
 //
 // run where the music is, as the show is (build/ after a build). Summary lines
 // read "name: value unit", for scripts; --csv writes one line per frame.
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
+
+#include <unistd.h>
+
+#include "command_line/whole_number.h"
 
 #include "driver/show.h"
 #include "music/loudness_meter.h"
 #include "music/score.h"
+#include "output/output_file.h"
 #include "show/show_run.h"
 #include "show/show_summary.h"
 
 namespace {
 
-constexpr const char* usage = "usage: show-report [--fps N] [--csv FILE]";
+constexpr const char* usage = "usage: show-report [--fps N] [--csv FILE] [--help]";
 constexpr int badArgumentsExit = 2;
 constexpr int failedExit = 1;
 constexpr int highestFps = 240;
@@ -31,20 +36,24 @@ constexpr int highestFps = 240;
 struct ReportArguments {
   int fps = showFrameRate;
   std::string csvPath;
+  bool showHelp = false;
 };
 
 bool parseArguments(int argc, char** argv, ReportArguments& arguments) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
+    if (option == "--help") {
+      arguments.showHelp = true;
+      continue;
+    }
     if (i + 1 >= argc)
       return false;
     const std::string value = argv[++i];
     if (option == "--fps") {
-      char* end = nullptr;
-      const long fps = std::strtol(value.c_str(), &end, 10);
-      if (*end != '\0' || fps < 1 || fps > highestFps)
+      const auto fps = parseWholeNumber(value, highestFps);
+      if (!fps || *fps < 1)
         return false;
-      arguments.fps = static_cast<int>(fps);
+      arguments.fps = static_cast<int>(*fps);
     } else if (option == "--csv" && !value.empty()) {
       arguments.csvPath = value;
     } else {
@@ -54,9 +63,10 @@ bool parseArguments(int argc, char** argv, ReportArguments& arguments) {
   return true;
 }
 
-bool writeCsv(const std::string& path, const ShowRun& run, const ShowFigures& figures,
+bool writeCsv(OutputFile& output, const ShowRun& run, const ShowFigures& figures,
               const LoudnessMeter& loudness) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
+  const int descriptor = dup(output.descriptor());
+  std::FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
   if (file == nullptr)
     return false;
   std::fputs("frame,seconds,section,band,text,red,green,blue,hue,loudness\n", file);
@@ -111,6 +121,16 @@ void print(const ShowRun& run, const ShowFigures& show) {
 }
 
 int report(const ReportArguments& arguments) {
+  // Refused before the run, not after it: the music is never written over.
+  std::optional<OutputFile> csv;
+  if (!arguments.csvPath.empty()) {
+    OutputRules rules;
+    rules.replace = true;
+    rules.streams = true;
+    rules.inputs = {musicFileName};
+    rules.tag = "report";
+    csv.emplace(arguments.csvPath, rules);
+  }
   LoudnessMeter loudness(2, outputFrequency);
   std::string problem;
   const auto run = runShowMeasured(arguments.fps, loudness, problem);
@@ -121,9 +141,10 @@ int report(const ReportArguments& arguments) {
   const ShowFigures figures =
       summariseShow(*run, sectionSpans(), outputFrequency, loudness.shortTerm(), loudness.hop());
   print(*run, figures);
-  if (!arguments.csvPath.empty() && !writeCsv(arguments.csvPath, *run, figures, loudness)) {
-    std::fprintf(stderr, "show-report: cannot write %s\n", arguments.csvPath.c_str());
-    return failedExit;
+  if (csv) {
+    if (!writeCsv(*csv, *run, figures, loudness))
+      throw OutputFileError("cannot write " + arguments.csvPath);
+    csv->commit();
   }
   return 0;
 }
@@ -135,6 +156,10 @@ int main(int argc, char** argv) {
   if (!parseArguments(argc, argv, arguments)) {
     std::fprintf(stderr, "%s\n", usage);
     return badArgumentsExit;
+  }
+  if (arguments.showHelp) {
+    std::printf("%s\n", usage);
+    return 0;
   }
   try {
     return report(arguments);
