@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "output/output_file.h"
 #include "resources/program_icon.h"
 
 int main(int argc, char** argv) {
@@ -24,16 +24,16 @@ int main(int argc, char** argv) {
       bytes.push_back(static_cast<char>((argb >> shift) & 0xFFu));
     }
   }
-  // A temporary name, renamed when complete: a failure leaves no half file.
-  const std::string part = std::string(argv[1]) + ".part";
-  std::ofstream out(part, std::ios::binary);
-  out << "P7\nWIDTH " << size << "\nHEIGHT " << size
-      << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out || std::rename(part.c_str(), argv[1]) != 0) {
-    std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-    std::remove(part.c_str());
+  std::string image = "P7\nWIDTH " + std::to_string(size) + "\nHEIGHT " + std::to_string(size) +
+                      "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+  image.append(bytes.data(), bytes.size());
+  // Made again by every build: the old image is replaced, whole or not at all.
+  OutputRules rules;
+  rules.replace = true;
+  rules.tag = "icon";
+  std::string problem;
+  if (!writeOutputFile(argv[1], image, rules, problem)) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], problem.c_str());
     return 1;
   }
   return 0;

@@ -18,10 +18,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "audio/music_timeline.h"
 #include "audio/spectrum_analyser.h"
@@ -29,6 +30,7 @@
 #include "effect/colour_factors.h"
 #include "music/factor_statistics.h"
 #include "music/score.h"
+#include "output/output_file.h"
 
 namespace {
 
@@ -123,11 +125,24 @@ private:
   double peak_ = 0.0;
 };
 
-bool writeSpectrum(const std::string& path, const float* magnitudes) {
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(magnitudes),
-             static_cast<std::streamsize>(SpectrumAnalyser::binCount * sizeof(float)));
-  return static_cast<bool>(file);
+// The music is never written over, whatever name leads to it.
+OutputRules outputRules(const std::string& input) {
+  OutputRules rules;
+  rules.replace = true;
+  rules.streams = true;
+  rules.inputs = {input};
+  rules.tag = "factors";
+  return rules;
+}
+
+bool writeSpectrum(const std::string& path, const float* magnitudes, const OutputRules& rules) {
+  const std::string bytes(reinterpret_cast<const char*>(magnitudes),
+                          SpectrumAnalyser::binCount * sizeof(float));
+  std::string problem;
+  if (writeOutputFile(path, bytes, rules, problem))
+    return true;
+  std::fprintf(stderr, "music-factors: %s\n", problem.c_str());
+  return false;
 }
 
 } // namespace
@@ -159,9 +174,19 @@ int main(int argc, char** argv) {
   std::stable_sort(options->dumps.begin(), options->dumps.end(),
                    [](const SpectrumDump& a, const SpectrumDump& b) { return a.end < b.end; });
 
+  const OutputRules rules = outputRules(input);
+  // Refused before the long run rather than after it.
+  std::optional<OutputFile> csvFile;
   std::FILE* csv = nullptr;
   if (!options->csvPath.empty()) {
-    csv = std::fopen(options->csvPath.c_str(), "w");
+    try {
+      csvFile.emplace(options->csvPath, rules);
+    } catch (const OutputFileError& refused) {
+      std::fprintf(stderr, "music-factors: %s\n", refused.what());
+      return 1;
+    }
+    const int descriptor = dup(csvFile->descriptor());
+    csv = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
     if (csv == nullptr) {
       std::fprintf(stderr, "music-factors: cannot write %s\n", options->csvPath.c_str());
       return 1;
@@ -200,6 +225,7 @@ int main(int argc, char** argv) {
   });
   std::array<float, SpectrumAnalyser::binCount> magnitudes{};
   std::size_t dump = 0;
+  bool dumpsWritten = true;
   // The spectrum dumps up to `upTo`; a dump before the music's first sample is never reached.
   auto writeDumps = [&](std::int64_t upTo) {
     for (; dump < options->dumps.size() && options->dumps[dump].end <= upTo; ++dump) {
@@ -207,8 +233,7 @@ int main(int argc, char** argv) {
       if (d.end < 1)
         continue;
       music->spectrumEnding(static_cast<std::uint64_t>(d.end), magnitudes.data());
-      if (!writeSpectrum(d.path, magnitudes.data()))
-        std::fprintf(stderr, "music-factors: cannot write %s\n", d.path.c_str());
+      dumpsWritten = writeSpectrum(d.path, magnitudes.data(), rules) && dumpsWritten;
     }
   };
   std::size_t span = 0;
@@ -245,9 +270,15 @@ int main(int argc, char** argv) {
   writeDumps(total);
   music->decodeTo(static_cast<std::uint64_t>(total));
   finishSpans(INT64_MAX);
-  if (csv != nullptr && std::fclose(csv) != 0) {
-    std::fprintf(stderr, "music-factors: cannot write %s\n", options->csvPath.c_str());
-    return 1;
+  if (csv != nullptr) {
+    try {
+      if (std::fclose(csv) != 0)
+        throw OutputFileError("cannot write " + options->csvPath);
+      csvFile->commit();
+    } catch (const OutputFileError& failed) {
+      std::fprintf(stderr, "music-factors: %s\n", failed.what());
+      return 1;
+    }
   }
-  return 0;
+  return dumpsWritten ? 0 : 1;
 }

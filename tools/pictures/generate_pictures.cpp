@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "output/output_file.h"
 #include "pcx_writer.h"
 #include "text_renderer.h"
 
@@ -96,13 +97,13 @@ std::vector<std::string> readNames(const std::string& path) {
   return names;
 }
 
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) {
-    throw std::runtime_error("cannot write " + path);
-  }
+// Pictures are remade at will: each replaces its old file, and neither the
+// font nor the list of names is ever written over.
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,
+               const OutputRules& rules) {
+  std::string problem;
+  if (!writeOutputFile(path, std::string(bytes.begin(), bytes.end()), rules, problem))
+    throw std::runtime_error(problem);
 }
 
 } // namespace
@@ -112,6 +113,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <font.ttf> <names.txt> <output directory>\n", argv[0]);
     return 2;
   }
+  OutputRules rules;
+  rules.replace = true;
+  rules.inputs = {argv[1], argv[2]};
+  rules.tag = "picture";
   try {
     const std::vector<std::string> names = readNames(argv[2]);
     TextRenderer renderer(argv[1]);
@@ -127,7 +132,7 @@ int main(int argc, char** argv) {
       } else {
         bytes = encodePcx({width, height, 1, true}, greyPicture(coverage));
       }
-      writeFile(std::string(argv[3]) + fileName, bytes);
+      writeFile(std::string(argv[3]) + fileName, bytes, rules);
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "generate_pictures: %s\n", error.what());
