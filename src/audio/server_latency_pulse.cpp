@@ -4,24 +4,28 @@
 //    then asked for by its index: buffered in the server plus the sink's own;
 //  - the estimate published in one atomic word for the program thread.
 #include <atomic>
-#include <cstdlib>
+#include <cstdint>
 #include <limits>
+#include <optional>
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 #include <unistd.h>
 
 #include "audio/output_latency.h"
 #include "audio/server_latency.h"
+#include "command_line/whole_number.h"
 
 namespace {
 
 constexpr pa_usec_t askInterval = 50 * PA_USEC_PER_MSEC;
 constexpr std::uint64_t noLatency = std::numeric_limits<std::uint64_t>::max();
+constexpr std::uint64_t maxProcessId = std::numeric_limits<pid_t>::max();
 
 } // namespace
 
 struct ServerLatency::Connection {
-  explicit Connection(std::uint32_t sampleRate) : estimate(sampleRate), processId(getpid()) {}
+  explicit Connection(std::uint32_t sampleRate)
+      : estimate(sampleRate), processId(static_cast<std::uint64_t>(getpid())) {}
 
   ~Connection() {
     if (loop == nullptr)
@@ -83,7 +87,9 @@ struct ServerLatency::Connection {
   void take(const pa_sink_input_info& info) {
     if (streamIndex == PA_INVALID_INDEX) {
       const char* owner = pa_proplist_gets(info.proplist, PA_PROP_APPLICATION_PROCESS_ID);
-      if (owner == nullptr || std::strtol(owner, nullptr, 10) != processId)
+      const auto ownerId =
+          owner == nullptr ? std::nullopt : parseWholeNumber(owner, maxProcessId);
+      if (!ownerId || *ownerId != processId)
         return;
       streamIndex = info.index;
     }
@@ -94,7 +100,7 @@ struct ServerLatency::Connection {
   }
 
   OutputLatency estimate;
-  const long processId;
+  const std::uint64_t processId;
   std::atomic<std::uint64_t> frames{noLatency};
 
   pa_threaded_mainloop* loop = nullptr;
