@@ -88,7 +88,7 @@ sync_measure() {
   echo "$report"
   summary=$(grep '^offsets: count' <<<"$report") || vsf_fail "no burst measured"
   awk '{ print $3, $5, $7, $9 }' <<<"$summary" >"$VSF_TMP/summary"
-  sed -n 's/^burst at .*picture \([-+0-9.]*\) ms after the sound (frame gap \([0-9.]*\) ms)$/\1 \2/p' \
+  sed -n 's/^burst at .*picture *\([-+0-9.]*\) ms after the sound (frame gap \([0-9.]*\) ms)$/\1 \2/p' \
     <<<"$report" >"$VSF_TMP/bursts"
 }
 
@@ -115,6 +115,8 @@ sync_judge() {
   sync_why=""
   if [ "$count" -lt 8 ]; then
     sync_why="fewer than 8 bursts"
+  elif [ "$(grep -c . "$VSF_TMP/bursts")" -ne "$count" ]; then
+    sync_why="$(grep -c . "$VSF_TMP/bursts") bursts read from the analysis, which counts $count"
   elif ! awk -v m="$median" -v l="$median_max" 'BEGIN { exit !(m >= 0 && m <= l) }'; then
     sync_why="the median is outside [0, $median_max] ms"
   elif [ "$(grep -c . <<<"$outside")" -gt "$strays" ]; then
