@@ -7,8 +7,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
+#include <string_view>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include "command_line/whole_number.h"
 
 namespace {
 
@@ -25,10 +30,41 @@ int renameNoReplace(const char* from, const char* to) {
 #endif
 }
 
+// Gives the file at `from` the name `to` unless that name is taken; returns
+// 0, or EEXIST when it is taken, or why it failed. A link fails if the name
+// was taken meanwhile, where a rename would silently replace what someone
+// else put there. Some file systems (FAT, exFAT) have no hard links: a rename
+// that will not replace, and where that is unknown too, a new empty file of
+// ours that the rename replaces.
+int nameWithoutReplacing(const char* from, const char* to) {
+  if (link(from, to) == 0) {
+    unlink(from);
+    return 0;
+  }
+  if (errno == EEXIST)
+    return EEXIST;
+  if (renameNoReplace(from, to) == 0)
+    return 0;
+  if (errno == EEXIST)
+    return EEXIST;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
+    return errno;
+  const int placeholder = open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (placeholder < 0)
+    return errno;
+  close(placeholder);
+  if (std::rename(from, to) == 0)
+    return 0;
+  const int renameError = errno;
+  unlink(to);
+  return renameError;
+}
+
 // The kernel's own limit on links followed in one lookup.
 constexpr int maxLinkHops = 40;
 // Unused names are tried until one is free; a handful is plenty.
 constexpr int maxNameAttempts = 100;
+constexpr std::uint64_t maxProcessId = std::numeric_limits<pid_t>::max();
 // Room kept in a temporary name for "-NN" of a later attempt.
 constexpr std::size_t attemptRoom = 3;
 constexpr std::size_t hashDigits = 8;
@@ -100,10 +136,6 @@ std::string temporaryStem(const std::string& folder, const std::string& name,
   return "." + name.substr(0, keep) + "~" + hash + "." + tag + "-";
 }
 
-bool allDigits(const std::string& text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
 // Temporaries of this name whose process is gone: what a run killed outright
 // or a crash left behind. A file of another user, or of a live process, stays.
 void sweepStale(const std::string& folder, const std::string& stem) {
@@ -115,12 +147,12 @@ void sweepStale(const std::string& folder, const std::string& stem) {
     if (name.compare(0, stem.size(), stem) != 0)
       continue;
     const std::string rest = name.substr(stem.size());
-    const std::string pidText = rest.substr(0, rest.find('-'));
-    const std::string attempt =
-        rest.find('-') == std::string::npos ? "0" : rest.substr(rest.find('-') + 1);
-    if (!allDigits(pidText) || !allDigits(attempt) || pidText.size() > 9)
+    const std::size_t dash = rest.find('-');
+    const auto pidNumber = parseWholeNumber(std::string_view(rest).substr(0, dash), maxProcessId);
+    if (!pidNumber ||
+        (dash != std::string::npos && !parseWholeNumber(rest.substr(dash + 1), maxNameAttempts)))
       continue;
-    const auto pid = static_cast<pid_t>(std::stol(pidText));
+    const auto pid = static_cast<pid_t>(*pidNumber);
     const std::string path = joined(folder, name);
     struct stat status {};
     if (pid <= 0 || pid == getpid() || lstat(path.c_str(), &status) != 0 ||
@@ -130,6 +162,29 @@ void sweepStale(const std::string& folder, const std::string& stem) {
       unlink(path.c_str());
   }
   closedir(listing);
+}
+
+// Room for `size` bytes in the file, asked for before a byte of it changes,
+// so a full disk refuses the copy instead of leaving half of it. Returns 0,
+// or why there is no room.
+int reserveRoom(int descriptor, off_t size) {
+  if (size <= 0)
+    return 0;
+#if defined(FALLOC_FL_KEEP_SIZE) && !defined(__EMSCRIPTEN__)
+  if (fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, size) == 0)
+    return 0;
+  if (errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+    return errno;
+#endif
+  // No reservation here (FAT, exFAT): what the file lacks against free space.
+  struct stat status {};
+  struct statvfs volume {};
+  if (fstat(descriptor, &status) != 0 || fstatvfs(descriptor, &volume) != 0)
+    return 0;
+  const auto allocated = static_cast<unsigned long long>(status.st_blocks) * 512u;
+  const auto wanted = static_cast<unsigned long long>(size);
+  const auto available = static_cast<unsigned long long>(volume.f_bavail) * volume.f_frsize;
+  return wanted > allocated && wanted - allocated > available ? ENOSPC : 0;
 }
 
 bool sameFile(const struct stat& a, const struct stat& b) {
@@ -161,6 +216,15 @@ OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path
   const bool exists = stat(path.c_str(), &status) == 0;
   if (!exists && errno != ENOENT)
     refuse(describe(errno));
+  // /dev/stdout and its like lead to a descriptor, and a closed one leads
+  // nowhere: no file is made in /proc.
+  if (!exists) {
+    const std::string named = finalTarget(path);
+    const std::string folder = folderOf(named);
+    if (folder == "/proc/self/fd" || folder == "/dev/fd")
+      refuse(nameOf(named) == "1" ? "standard output is closed"
+                                  : "descriptor " + nameOf(named) + " is not open");
+  }
   for (const std::string& input : rules.inputs) {
     struct stat read {};
     if (exists && stat(input.c_str(), &read) == 0 && sameFile(read, status))
@@ -179,7 +243,7 @@ OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path
     descriptor_ =
         toStandardOutput ? dup(STDOUT_FILENO) : open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (descriptor_ < 0)
-      refuse(describe(errno));
+      refuse(toStandardOutput && errno == EBADF ? "standard output is closed" : describe(errno));
     return;
   }
   if (exists && S_ISDIR(status.st_mode))
@@ -239,10 +303,20 @@ void OutputFile::closeDescriptor() {
 
 void OutputFile::copyInto(const std::string& destination) const {
   const int from = open(writePath_.c_str(), O_RDONLY | O_CLOEXEC);
-  const int to = from < 0 ? -1 : open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  // Not truncated: the old bytes stay until the new ones are sure to fit.
+  const int to = from < 0 ? -1 : open(destination.c_str(), O_WRONLY | O_CLOEXEC);
   const int openError = errno;
   std::string failure;
-  if (from >= 0 && to >= 0) {
+  struct stat source {};
+  if (from >= 0 && to >= 0 && fstat(from, &source) != 0)
+    failure = describe(errno);
+  if (from >= 0 && to >= 0 && failure.empty()) {
+    if (const int refused = reserveRoom(to, source.st_size); refused != 0) {
+      close(to);
+      close(from);
+      throw OutputFileError("cannot write " + path_ + ": " + describe(refused) +
+                            "; the old file is left as it was");
+    }
     try {
       std::vector<char> chunk(copyChunk);
       for (;;) {
@@ -255,7 +329,7 @@ void OutputFile::copyInto(const std::string& destination) const {
           break;
         writeAll(to, chunk.data(), static_cast<std::size_t>(got));
       }
-      if (fsync(to) != 0 && errno != EINVAL)
+      if (ftruncate(to, source.st_size) != 0 || (fsync(to) != 0 && errno != EINVAL))
         failure = describe(errno);
     } catch (const OutputFileError& error) {
       failure = error.what();
@@ -314,34 +388,12 @@ void OutputFile::commit() {
     }
     break;
   case Finish::create:
-    // A link fails if the name was taken meanwhile, where a rename would
-    // silently replace what someone else put there. Some file systems (FAT,
-    // exFAT) have no hard links: a rename that will not replace, and where
-    // that is unknown too, a new empty file of ours that the rename replaces.
-    if (link(temporary, target) == 0) {
-      unlink(temporary);
-      break;
-    }
-    if (errno == EEXIST)
-      throw appeared();
-    if (renameNoReplace(temporary, target) == 0)
-      break;
-    if (errno == EEXIST)
-      throw appeared();
-    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP || errno == EOPNOTSUPP) {
-      const int placeholder = open(target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (placeholder < 0 && errno == EEXIST)
+    if (const int error = nameWithoutReplacing(temporary, target); error != 0) {
+      if (error == EEXIST)
         throw appeared();
-      if (placeholder >= 0) {
-        close(placeholder);
-        if (std::rename(temporary, target) == 0)
-          break;
-        const int renameError = errno;
-        unlink(target);
-        errno = renameError;
-      }
+      throw OutputFileError("cannot name the file " + path_ + ": " + describe(error));
     }
-    throw OutputFileError("cannot name the file " + path_ + ": " + describe(errno));
+    break;
   case Finish::stream:
     break;
   }
@@ -356,15 +408,22 @@ std::string OutputFile::keep() {
   const std::size_t dot = name.rfind('.');
   const std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
   const std::string extension = base.size() == name.size() ? "" : name.substr(base.size());
-  std::string kept =
-      joined(folderOf(target_), base + "-" + std::to_string(getpid()) + extension);
+  // Named as the user named the folder: no "./" before a name given alone.
+  const std::string folder = target_.find('/') == std::string::npos ? "" : folderOf(target_);
+  const std::string pidName = base + "-" + std::to_string(getpid());
+  const std::string stem = folder.empty() ? pidName : joined(folder, pidName);
   closeDescriptor();
-  if (link(writePath_.c_str(), kept.c_str()) != 0 &&
-      renameNoReplace(writePath_.c_str(), kept.c_str()) != 0)
-    return {};
-  unlink(writePath_.c_str());
-  committed_ = true;
-  return kept;
+  for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
+    const std::string kept = stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + extension;
+    const int error = nameWithoutReplacing(writePath_.c_str(), kept.c_str());
+    if (error == 0) {
+      committed_ = true;
+      return kept;
+    }
+    if (error != EEXIST)
+      return {};
+  }
+  return {};
 }
 
 void OutputFile::write(const std::string& bytes) {

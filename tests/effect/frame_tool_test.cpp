@@ -355,6 +355,15 @@ TEST_F(FrameToolTest, StreamsAreWrittenAsTheyAreAndInputsNever) {
     EXPECT_TRUE(readFile(file("appended.raw")) == "head" + expected);
   }
   EXPECT_FALSE(fs::exists("-"));
+  // A closed standard output is told as that, and nothing is made for it.
+  for (const char* out : {"-", "/dev/stdout"}) {
+    const ToolRun closed = runTool(frame + " --out " + out + " >&-");
+    EXPECT_EQ(closed.exitCode, 1) << out;
+    EXPECT_NE(
+        closed.errorText.find("cannot write " + std::string(out) + ": standard output is closed"),
+        std::string::npos)
+        << closed.errorText;
+  }
 
   std::array<float, 512> spectrum{};
   spectrum[3] = 1.0f;

@@ -1,0 +1,108 @@
+// A capture stopped by a signal, at any moment.
+#include "capture_program.h"
+
+#include <signal.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decoded_media.h"
+
+namespace {
+
+class CaptureSignalTest : public CaptureProgramTest {};
+
+// Every signal that can be caught, in the middle of a whole-show capture,
+// and a second Ctrl-C right after the first: the file holds what was
+// captured, plays with picture and sound of the same length, no temporary
+// file stays, and the program says so.
+TEST_F(CaptureSignalTest, InterruptedCaptureLeavesAPlayableFile) {
+  struct Case {
+    int signal;
+    bool twice;
+    const char* name;
+    const char* said;
+  };
+  for (const Case& c : {Case{SIGINT, false, "show.mp4", "stopped by Ctrl-C (SIGINT)"},
+                        Case{SIGTERM, false, "show.mkv", "stopped by SIGTERM"},
+                        Case{SIGHUP, false, "show.mp4", "stopped by SIGHUP"},
+                        Case{SIGQUIT, false, "show.mkv", "stopped by SIGQUIT"},
+                        Case{SIGPIPE, false, "show.mp4", "stopped by SIGPIPE"},
+                        Case{SIGINT, true, "show.mp4", "stopped by Ctrl-C (SIGINT)"}}) {
+    SCOPED_TRACE(std::string(c.said) + (c.twice ? " twice" : ""));
+    const fs::path folder =
+        runFolder(std::string("run-") + std::to_string(c.signal) + (c.twice ? "-twice" : ""), true);
+    const fs::path errors = folder_ / "interrupted-errors.txt";
+    Program program(VSF_CAPTURE_PROGRAM, {"--out", c.name}, folder, errors);
+
+    // Signalled once the temporary file has grown by some frames.
+    const auto deadline = std::chrono::steady_clock::now() + 120s;
+    std::uintmax_t written = 0;
+    while (written < 1'000'000 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(100ms);
+      for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with(std::string(".") + c.name))
+          written = std::max(written, entry.file_size());
+    }
+    ASSERT_GE(written, 1'000'000u) << "the capture did not get going";
+    program.signal(c.signal);
+    if (c.twice) {
+      std::this_thread::sleep_for(10ms);
+      program.signal(c.signal);
+    }
+    EXPECT_EQ(program.wait(120s), 128 + c.signal);
+    const std::string said = readFile(errors);
+    EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{musicName, c.name}));
+    if (!fs::exists(folder / c.name)) {
+      ADD_FAILURE() << "no file";
+      continue;
+    }
+
+    const DecodedMedia media = decodeMedia((folder / c.name).string(), false);
+    EXPECT_EQ(media.videoCodec, "h264");
+    EXPECT_EQ(media.audioCodec, "aac");
+    EXPECT_EQ(media.pixelFormat, "yuv420p");
+    EXPECT_EQ(media.width, 1280);
+    EXPECT_EQ(media.height, 960);
+    EXPECT_GT(media.pictureCount, 0u);
+    const double pictureSeconds = static_cast<double>(media.pictureCount) / showFrameRate;
+    const double soundSeconds = static_cast<double>(media.sound.size()) / 2.0 / sampleRate;
+    // AAC comes in blocks of 1024 frames, plus the encoder's priming block.
+    EXPECT_NEAR(soundSeconds, pictureSeconds, 2 * 1024.0 / sampleRate);
+  }
+}
+
+// A stop request at any moment of the start, before the temporary file is
+// made or the moment it appears: nothing hidden stays.
+TEST_F(CaptureSignalTest, SignalsWhileStartingLeaveNoTemporaryFile) {
+  const fs::path folder = runFolder("run", true);
+  constexpr int whenItAppears = -1;
+  for (const int delayMs : {0, 5, 20, whenItAppears}) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
+      SCOPED_TRACE("signal " + std::to_string(signal) + " after " + std::to_string(delayMs) +
+                   " ms");
+      Program program(VSF_CAPTURE_PROGRAM, {"--out", "show.mkv", "--force", "--seconds", "3"},
+                      folder, folder_ / "errors.txt");
+      if (delayMs == whenItAppears) {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (hiddenEntries(folder).empty() && std::chrono::steady_clock::now() < deadline)
+          std::this_thread::sleep_for(200us);
+        ASSERT_FALSE(hiddenEntries(folder).empty());
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+      }
+      program.signal(signal);
+      const int code = program.wait(120s);
+      // Before its handlers are in place the program simply ends.
+      EXPECT_TRUE(code == 128 + signal || (code == -1 && delayMs != whenItAppears))
+          << code << " " << program.errors();
+      EXPECT_TRUE(hiddenEntries(folder).empty()) << hiddenEntries(folder).front();
+      fs::remove(folder / "show.mkv");
+    }
+  }
+}
+
+} // namespace
