@@ -75,11 +75,11 @@ std::vector<std::uint8_t> colourPicture(const Coverage& coverage) {
   for (int y = 0; y < height; ++y) {
     for (int plane = 0; plane < 3; ++plane) {
       for (int x = 0; x < width; ++x) {
-        const int ink = coverage.values[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
+        const int ink =
+            coverage.values[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
         const int value = 255 - (ink * (255 - colourInk[plane]) + 127) / 255;
         planes[static_cast<std::size_t>((colourTop + y) * 3 + plane) * width +
-               static_cast<std::size_t>(x)] =
-            static_cast<std::uint8_t>(value);
+               static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(value);
       }
     }
   }
