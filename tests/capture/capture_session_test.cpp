@@ -24,8 +24,7 @@ namespace {
 constexpr std::uint32_t sampleRate = 44100;
 // Whole, odd and high rates: most put frames between milliseconds and
 // between samples.
-const std::vector<int> frameRates = {1,  3,  7,  15, 23, 24,  25,  29,
-                                     30, 50, 59, 60, 97, 120, 144, 240};
+const std::vector<int> frameRates = {1, 3, 7, 15, 23, 24, 25, 29, 30, 50, 59, 60, 97, 120, 144, 240};
 
 // Keeps the frames' first pixels and counts the sound; keeps the sound too
 // where a test reads it.

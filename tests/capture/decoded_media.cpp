@@ -116,9 +116,9 @@ private:
       AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
       AVChannelLayout layout{};
       check(av_channel_layout_copy(&layout, &frame.ch_layout), "layout");
-      check(swr_alloc_set_opts2(&raw, &stereo, AV_SAMPLE_FMT_FLT, frame.sample_rate, &layout,
-                                static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
-                                nullptr),
+      check(swr_alloc_set_opts2(&raw, &stereo, AV_SAMPLE_FMT_FLT, frame.sample_rate,
+                                &layout, static_cast<AVSampleFormat>(frame.format),
+                                frame.sample_rate, 0, nullptr),
             "resampler");
       av_channel_layout_uninit(&layout);
       resampler_.reset(raw);
