@@ -102,7 +102,7 @@ sync_judge() {
   local median_max=${1:?median bound} burst_max=${2:?burst bound} strays=${3:-0}
   local count median min max spread outside
   read -r count median min max <"$VSF_TMP/summary"
-  spread=$(sort -n "$VSF_TMP/bursts" | awk '
+  spread=$(awk '{ print $1 + 0 }' "$VSF_TMP/bursts" | sort -g | awk '
     { v[NR] = $1; s += $1; ss += $1 * $1 }
     END {
       if (NR == 0) exit
