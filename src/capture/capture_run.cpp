@@ -3,8 +3,12 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
+#include <sys/resource.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -75,16 +79,29 @@ private:
 // Passes frames and sound to the video file until it fails; then keeps the
 // reason and asks the show to stop, so the failure is told once, on its own
 // line, after the progress line.
+// A file that would outgrow `ceiling` bytes stops before the frame that
+// could take it there, with room left to finish it.
 class GuardedSink : public FrameSink {
 public:
-  explicit GuardedSink(VideoFile& video) : video_(video) {}
+  GuardedSink(VideoFile& video, std::uint64_t ceiling) : video_(video), ceiling_(ceiling) {}
   void addFrame(const std::uint32_t* pixels) override {
+    if (failure_.empty() && !full_ &&
+        static_cast<std::uint64_t>(video_.bytesWritten() + video_.bytesToFinish()) > ceiling_) {
+      full_ = true;
+      if (CaptureSession* session = runningSession.load())
+        session->requestStop();
+    }
+    if (full_)
+      return;
     guarded([&] { video_.addFrame(pixels); });
   }
   void addAudio(const float* stereo, std::size_t frames) override {
+    if (full_)
+      return;
     guarded([&] { video_.addAudio(stereo, frames); });
   }
   const std::string& failure() const { return failure_; }
+  bool full() const { return full_; }
 
 private:
   template <typename Step> void guarded(Step step) {
@@ -100,8 +117,31 @@ private:
   }
 
   VideoFile& video_;
+  std::uint64_t ceiling_;
+  bool full_ = false;
   std::string failure_;
 };
+
+// The largest file the capture may write there: the process's file size
+// limit (ulimit -f), and FAT's 4 GiB, the one common volume with a ceiling
+// far below what the show at scale 2 needs.
+std::uint64_t fileSizeCeiling(const std::string& writePath, std::string& why) {
+  constexpr std::uint64_t fatLargest = (std::uint64_t{1} << 32) - 1;
+  constexpr long fatMagic = 0x4d44;
+  std::uint64_t ceiling = std::numeric_limits<std::uint64_t>::max();
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    ceiling = limit.rlim_cur;
+    why = "the file size limit (ulimit -f)";
+  }
+  struct statfs volume {};
+  if (statfs(writePath.c_str(), &volume) == 0 && static_cast<long>(volume.f_type) == fatMagic &&
+      fatLargest < ceiling) {
+    ceiling = fatLargest;
+    why = "the 4 GiB a FAT volume takes in one file";
+  }
+  return ceiling;
+}
 
 // Installs the session for the back ends and registers it with the signal
 // handlers, for as long as it lives.
@@ -167,10 +207,37 @@ std::string summary(const CapturePlan& plan, std::uint64_t frames, std::int64_t 
   return text;
 }
 
+// A capture stopped at the file size it may reach: finished and named as
+// asked, with how far it got and how to get the rest.
+int keepUpToTheCeiling(const CapturePlan& plan, VideoFile& video, OutputFile& output,
+                       const std::string& path, const std::string& why) {
+  video.finish();
+  const auto frames = static_cast<std::uint64_t>(video.framesWritten());
+  const std::string written = summary(plan, frames, video.bytesWritten());
+  std::string named = path;
+  try {
+    output.commit();
+  } catch (const OutputFileError& error) {
+    named = output.keep();
+    message(error.what());
+    if (named.empty())
+      return failedExit;
+  }
+  const std::uint64_t reachedMs =
+      (plan.firstFrame + frames) * 1000u / static_cast<unsigned>(plan.fps);
+  message(named + " holds " + written + ", as much as " + why +
+          " allows; the rest was not captured. For all of it: a smaller --scale or --quality, "
+          "an .mkv on another volume, or the rest with --start " +
+          std::to_string(reachedMs));
+  return failedExit;
+}
+
 } // namespace
 
 int runCapture(const CaptureArguments& arguments) {
   const StopSignals signals;
+  // Past the file size limit a write fails with EFBIG instead of killing us.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::string musicPath = findDataFile(musicFileName);
   if (!musicReadable(musicPath))
     return failedExit;
@@ -185,7 +252,8 @@ int runCapture(const CaptureArguments& arguments) {
   try {
     OutputFile output(arguments.outputPath, rules);
     VideoFile video(output.writePath(), settings);
-    GuardedSink sink(video);
+    std::string ceilingWhy;
+    GuardedSink sink(video, fileSizeCeiling(output.writePath(), ceilingWhy));
     CaptureSession session(plan, sink);
     ProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, plan.frameCount);
     session.setFrameListener([&progress](std::uint64_t done) { progress.update(done); });
@@ -204,6 +272,8 @@ int runCapture(const CaptureArguments& arguments) {
       return failedExit;
     }
     const int signal = stopSignal.load();
+    if (sink.full() && video.framesWritten() > 0)
+      return keepUpToTheCeiling(plan, video, output, arguments.outputPath, ceilingWhy);
     if (session.framesPresented() == 0 && signal != 0) {
       message(std::string("stopped by ") + signalName(signal) +
               " before the first frame; nothing written");

@@ -10,10 +10,15 @@ extern "C" {
 #include "capture/video_file.h"
 #include "effect/pixel.h"
 
+#include <algorithm>
+
 namespace {
 
 // Enough for the noise at CRF 18 not to be starved of bits by the music.
 constexpr std::int64_t aacBitRate = 256000;
+// Matroska's clusters: smaller than its default, so that a capture near its
+// file size limit knows what it has written.
+constexpr std::int64_t clusterBytes = 512 * 1024;
 // FLAC at 24 bits keeps the decoded floats to within 2^-23.
 constexpr int flacBits = 24;
 constexpr int fallbackAudioFrame = 4096;
@@ -61,6 +66,10 @@ struct VideoFile::State {
   std::int64_t nextSample = 0;
   bool finished = false;
   std::int64_t finalSize = 0;
+  std::int64_t picturesStored = 0; // pictures out of the encoder and in the file
+  std::int64_t packetsStored = 0;
+  std::int64_t largestPacket = 0;
+  std::int64_t heldInMemory = 0; // what the muxer may keep before writing it
 
   void openOutput(const std::string& path, const VideoSettings& settings);
   void openVideo(const VideoSettings& settings);
@@ -201,7 +210,11 @@ void VideoFile::State::encode(AVCodecContext* codec, AVStream* stream, const AVF
     check(received, "cannot encode");
     av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
     packet->stream_index = stream->index;
+    largestPacket = std::max<std::int64_t>(largestPacket, packet->size);
     check(av_interleaved_write_frame(output.get(), packet.get()), "cannot write the file");
+    ++packetsStored;
+    if (stream == videoStream)
+      ++picturesStored;
   }
 }
 
@@ -229,7 +242,18 @@ VideoFile::VideoFile(const std::string& path, const VideoSettings& settings)
   state.packet.reset(need(av_packet_alloc(), "allocate a packet"));
   check(avio_open(&state.output->pb, path.c_str(), AVIO_FLAG_WRITE),
         ("cannot open " + path).c_str());
-  check(avformat_write_header(state.output.get(), nullptr), "cannot write the file's header");
+  // Matroska holds a cluster in memory until it is complete: kept small, so
+  // that what is not yet in the file stays small too.
+  AVDictionary* rawOptions = nullptr;
+  if (settings.container == Container::matroska) {
+    av_dict_set(&rawOptions, "cluster_size_limit", std::to_string(clusterBytes).c_str(), 0);
+    state.heldInMemory = clusterBytes;
+  }
+  ffmpeg::Dictionary options(rawOptions);
+  AVDictionary* passed = options.release();
+  const int written = avformat_write_header(state.output.get(), &passed);
+  options.reset(passed);
+  check(written, "cannot write the file's header");
 }
 
 VideoFile::~VideoFile() = default;
@@ -284,6 +308,18 @@ void VideoFile::finish() {
 
 std::int64_t VideoFile::framesWritten() const {
   return state_->nextPicture;
+}
+
+std::int64_t VideoFile::bytesToFinish() const {
+  const State& state = *state_;
+  // Each packet costs the index a few dozen bytes at most (sizes, offsets,
+  // times, cues); the encoder may still hold a lookahead's worth of pictures.
+  constexpr std::int64_t indexBytesPerPacket = 48;
+  constexpr std::int64_t indexBytesFixed = 64 * 1024;
+  constexpr std::int64_t packetsInFlight = 4;
+  const std::int64_t held = state.nextPicture - state.picturesStored + packetsInFlight;
+  return state.heldInMemory + held * state.largestPacket +
+         (state.packetsStored + 2 * held) * indexBytesPerPacket + indexBytesFixed;
 }
 
 std::int64_t VideoFile::bytesWritten() const {

@@ -48,6 +48,9 @@ public:
 
   std::int64_t framesWritten() const;
   std::int64_t bytesWritten() const;
+  // At most what finish() still adds: the pictures the encoder holds, the
+  // sound after them and the container's index.
+  std::int64_t bytesToFinish() const;
 
 private:
   struct State;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -75,6 +76,12 @@ Program::Program(const std::string& executable, const std::vector<std::string>& 
       _exit(127);
     if (launch.user && (setgid(*launch.user) != 0 || setuid(*launch.user) != 0))
       _exit(127);
+    if (launch.fileSizeLimit) {
+      const auto bytes = static_cast<rlim_t>(*launch.fileSizeLimit);
+      const struct rlimit fileSize { bytes, bytes };
+      if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
+        _exit(127);
+    }
     dup2(nothing, STDIN_FILENO);
     dup2(nothing, STDOUT_FILENO);
     dup2(errorFile, STDERR_FILENO);

@@ -33,11 +33,12 @@ std::vector<std::string> hiddenEntries(const fs::path& folder);
 pid_t goneProcess();
 
 // How a program is started: its environment's additions, whether its
-// standard error is a terminal, and the user it runs as.
+// standard error is a terminal, the user it runs as and its file size limit.
 struct Launch {
   std::vector<std::string> environment;
   bool terminal = false;
   std::optional<uid_t> user;
+  std::optional<std::uint64_t> fileSizeLimit; // bytes, as ulimit -f sets it
 };
 
 // The faults library preloaded, with these of its settings.

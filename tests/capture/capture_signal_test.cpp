@@ -1,4 +1,5 @@
-// A capture stopped by a signal, at any moment.
+// A capture cut short: by a signal at any moment, or by the largest file it
+// may write.
 #include "capture_program.h"
 
 #include <signal.h>
@@ -102,6 +103,39 @@ TEST_F(CaptureSignalTest, SignalsWhileStartingLeaveNoTemporaryFile) {
       EXPECT_TRUE(hiddenEntries(folder).empty()) << hiddenEntries(folder).front();
       fs::remove(folder / "show.mkv");
     }
+  }
+}
+
+// Under a file size limit (ulimit -f) the capture stops before the frame that
+// would not fit, finishes the file, keeps it under its name and says how far
+// it got and how to get the rest; the file plays with picture and sound of
+// the same length.
+TEST_F(CaptureSignalTest, AFileSizeLimitKeepsAPlayableStart) {
+  constexpr std::uint64_t limit = 3'000'000;
+  for (const char* name : {"show.mp4", "show.mkv"}) {
+    SCOPED_TRACE(name);
+    const fs::path folder = runFolder(std::string("run-") + name, true);
+    Launch launch;
+    launch.fileSizeLimit = limit;
+    const Outcome outcome = capture(folder, {"--out", name, "--seconds", "20"}, 300s, launch);
+    EXPECT_EQ(outcome.exitCode, failedExit) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("as much as the file size limit (ulimit -f) allows"),
+              std::string::npos)
+        << outcome.errors;
+    EXPECT_NE(outcome.errors.find("--start "), std::string::npos) << outcome.errors;
+    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{musicName, name}));
+    if (!fs::exists(folder / name))
+      continue;
+    EXPECT_LE(fs::file_size(folder / name), limit);
+    const DecodedMedia media = decodeMedia((folder / name).string(), false);
+    EXPECT_GT(media.pictureCount, 0u);
+    EXPECT_LT(media.pictureCount, 20u * showFrameRate);
+    EXPECT_NE(outcome.errors.find("holds " + std::to_string(media.pictureCount) + " frame"),
+              std::string::npos)
+        << outcome.errors;
+    const double pictureSeconds = static_cast<double>(media.pictureCount) / showFrameRate;
+    const double soundSeconds = static_cast<double>(media.sound.size()) / 2.0 / sampleRate;
+    EXPECT_NEAR(soundSeconds, pictureSeconds, 2 * 1024.0 / sampleRate);
   }
 }
 
