@@ -18,7 +18,7 @@ namespace {
 constexpr std::int64_t aacBitRate = 256000;
 // Matroska's clusters: smaller than its default, so that a capture near its
 // file size limit knows what it has written.
-constexpr std::int64_t clusterBytes = 512 * 1024;
+constexpr std::int64_t clusterBytes = std::int64_t{512} * 1024;
 // FLAC at 24 bits keeps the decoded floats to within 2^-23.
 constexpr int flacBits = 24;
 constexpr int fallbackAudioFrame = 4096;
@@ -315,7 +315,7 @@ std::int64_t VideoFile::bytesToFinish() const {
   // Each packet costs the index a few dozen bytes at most (sizes, offsets,
   // times, cues); the encoder may still hold a lookahead's worth of pictures.
   constexpr std::int64_t indexBytesPerPacket = 48;
-  constexpr std::int64_t indexBytesFixed = 64 * 1024;
+  constexpr std::int64_t indexBytesFixed = std::int64_t{64} * 1024;
   constexpr std::int64_t packetsInFlight = 4;
   const std::int64_t held = state.nextPicture - state.picturesStored + packetsInFlight;
   return state.heldInMemory + held * state.largestPacket +
