@@ -414,7 +414,10 @@ std::string OutputFile::keep() {
   const std::string stem = folder.empty() ? pidName : joined(folder, pidName);
   closeDescriptor();
   for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
-    const std::string kept = stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + extension;
+    std::string kept = stem;
+    if (attempt > 0)
+      kept += "-" + std::to_string(attempt);
+    kept += extension;
     const int error = nameWithoutReplacing(writePath_.c_str(), kept.c_str());
     if (error == 0) {
       committed_ = true;
