@@ -1,0 +1,73 @@
+#include "audio/track_fit.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "audio/spectrum_analyser.h"
+#include "effect/colour_factors.h"
+
+namespace {
+
+constexpr std::size_t hopFrames = SpectrumAnalyser::windowSize;
+// The span a listener hears as one moment's loudness.
+constexpr double momentSeconds = 0.4;
+// The loudest quarter of a track's moments are its loudest passages.
+constexpr double loudestFraction = 0.75;
+// Below this a track's factors are too small to scale up with any sense.
+constexpr double smallestFactor = 1e-6;
+
+template <typename T> T valueAt(std::vector<T> values, double fraction) {
+  const auto rank = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank), values.end());
+  return values[rank];
+}
+
+} // namespace
+
+double decibels(double gain) {
+  return 20.0 * std::log10(gain);
+}
+
+TrackFit fitTrack(const DecodedTrack& track) {
+  TrackFit fit;
+  const std::uint64_t frames = track.frames();
+  if (frames < hopFrames)
+    return fit;
+  // The mono mix the spectrum reads, and its running energy.
+  std::vector<float> mono(frames);
+  std::vector<double> energy(frames + 1, 0.0);
+  for (std::uint64_t i = 0; i < frames; ++i) {
+    mono[i] = 0.5f * (track.stereo[2 * i] + track.stereo[2 * i + 1]);
+    energy[i + 1] = energy[i] + static_cast<double>(mono[i]) * mono[i];
+  }
+  const auto moment = static_cast<std::uint64_t>(momentSeconds * track.sampleRate);
+
+  SpectrumAnalyser analyser;
+  std::array<float, SpectrumAnalyser::binCount> spectrum{};
+  std::vector<double> loudness, factor;
+  for (std::uint64_t end = hopFrames; end <= frames; end += hopFrames) {
+    analyser.analyse(mono.data() + (end - hopFrames), spectrum.data());
+    const ColourFactors f = computeColourFactors(spectrum.data());
+    // The strongest channel sets how bright the band's brightest colour is.
+    factor.push_back(std::max({f.redFactor, f.greenFactor, f.blueFactor}));
+    const std::uint64_t from = end > moment ? end - moment : 0;
+    loudness.push_back(energy[end] - energy[from]);
+  }
+  const double threshold = valueAt(loudness, loudestFraction);
+  std::vector<double> loudest;
+  for (std::size_t i = 0; i < factor.size(); ++i)
+    if (loudness[i] >= threshold && loudness[i] > 0.0)
+      loudest.push_back(factor[i]);
+  if (loudest.empty())
+    return fit; // silence: nothing to fit, and nothing divided by
+  fit.loudestShare = static_cast<double>(loudest.size()) / static_cast<double>(factor.size());
+  fit.loudestFactor = valueAt(loudest, 0.5);
+  if (fit.loudestFactor < smallestFactor)
+    return fit; // content the factors cancel out: no gain makes it read 1
+  const double largest = std::pow(10.0, largestFitGainDb / 20.0);
+  const double gain = std::clamp(1.0 / fit.loudestFactor, 1.0 / largest, largest);
+  fit.gain = std::abs(decibels(gain)) < fitDeadZoneDb ? 1.0 : gain;
+  return fit;
+}
