@@ -24,5 +24,8 @@ inline constexpr double longestTrackSeconds = 3600.0;
 // message that names the file, when it is missing, a folder, unreadable,
 // empty, not sound the decoder knows, cut short of the length its headers
 // give, without a single decodable frame, or longer than longestTrackSeconds.
+// Ogg Vorbis goes through the show's own decoder, for the very samples the
+// live show plays, unless a chained file changes its layout, which that
+// decoder does not follow; then every link is read.
 std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t sampleRate,
                                         std::uint64_t keepFrames, std::string& problem);

@@ -129,8 +129,7 @@ private:
   int lastOut_ = 0;
 };
 
-// Ogg Vorbis goes through the show's own decoder, so that the show's music
-// gives the very samples the live show plays. Nothing when it cannot.
+// Ogg Vorbis through the show's own decoder. Nothing when it cannot.
 std::optional<DecodedTrack> decodeVorbis(const std::string& path, std::uint32_t sampleRate,
                                          std::uint64_t keepFrames) {
   DecoderError error = DecoderError::none;
@@ -150,7 +149,7 @@ std::optional<DecodedTrack> decodeVorbis(const std::string& path, std::uint32_t 
   }
   if (track.frames() > keepFrames)
     track.stereo.resize(keepFrames * 2);
-  if (track.frames() == 0)
+  if (track.frames() == 0 || decoder->stoppedAtLayoutChange())
     return std::nullopt;
   return track;
 }
@@ -177,6 +176,8 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
   else
     return fail(std::string("cannot read it: ") + std::strerror(errno));
 
+  // Damaged or odd files are told about once, in the message below.
+  av_log_set_level(AV_LOG_ERROR);
   AVFormatContext* rawInput = nullptr;
   if (avformat_open_input(&rawInput, path.c_str(), nullptr, nullptr) < 0)
     return fail("not a sound file that can be read (MP3, FLAC, WAV, Opus, AAC, Ogg Vorbis, ...)");
