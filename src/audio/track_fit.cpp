@@ -32,27 +32,27 @@ double decibels(double gain) {
 
 TrackFit fitTrack(const DecodedTrack& track) {
   TrackFit fit;
-  const std::uint64_t frames = track.frames();
+  const auto frames = static_cast<std::size_t>(track.frames());
   if (frames < hopFrames)
     return fit;
   // The mono mix the spectrum reads, and its running energy.
   std::vector<float> mono(frames);
   std::vector<double> energy(frames + 1, 0.0);
-  for (std::uint64_t i = 0; i < frames; ++i) {
+  for (std::size_t i = 0; i < frames; ++i) {
     mono[i] = 0.5f * (track.stereo[2 * i] + track.stereo[2 * i + 1]);
     energy[i + 1] = energy[i] + static_cast<double>(mono[i]) * mono[i];
   }
-  const auto moment = static_cast<std::uint64_t>(momentSeconds * track.sampleRate);
+  const auto moment = static_cast<std::size_t>(momentSeconds * track.sampleRate);
 
   SpectrumAnalyser analyser;
   std::array<float, SpectrumAnalyser::binCount> spectrum{};
   std::vector<double> loudness, factor;
-  for (std::uint64_t end = hopFrames; end <= frames; end += hopFrames) {
+  for (std::size_t end = hopFrames; end <= frames; end += hopFrames) {
     analyser.analyse(mono.data() + (end - hopFrames), spectrum.data());
     const ColourFactors f = computeColourFactors(spectrum.data());
     // The strongest channel sets how bright the band's brightest colour is.
     factor.push_back(std::max({f.redFactor, f.greenFactor, f.blueFactor}));
-    const std::uint64_t from = end > moment ? end - moment : 0;
+    const std::size_t from = end > moment ? end - moment : 0;
     loudness.push_back(energy[end] - energy[from]);
   }
   const double threshold = valueAt(loudness, loudestFraction);

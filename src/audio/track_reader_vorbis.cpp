@@ -36,7 +36,7 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
       break;
   }
   if (track.frames() > keepFrames)
-    track.stereo.resize(keepFrames * 2);
+    track.stereo.resize(static_cast<std::size_t>(keepFrames) * 2);
   if (track.frames() == 0) {
     problem = path + ": holds no sound";
     return std::nullopt;
