@@ -35,25 +35,30 @@ TrackFit fitTrack(const DecodedTrack& track) {
   const auto frames = static_cast<std::size_t>(track.frames());
   if (frames < hopFrames)
     return fit;
-  // The mono mix the spectrum reads, and its running energy.
-  std::vector<float> mono(frames);
-  std::vector<double> energy(frames + 1, 0.0);
-  for (std::size_t i = 0; i < frames; ++i) {
-    mono[i] = 0.5f * (track.stereo[2 * i] + track.stereo[2 * i + 1]);
-    energy[i + 1] = energy[i] + static_cast<double>(mono[i]) * mono[i];
-  }
-  const auto moment = static_cast<std::size_t>(momentSeconds * track.sampleRate);
-
+  // Each hop's window of the mono mix the spectrum reads, made as it goes:
+  // a whole track's copy would double what a long one holds.
+  const std::size_t hops = frames / hopFrames;
+  const std::size_t momentHops = std::max<std::size_t>(
+      1, static_cast<std::size_t>(std::lround(momentSeconds * track.sampleRate / hopFrames)));
   SpectrumAnalyser analyser;
+  std::array<float, hopFrames> window{};
   std::array<float, SpectrumAnalyser::binCount> spectrum{};
+  std::vector<double> hopEnergy(hops + 1, 0.0); // running, by hop
   std::vector<double> loudness, factor;
-  for (std::size_t end = hopFrames; end <= frames; end += hopFrames) {
-    analyser.analyse(mono.data() + (end - hopFrames), spectrum.data());
+  for (std::size_t hop = 0; hop < hops; ++hop) {
+    double energy = 0.0;
+    for (std::size_t i = 0; i < hopFrames; ++i) {
+      const std::size_t at = 2 * (hop * hopFrames + i);
+      window[i] = 0.5f * (track.stereo[at] + track.stereo[at + 1]);
+      energy += static_cast<double>(window[i]) * window[i];
+    }
+    hopEnergy[hop + 1] = hopEnergy[hop] + energy;
+    analyser.analyse(window.data(), spectrum.data());
     const ColourFactors f = computeColourFactors(spectrum.data());
     // The strongest channel sets how bright the band's brightest colour is.
     factor.push_back(std::max({f.redFactor, f.greenFactor, f.blueFactor}));
-    const std::size_t from = end > moment ? end - moment : 0;
-    loudness.push_back(energy[end] - energy[from]);
+    const std::size_t from = hop + 1 > momentHops ? hop + 1 - momentHops : 0;
+    loudness.push_back(hopEnergy[hop + 1] - hopEnergy[from]);
   }
   const double threshold = valueAt(loudness, loudestFraction);
   std::vector<double> loudest;
