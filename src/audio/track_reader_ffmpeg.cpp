@@ -11,6 +11,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -131,13 +132,14 @@ private:
 
 // Ogg Vorbis through the show's own decoder. Nothing when it cannot.
 std::optional<DecodedTrack> decodeVorbis(const std::string& path, std::uint32_t sampleRate,
-                                         std::uint64_t keepFrames) {
+                                         std::uint64_t keepFrames, std::uint64_t expectedFrames) {
   DecoderError error = DecoderError::none;
   auto decoder = VorbisLoopDecoder::open(path.c_str(), sampleRate, error);
   if (!decoder)
     return std::nullopt;
   DecodedTrack track;
   track.sampleRate = sampleRate;
+  track.stereo.reserve(static_cast<std::size_t>(expectedFrames) * 2);
   while (track.frames() < keepFrames) {
     const std::size_t start = track.stereo.size();
     track.stereo.resize(start + static_cast<std::size_t>(drainFrames) * 2);
@@ -206,8 +208,11 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
     return "the file is cut short: its sound ends after " + minutesAndSeconds(decodedSeconds) +
            " of the " + minutesAndSeconds(promised) + " its headers give";
   };
+  // Room for what the headers promise, so that a long track is not copied as it grows.
+  const std::uint64_t expectedFrames = std::min<std::uint64_t>(
+      keepFrames, static_cast<std::uint64_t>(promised * sampleRate) + drainFrames);
   if (decoder->id == AV_CODEC_ID_VORBIS) {
-    if (auto vorbis = decodeVorbis(path, sampleRate, keepFrames)) {
+    if (auto vorbis = decodeVorbis(path, sampleRate, keepFrames, expectedFrames)) {
       const double seconds = static_cast<double>(vorbis->frames()) / sampleRate;
       if (cutShort(seconds, vorbis->frames() < keepFrames))
         return fail(cutShortMessage(seconds));
@@ -222,6 +227,7 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
 
   DecodedTrack track;
   track.sampleRate = sampleRate;
+  track.stereo.reserve(static_cast<std::size_t>(expectedFrames) * 2);
   StereoConverter converter(track, keepFrames);
   const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
   const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
