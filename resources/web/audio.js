@@ -6,7 +6,9 @@
 // output timestamp (WorkletClock). The page's thread gets a copy of each
 // decoded chunk for the spectrum and otherwise only reads figures. Message
 // ports and transferred buffers only: it works from any static server,
-// without cross-origin isolation.
+// without cross-origin isolation. A track the viewer gives the page is
+// decoded by the browser and handed to the worker whole, in place of the
+// music file; the rest of the way is the same.
 var VsfAudio = (function () {
   if (typeof document === 'undefined') return null;
 
@@ -89,13 +91,43 @@ var VsfAudio = (function () {
     let leadFrames = 0;
     let chunkFrames = 0;
     let buffer = 0;
+    let readChunk = null;    // the next frames, interleaved, fewer at the end
+
+    // The program's decoder on the music file.
+    function fileReader() {
+      return frames => {
+        const got = decoder.read(buffer, frames, loop ? 1 : 0);
+        const start = buffer / 4;
+        return Module['HEAPF32'].slice(start, start + 2 * Math.max(got, 0));
+      };
+    }
+
+    // A track decoded whole by the page, looping as the music does.
+    function trackReader(track) {
+      let at = 0;
+      const total = track.length / 2;
+      return frames => {
+        const out = new Float32Array(2 * frames);
+        let got = 0;
+        while (got < frames) {
+          if (at >= total) {
+            if (!loop || total === 0) break;
+            at = 0;
+          }
+          const count = Math.min(frames - got, total - at);
+          out.set(track.subarray(2 * at, 2 * (at + count)), 2 * got);
+          got += count;
+          at += count;
+        }
+        return out.slice(0, 2 * got);
+      };
+    }
 
     function topUp() {
-      while (decoder && worklet && buffer && !ended && sent - played < leadFrames) {
-        const got = decoder.read(buffer, chunkFrames, loop ? 1 : 0);
+      while (readChunk && worklet && !ended && sent - played < leadFrames) {
+        const samples = readChunk(chunkFrames);
+        const got = samples.length / 2;
         if (got > 0) {
-          const start = buffer / 4;
-          const samples = Module['HEAPF32'].slice(start, start + 2 * got);
           self.postMessage(samples);
           const copy = samples.slice();
           worklet.postMessage(copy, [copy.buffer]);
@@ -112,12 +144,17 @@ var VsfAudio = (function () {
           played = event.data.played;
           topUp();
         };
-        // The worker's own file system holds only the music.
-        Module['FS'].writeFile('music', new Uint8Array(message.bytes));
         leadFrames = message.leadFrames;
         chunkFrames = message.chunkFrames;
-        // The page has opened the same file already; 0 leaves the worklet silent.
-        buffer = decoder.open('music', message.rate, chunkFrames);
+        if (message.track) {
+          readChunk = trackReader(new Float32Array(message.track));
+        } else {
+          // The worker's own file system holds only the music.
+          Module['FS'].writeFile('music', new Uint8Array(message.bytes));
+          // The page has opened the same file already; 0 leaves the worklet silent.
+          buffer = decoder.open('music', message.rate, chunkFrames);
+          readChunk = buffer ? fileReader() : null;
+        }
       }
       if (message.loop !== undefined) {
         if (message.loop && !loop) ended = false;
@@ -160,6 +197,10 @@ var VsfAudio = (function () {
   let decodedOffset = 0;  // samples of decoded[0] already taken
   let report = { played: 0, endFrame: 0 };
   let queued = [];        // messages for the worklet before it is ready
+  let track = null;       // the viewer's track, interleaved stereo at the context's rate
+  let streamStarted = null; // the stream's lead and chunk, once the program opened it
+  let playing = null;     // the loop flag once the program played, else null
+  let gain = 1;
 
   function toWorklet(message) {
     if (node) node.port.postMessage(message);
@@ -192,17 +233,24 @@ var VsfAudio = (function () {
       return context.sampleRate;
     },
 
-    // Starts the worker on the music file the program has, at the context's rate.
+    // Starts the worker on the music file the program has, or on the
+    // viewer's track when there is one, at the context's rate.
     startStream(name, leadFrames, chunkFrames) {
-      const bytes = FS.readFile(name);
+      streamStarted = { name, leadFrames, chunkFrames };
       const channel = new MessageChannel();
       worker = new Worker(blobUrl(workerScope, scriptUrl));
       worker.onmessage = event => {
         if (event.data instanceof Float32Array) decoded.push(event.data);
       };
-      worker.postMessage({ open: true, bytes: bytes.buffer, rate: context.sampleRate,
-                           leadFrames, chunkFrames, port: channel.port1 },
-                         [bytes.buffer, channel.port1]);
+      const open = { open: true, rate: context.sampleRate, leadFrames, chunkFrames,
+                     port: channel.port1 };
+      if (track) {
+        open.track = track.slice().buffer;
+        worker.postMessage(open, [open.track, channel.port1]);
+      } else {
+        open.bytes = FS.readFile(name).buffer;
+        worker.postMessage(open, [open.bytes, channel.port1]);
+      }
       const forWorker = worker;
       workletLoaded = workletLoaded || context.audioWorklet.addModule(blobUrl(workletScope));
       workletLoaded.then(() => {
@@ -218,16 +266,37 @@ var VsfAudio = (function () {
     },
 
     play(loop) {
+      playing = loop;
       worker.postMessage({ loop });
       toWorklet({ playing: true });
     },
 
     stop() {
+      playing = null;
       toWorklet({ playing: false });
     },
 
-    setGain(gain) {
+    setGain(volume) {
+      gain = volume;
       toWorklet({ gain });
+    },
+
+    // The rate a track must have to play: the context's, or the usual
+    // 44.1 kHz before there is one.
+    trackRate() {
+      return context ? context.sampleRate : 44100;
+    },
+
+    // Plays `stereo` (interleaved, at trackRate()) in place of the music
+    // from now on, from its start; the show's stream goes on with it.
+    useTrack(stereo) {
+      track = stereo;
+      if (!streamStarted || !context) return;
+      const wasPlaying = playing;
+      this.closeStream();
+      this.startStream(streamStarted.name, streamStarted.leadFrames, streamStarted.chunkFrames);
+      toWorklet({ gain });
+      if (wasPlaying !== null) this.play(wasPlaying);
     },
 
     resume() {

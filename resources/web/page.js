@@ -178,6 +178,76 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
   };
 })();
 
+// The viewer's own music, chosen or dropped beside the picture: decoded by
+// the browser, mixed to stereo as it mixes for two speakers, fitted as the
+// capture fits a track, and played in place of the show's music. A file the
+// browser cannot decode leaves the music as it was.
+var VsfOwnMusic = typeof document === 'undefined' ? null : (function () {
+  const zone = document.getElementById('own-music');
+  const input = document.getElementById('own-music-file');
+  const said = document.getElementById('own-music-status');
+  if (!zone || !input || !said) return null;
+
+  async function play(file) {
+    if (!Module['_vsfPageFitTrack']) {
+      said.textContent = 'The show is still loading: try again in a moment.';
+      return;
+    }
+    said.textContent = `Decoding "${file.name}"…`;
+    const rate = VsfAudio.trackRate();
+    let decoded;
+    try {
+      const bytes = await file.arrayBuffer();
+      decoded = await new OfflineAudioContext(2, 1, rate).decodeAudioData(bytes);
+    } catch (error) {
+      said.textContent = `"${file.name}" cannot be played: this browser cannot decode it. ` +
+        'The show\'s own music plays on.';
+      zone.dataset.state = 'refused';
+      return;
+    }
+    const mixer = new OfflineAudioContext(2, Math.max(decoded.length, 1), rate);
+    const source = mixer.createBufferSource();
+    source.buffer = decoded;
+    source.connect(mixer.destination);
+    source.start();
+    const stereo = await mixer.startRendering();
+    const left = stereo.getChannelData(0);
+    const right = stereo.getChannelData(1);
+    const frames = stereo.length;
+    const interleaved = new Float32Array(2 * frames);
+    for (let i = 0; i < frames; ++i) {
+      interleaved[2 * i] = left[i];
+      interleaved[2 * i + 1] = right[i];
+    }
+    // The program's memory may grow for the buffer: HEAPF32 is read after.
+    const pointer = Module['_vsfPageTrackBuffer'](frames);
+    HEAPF32.set(interleaved, pointer / 4);
+    const gain = Module['_vsfPageFitTrack'](rate, 1);
+    VsfAudio.useTrack(interleaved);
+    Module['_vsfPageRestartStream']();
+    const decibels = 20 * Math.log10(gain);
+    said.textContent = `Playing "${file.name}", ${(frames / rate).toFixed(1)} s; ` +
+      `spectrum gain ${decibels >= 0 ? '+' : ''}${decibels.toFixed(1)} dB.`;
+    zone.dataset.state = 'playing';
+  }
+
+  input.addEventListener('change', () => {
+    if (input.files.length > 0) play(input.files[0]);
+  });
+  zone.addEventListener('dragover', event => {
+    event.preventDefault();
+    zone.classList.add('over');
+  });
+  zone.addEventListener('dragleave', () => zone.classList.remove('over'));
+  zone.addEventListener('drop', event => {
+    event.preventDefault();
+    zone.classList.remove('over');
+    const files = event.dataTransfer ? event.dataTransfer.files : [];
+    if (files.length > 0) play(files[0]);
+  });
+  return { play };
+})();
+
 if (VsfPage) {
   Module['canvas'] = document.getElementById('canvas');
   // The music stands beside the page; without it the show runs silent, as

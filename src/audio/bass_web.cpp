@@ -2,18 +2,24 @@
 // Worker decodes with the same decoder (resources/web/audio.js), at the audio
 // context's own rate. The page's thread keeps a copy of the decoded frames for
 // the spectrum and asks the worklet's reports and the context's output
-// timestamp where the listener is.
+// timestamp where the listener is. A track the viewer gives the page
+// (page.js, decoded by the browser) replaces the music's stream, with the
+// spectrum gain the capture's fit finds for it.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/audio_front.h"
 #include "audio/data_file.h"
+#include "audio/decoded_track.h"
 #include "audio/sample_history.h"
 #include "audio/spectrum_analyser.h"
+#include "audio/track_fit.h"
 #include "audio/vorbis_loop_decoder.h"
 #include "audio/worklet_clock.h"
 
@@ -89,7 +95,18 @@ public:
     std::array<float, SpectrumAnalyser::windowSize> window;
     stream_->history.copyEnding(*audible, window.data(), window.size());
     analyser_.analyse(window.data(), magnitudes);
+    if (gain_ != 1.0f)
+      for (std::size_t k = 0; k < SpectrumAnalyser::binCount; ++k)
+        magnitudes[k] *= gain_;
     return true;
+  }
+
+  std::uint32_t rate() const { return rate_; }
+  void setSpectrumGain(float gain) { gain_ = gain; }
+  // The page started another stream: its frames count from 0 again.
+  void restartStream() {
+    if (stream_)
+      stream_ = std::make_unique<Stream>(rate_);
   }
 
   void stop() override { pageAudioStop(); }
@@ -109,12 +126,42 @@ private:
   std::uint32_t rate_ = 0;
   std::unique_ptr<Stream> stream_;
   SpectrumAnalyser analyser_;
+  float gain_ = 1.0f;
   std::array<float, takeFrames * 2> take_{};
 };
+
+WebAudio& webAudio() {
+  static WebAudio audio;
+  return audio;
+}
+
+// The viewer's track as the page hands it over, interleaved stereo.
+std::vector<float> pageTrack;
 
 } // namespace
 
 AudioBackEnd& audioBackEnd() {
-  static WebAudio webAudio;
-  return webAudio;
+  return webAudio();
+}
+
+// Room for `frames` stereo frames of the viewer's track, for the page to fill.
+extern "C" EMSCRIPTEN_KEEPALIVE float* vsfPageTrackBuffer(int frames) {
+  pageTrack.assign(2 * static_cast<std::size_t>(std::max(frames, 0)), 0.0f);
+  return pageTrack.data();
+}
+
+// Fits the filled track at `rate` (fitted unless `fit` is 0), sets the gain
+// on the spectrum, lets the buffer go and returns the gain.
+extern "C" EMSCRIPTEN_KEEPALIVE double vsfPageFitTrack(int rate, int fit) {
+  DecodedTrack track;
+  track.sampleRate = static_cast<std::uint32_t>(std::max(rate, 1));
+  track.stereo.swap(pageTrack);
+  const double gain = fit != 0 ? fitTrack(track).gain : 1.0;
+  webAudio().setSpectrumGain(static_cast<float>(gain));
+  pageTrack = {};
+  return gain;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void vsfPageRestartStream() {
+  webAudio().restartStream();
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "audio/decoded_track.h"
 #include "audio/sample_history.h"
 #include "audio/spectrum_analyser.h"
 #include "audio/vorbis_loop_decoder.h"
@@ -22,13 +23,16 @@ public:
   // Nothing, with `error` set, when the file cannot be read or decoded.
   static std::unique_ptr<MusicTimeline> open(const char* path, std::uint32_t sampleRate,
                                              DecoderError& error);
+  // A track decoded up front, at its own rate, looping; every spectrum
+  // magnitude multiplied by `gain` (none when it is 1).
+  MusicTimeline(std::shared_ptr<const DecodedTrack> track, float gain);
 
   std::uint32_t sampleRate() const { return sampleRate_; }
   // Frames decoded so far; positions count on across loops.
   std::uint64_t position() const { return position_; }
   // Frames of one pass of the music where every pass gives exactly the
   // file's frames, else 0.
-  std::uint64_t loopLength() { return decoder_->loopLength(); }
+  std::uint64_t loopLength() { return track_ ? track_->frames() : decoder_->loopLength(); }
 
   // Decodes on until `end`, handing each chunk to the listener, if any.
   void decodeTo(std::uint64_t end);
@@ -46,8 +50,12 @@ public:
 
 private:
   MusicTimeline(std::unique_ptr<VorbisLoopDecoder> decoder, std::uint32_t sampleRate);
+  std::size_t read(float* out, std::size_t frames);
 
-  std::unique_ptr<VorbisLoopDecoder> decoder_;
+  std::unique_ptr<VorbisLoopDecoder> decoder_;   // or
+  std::shared_ptr<const DecodedTrack> track_;     // with
+  std::uint64_t trackPosition_ = 0;               // the next frame of it to play
+  float gain_ = 1.0f;
   std::uint32_t sampleRate_;
   std::uint64_t position_ = 0;
   SampleHistory history_;

@@ -157,8 +157,10 @@ std::size_t VorbisLoopDecoder::decodeSome(float* out, std::size_t frames) {
 
     // A chained file may change its layout; the converter was set up for the first.
     const vorbis_info* info = ov_info(&file_, link);
-    if (info == nullptr || info->channels != channels_ || info->rate != rate_)
+    if (info == nullptr || info->channels != channels_ || info->rate != rate_) {
+      layoutChanged_ = true;
       return 0;
+    }
 
     const auto count = static_cast<std::size_t>(got);
     framesThisPass_ += count;

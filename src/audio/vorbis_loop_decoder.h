@@ -32,6 +32,9 @@ public:
   // Frames of one pass when every pass gives exactly the file's frames (one
   // stream, read at its own rate and layout), else 0.
   std::uint64_t loopLength();
+  // True once a chained file's link changed the layout or rate, where this
+  // decoder stops.
+  bool stoppedAtLayoutChange() const { return layoutChanged_; }
   // Goes on reading at `frame` of the pass; false when the file cannot seek there.
   bool seek(std::uint64_t frame);
 
@@ -51,5 +54,6 @@ private:
   std::vector<float> scratch_;
   bool atEnd_ = false;      // end of the file reached, converter flushed
   bool unplayable_ = false; // a whole pass gave nothing
+  bool layoutChanged_ = false;
   std::uint64_t framesThisPass_ = 0;
 };

@@ -60,7 +60,8 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
                                                       std::string& problem) {
   CaptureArguments arguments;
   bool haveOut = false, haveFps = false, haveStart = false, haveSeconds = false, haveScale = false,
-       haveQuality = false, haveLossless = false, haveForce = false;
+       haveQuality = false, haveLossless = false, haveForce = false, haveMusic = false,
+       haveNoFit = false;
   const auto fail = [&problem](std::string text) {
     problem = std::move(text);
     return std::nullopt;
@@ -78,8 +79,10 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
       return arguments;
     }
     const bool hasValue = i + 1 < argc;
-    if (option == "--lossless" || option == "--force") {
-      if (!once(option == "--lossless" ? haveLossless : haveForce))
+    if (option == "--lossless" || option == "--force" || option == "--no-fit") {
+      if (!once(option == "--lossless" ? haveLossless
+                : option == "--force"  ? haveForce
+                                       : haveNoFit))
         return fail(std::string(option) + " given twice");
       continue;
     }
@@ -89,6 +92,7 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
                  : option == "--seconds" ? &haveSeconds
                  : option == "--scale"   ? &haveScale
                  : option == "--quality" ? &haveQuality
+                 : option == "--music"   ? &haveMusic
                                          : nullptr;
     if (seen == nullptr || !hasValue)
       return fail("unexpected or incomplete argument " + std::string(option));
@@ -97,6 +101,10 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
     const std::string_view value = argv[++i];
     if (option == "--out") {
       arguments.outputPath = value;
+    } else if (option == "--music") {
+      if (value.empty())
+        return fail("--music needs a file");
+      arguments.musicPath = value;
     } else if (option == "--fps") {
       const auto fps = parseWholeNumber(value, maxFps);
       if (!fps || *fps == 0)
@@ -126,6 +134,8 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
     }
   }
   arguments.force = haveForce;
+  arguments.fit = !haveNoFit;
+  arguments.spanGiven = haveSeconds;
   arguments.video.lossless = haveLossless;
   arguments.video.fps = arguments.fps;
 
@@ -146,6 +156,24 @@ std::optional<CaptureArguments> parseCaptureArguments(int argc, const char* cons
   if (capturePlanFor(arguments, 1).frameCount == 0)
     return fail("no frame falls between --start and the end of --seconds");
   return arguments;
+}
+
+std::optional<CaptureArguments> fitSpanToTrack(const CaptureArguments& arguments,
+                                               std::uint64_t trackMs, std::string& problem) {
+  CaptureArguments fitted = arguments;
+  if (arguments.spanGiven)
+    return fitted;
+  const std::uint64_t end = std::min<std::uint64_t>(trackMs, showDuration);
+  if (end <= arguments.startMs) {
+    problem = "--start lies at or beyond the track's end at " + std::to_string(trackMs) + " ms";
+    return std::nullopt;
+  }
+  fitted.spanMs = static_cast<std::uint32_t>(end - arguments.startMs);
+  if (capturePlanFor(fitted, 1).frameCount == 0) {
+    problem = "no frame falls between --start and the track's end";
+    return std::nullopt;
+  }
+  return fitted;
 }
 
 CapturePlan capturePlanFor(const CaptureArguments& arguments, std::uint32_t sampleRate) {

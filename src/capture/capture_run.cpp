@@ -12,8 +12,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include <cmath>
+#include <ebur128.h>
+#include <memory>
+
 #include "audio/data_file.h"
+#include "audio/decoded_track.h"
 #include "audio/music_timeline.h"
+#include "audio/track_fit.h"
 #include "audio/vorbis_loop_decoder.h"
 #include "capture/capture_session.h"
 #include "capture/progress_line.h"
@@ -179,6 +185,33 @@ bool musicReadable(const std::string& path) {
   return false;
 }
 
+// Integrated loudness in LUFS, for the line that tells what the fit did.
+double integratedLoudness(const DecodedTrack& track) {
+  ebur128_state* state = ebur128_init(2, track.sampleRate, EBUR128_MODE_I);
+  if (state == nullptr)
+    return NAN;
+  double lufs = NAN;
+  if (ebur128_add_frames_float(state, track.stereo.data(), track.frames()) != EBUR128_SUCCESS ||
+      ebur128_loudness_global(state, &lufs) != EBUR128_SUCCESS)
+    lufs = NAN;
+  ebur128_destroy(&state);
+  return lufs;
+}
+
+std::string fitLine(const std::string& path, const DecodedTrack& track, const TrackFit& fit,
+                    bool fitting) {
+  char text[256];
+  const double lufs = integratedLoudness(track);
+  char loudness[32] = "silent";
+  if (std::isfinite(lufs))
+    std::snprintf(loudness, sizeof loudness, "%.1f LUFS", lufs);
+  std::snprintf(
+      text, sizeof text, "%s: %.2f s, %s, loudest passages' factor %.3f; spectrum gain %+.1f dB%s",
+      path.c_str(), static_cast<double>(track.frames()) / track.sampleRate, loudness,
+      fit.loudestFactor, fitting ? decibels(fit.gain) : 0.0, fitting ? "" : " (--no-fit)");
+  return text;
+}
+
 const char* signalName(int signal) {
   switch (signal) {
   case SIGINT:
@@ -238,11 +271,35 @@ int runCapture(const CaptureArguments& arguments) {
   const StopSignals signals;
   // Past the file size limit a write fails with EFBIG instead of killing us.
   std::signal(SIGXFSZ, SIG_IGN);
-  const std::string musicPath = findDataFile(musicFileName);
-  if (!musicReadable(musicPath))
+  const bool ownMusic = arguments.musicPath.empty();
+  const std::string musicPath = ownMusic ? findDataFile(musicFileName) : arguments.musicPath;
+  // The show's own music must be what the show itself plays.
+  if (ownMusic && !musicReadable(musicPath))
     return failedExit;
+  // The whole track, before the output exists: what a run plays cannot
+  // change or end under it.
+  std::string problem;
+  const std::uint64_t showFrames = musicPositionAt(showDuration, outputFrequency);
+  auto decoded = decodeTrack(musicPath, outputFrequency, showFrames, problem);
+  if (!decoded) {
+    message(problem + "; nothing written");
+    return failedExit;
+  }
+  const auto track = std::make_shared<const DecodedTrack>(std::move(*decoded));
+  CaptureArguments spanned = arguments;
+  if (!ownMusic) {
+    const auto fitted =
+        fitSpanToTrack(arguments, track->frames() * 1000 / track->sampleRate, problem);
+    if (!fitted) {
+      message(problem + "; nothing written");
+      return failedExit;
+    }
+    spanned = *fitted;
+  }
+  const TrackFit fit = fitTrack(*track);
+  message(fitLine(musicPath, *track, fit, arguments.fit));
 
-  const CapturePlan plan = capturePlanFor(arguments, outputFrequency);
+  const CapturePlan plan = capturePlanFor(spanned, outputFrequency);
   VideoSettings settings = arguments.video;
   settings.sampleRate = static_cast<int>(outputFrequency);
   OutputRules rules;
@@ -255,6 +312,7 @@ int runCapture(const CaptureArguments& arguments) {
     std::string ceilingWhy;
     GuardedSink sink(video, fileSizeCeiling(output.writePath(), ceilingWhy));
     CaptureSession session(plan, sink);
+    session.setTrack(track, arguments.fit ? static_cast<float>(fit.gain) : 1.0f);
     ProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, plan.frameCount);
     session.setFrameListener([&progress](std::uint64_t done) { progress.update(done); });
     {

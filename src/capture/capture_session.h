@@ -11,7 +11,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
+#include "audio/decoded_track.h"
 #include "audio/music_timeline.h"
 #include "capture/frame_sink.h"
 #include "driver/show_timing.h"
@@ -52,6 +54,16 @@ public:
     frameListener_ = std::move(listener);
   }
 
+  // The track the show plays whatever file it names, decoded before the run,
+  // and the gain on its spectrum. Without one the audio layer decodes the
+  // named file as it goes.
+  void setTrack(std::shared_ptr<const DecodedTrack> track, float spectrumGain) {
+    track_ = std::move(track);
+    spectrumGain_ = spectrumGain;
+  }
+  const std::shared_ptr<const DecodedTrack>& track() const { return track_; }
+  float spectrumGain() const { return spectrumGain_; }
+
   // The audio layer: the music the sound track is cut from, while its stream lives.
   void attachMusic(MusicTimeline* music);
   bool musicAttached() const { return musicSeen_; }
@@ -70,6 +82,8 @@ private:
   std::function<void(std::uint64_t)> frameListener_;
   MusicTimeline* music_ = nullptr;
   bool musicSeen_ = false;
+  std::shared_ptr<const DecodedTrack> track_;
+  float spectrumGain_ = 1.0f;
 };
 
 // The session the capture back ends serve: the one installed now.

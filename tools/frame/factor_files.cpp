@@ -1,6 +1,9 @@
 #include "factor_files.h"
 
+#include "audio/decoded_track.h"
 #include "audio/music_timeline.h"
+#include "audio/track_fit.h"
+#include "driver/show_timing.h"
 #include "driver/show.h"
 
 #include <array>
@@ -52,13 +55,15 @@ std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::s
 }
 
 std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint32_t elapsed,
-                                              std::string& problem) {
-  DecoderError error = DecoderError::none;
-  const auto music = MusicTimeline::open(path.c_str(), outputFrequency, error);
-  if (!music) {
-    problem = "cannot read the music file " + path;
+                                              bool fit, std::string& problem) {
+  // The whole track, for the fit the capture makes too.
+  auto decoded = decodeTrack(path, outputFrequency, musicPositionAt(showDuration, outputFrequency),
+                             problem);
+  if (!decoded)
     return std::nullopt;
-  }
+  const auto track = std::make_shared<const DecodedTrack>(std::move(*decoded));
+  const float gain = fit ? static_cast<float>(fitTrack(*track).gain) : 1.0f;
+  const auto music = std::make_unique<MusicTimeline>(track, gain);
   // The spectrum depends on the window before its end alone, and the music
   // loops: decoding starts a little before the window, wherever that falls.
   const std::uint64_t end = musicPositionAt(elapsed, outputFrequency);

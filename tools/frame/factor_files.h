@@ -15,6 +15,7 @@
 std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::string& problem);
 
 // The factors of the spectrum the show's audio layer reports `elapsed` ms into
-// the music file.
+// the music file (any track the capture takes), fitted as the capture fits it
+// unless `fit` is false.
 std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint32_t elapsed,
-                                              std::string& problem);
+                                              bool fit, std::string& problem);

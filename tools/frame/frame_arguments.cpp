@@ -88,6 +88,11 @@ std::optional<FrameArguments> parseFrameArguments(int argc, const char* const* a
         return fail("give one of --factors, --spectrum or --music, once");
       }
       musicPath = argv[++i];
+    } else if (option == "--no-fit") {
+      if (!arguments.fit) {
+        return fail("--no-fit given twice");
+      }
+      arguments.fit = false;
     } else if (option == "--format" && valuesLeft >= 1) {
       if (!once(haveFormat)) {
         return fail("--format given twice");

@@ -1,8 +1,9 @@
 #pragma once
 // The command line of velvetstaticfog-frame:
 //   --frame N --elapsed MS (--factors R G B | --spectrum FILE | --music FILE)
-//   [--format raw|ppm] --out FILE
-// --music takes the spectrum the show's audio layer gives at the elapsed time.
+//   [--format raw|ppm] [--no-fit] --out FILE
+// --music takes the spectrum the show's audio layer gives at the elapsed time,
+// fitted to the track's loudness as the capture fits it unless --no-fit.
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,7 @@ struct FrameArguments {
   ColourFactors factors;     // as given; with a spectrum or music file, from that
   std::optional<std::string> spectrumPath;
   std::optional<std::string> musicPath;
+  bool fit = true;
   FrameFormat format = FrameFormat::raw;
   std::string outputPath;
   bool showHelp = false;    // --help: print the usage and do nothing else
@@ -26,7 +28,7 @@ struct FrameArguments {
 
 constexpr const char* frameUsage = "usage: velvetstaticfog-frame --frame N --elapsed MS "
                                    "(--factors R G B | --spectrum FILE | --music FILE) "
-                                   "[--format raw|ppm] --out FILE";
+                                   "[--format raw|ppm] [--no-fit] --out FILE";
 
 // Parses and checks the arguments; the files they name are not opened here.
 // On failure returns nothing and sets `problem` to a short description.

@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
   if (arguments->spectrumPath || arguments->musicPath) {
     const auto factors = arguments->spectrumPath
                              ? readSpectrumFactors(*arguments->spectrumPath, problem)
-                             : readMusicFactors(*arguments->musicPath, arguments->elapsed, problem);
+                             : readMusicFactors(*arguments->musicPath, arguments->elapsed,
+                                                                arguments->fit, problem);
     if (!factors) {
       std::fprintf(stderr, "velvetstaticfog-frame: %s\n", problem.c_str());
       return fileFailedExit;

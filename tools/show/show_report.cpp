@@ -4,9 +4,11 @@
 // pulse with the beat, its hue, the music's loudness and the most
 // photosensitive flashes in any second:
 //
-//   show-report [--fps N] [--csv FILE] [--help]
+//   show-report [--fps N] [--csv FILE] [--music FILE] [--no-fit] [--help]
 //
-// run where the music is, as the show is (build/ after a build). Summary lines
+// run where the music is, as the show is (build/ after a build), or over any
+// track the capture takes, fitted as the capture fits it; a track's sections
+// are its successive half minutes. Summary lines
 // read "name: value unit", for scripts; --csv writes one line per frame.
 
 #include <cmath>
@@ -14,12 +16,14 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "command_line/whole_number.h"
 
 #include "driver/show.h"
+#include "music/factor_statistics.h"
 #include "music/loudness_meter.h"
 #include "music/score.h"
 #include "output/output_file.h"
@@ -28,15 +32,19 @@
 
 namespace {
 
-constexpr const char* usage = "usage: show-report [--fps N] [--csv FILE] [--help]";
+constexpr const char* usage =
+    "usage: show-report [--fps N] [--csv FILE] [--music FILE] [--no-fit] [--help]";
 constexpr int badArgumentsExit = 2;
 constexpr int failedExit = 1;
 constexpr int highestFps = 240;
+constexpr double trackSectionSeconds = 30.0;
 
 struct ReportArguments {
   int fps = showFrameRate;
   std::string csvPath;
   bool showHelp = false;
+  std::string musicPath; // empty: the show's own
+  bool fit = true;
 };
 
 bool parseArguments(int argc, char** argv, ReportArguments& arguments) {
@@ -44,6 +52,10 @@ bool parseArguments(int argc, char** argv, ReportArguments& arguments) {
     const std::string option = argv[i];
     if (option == "--help") {
       arguments.showHelp = true;
+      continue;
+    }
+    if (option == "--no-fit" && arguments.fit) {
+      arguments.fit = false;
       continue;
     }
     if (i + 1 >= argc)
@@ -56,6 +68,8 @@ bool parseArguments(int argc, char** argv, ReportArguments& arguments) {
       arguments.fps = static_cast<int>(*fps);
     } else if (option == "--csv" && !value.empty()) {
       arguments.csvPath = value;
+    } else if (option == "--music" && !value.empty() && arguments.musicPath.empty()) {
+      arguments.musicPath = value;
     } else {
       return false;
     }
@@ -91,8 +105,30 @@ bool writeCsv(OutputFile& output, const ShowRun& run, const ShowFigures& figures
   return std::fclose(file) == 0;
 }
 
+// A track's sections: its successive half minutes, the last one shorter.
+std::vector<SectionSpan> trackSpans(double seconds) {
+  static std::vector<std::string> names;
+  std::vector<SectionSpan> spans;
+  for (int part = 0; part * trackSectionSeconds < seconds; ++part) {
+    if (names.size() <= static_cast<std::size_t>(part))
+      names.push_back("part " + std::to_string(part + 1));
+    const double to = std::min(seconds, (part + 1) * trackSectionSeconds);
+    spans.push_back(SectionSpan{names[static_cast<std::size_t>(part)].c_str(),
+                                std::llround(part * trackSectionSeconds * outputFrequency),
+                                std::llround(to * outputFrequency)});
+  }
+  return spans;
+}
+
 void print(const ShowRun& run, const ShowFigures& show) {
   std::printf("frames: %zu\n", run.frames.size());
+  std::printf("music: %.2f s\n", run.seconds);
+  std::printf("loudest passages' factor: %.3f\n", run.loudestFactor);
+  std::printf("spectrum gain: %+.1f dB\n", 20.0 * std::log10(run.fitGain));
+  std::vector<float> bands;
+  for (const FrameLight& f : run.frames)
+    bands.push_back(static_cast<float>(f.band));
+  std::printf("band luminance median: %.1f of 255\n", percentile(bands, 0.5));
   std::printf("frame rate: %d fps\n", run.fps);
   std::printf("band luminance: %.1f of 255\n", show.band);
   std::printf("band luminance median 30-540 s: %.1f of 255\n", show.bandMedian);
@@ -127,19 +163,21 @@ int report(const ReportArguments& arguments) {
     OutputRules rules;
     rules.replace = true;
     rules.streams = true;
-    rules.inputs = {musicFileName};
+    rules.inputs = {arguments.musicPath.empty() ? musicFileName : arguments.musicPath};
     rules.tag = "report";
     csv.emplace(arguments.csvPath, rules);
   }
   LoudnessMeter loudness(2, outputFrequency);
   std::string problem;
-  const auto run = runShowMeasured(arguments.fps, loudness, problem);
+  const auto run =
+      runShowMeasured(arguments.fps, arguments.musicPath, arguments.fit, loudness, problem);
   if (!run) {
     std::fprintf(stderr, "show-report: %s\n", problem.c_str());
     return failedExit;
   }
   const ShowFigures figures =
-      summariseShow(*run, sectionSpans(), outputFrequency, loudness.shortTerm(), loudness.hop());
+      summariseShow(*run, arguments.musicPath.empty() ? sectionSpans() : trackSpans(run->seconds),
+                    outputFrequency, loudness.shortTerm(), loudness.hop());
   print(*run, figures);
   if (csv) {
     if (!writeCsv(*csv, *run, figures, loudness))

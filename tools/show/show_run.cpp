@@ -1,6 +1,10 @@
 #include "show/show_run.h"
 
+#include <memory>
+
 #include "audio/data_file.h"
+#include "audio/decoded_track.h"
+#include "audio/track_fit.h"
 #include "audio/music_timeline.h"
 #include "capture/capture_arguments.h"
 #include "capture/capture_session.h"
@@ -26,24 +30,43 @@ private:
 
 } // namespace
 
-std::optional<ShowRun> runShowMeasured(int fps, LoudnessMeter& loudness, std::string& problem) {
+std::optional<ShowRun> runShowMeasured(int fps, const std::string& musicPath, bool fit,
+                                       LoudnessMeter& loudness, std::string& problem) {
   // Checked first: without it the show would run black, and that for minutes.
+  const bool ownMusic = musicPath.empty();
   DecoderError error = DecoderError::none;
-  if (!MusicTimeline::open(findDataFile(musicFileName).c_str(), outputFrequency, error)) {
+  if (ownMusic &&
+      !MusicTimeline::open(findDataFile(musicFileName).c_str(), outputFrequency, error)) {
     problem = std::string("cannot read the music ") + musicFileName +
               " in the current folder or the installed data folder";
     return std::nullopt;
   }
-  CaptureArguments wholeShow;
-  wholeShow.fps = fps;
-  const CapturePlan plan = capturePlanFor(wholeShow, outputFrequency);
+  auto decoded = decodeTrack(ownMusic ? findDataFile(musicFileName) : musicPath, outputFrequency,
+                             musicPositionAt(showDuration, outputFrequency), problem);
+  if (!decoded)
+    return std::nullopt;
+  const auto track = std::make_shared<const DecodedTrack>(std::move(*decoded));
+  CaptureArguments span;
+  span.fps = fps;
+  if (!ownMusic) {
+    const auto fitted = fitSpanToTrack(span, track->frames() * 1000 / track->sampleRate, problem);
+    if (!fitted)
+      return std::nullopt;
+    span = *fitted;
+  }
+  const CapturePlan plan = capturePlanFor(span, outputFrequency);
+  const TrackFit trackFit = fitTrack(*track);
 
   ShowRun run;
   run.fps = fps;
+  run.seconds = static_cast<double>(track->frames()) / track->sampleRate;
+  run.fitGain = fit ? trackFit.gain : 1.0;
+  run.loudestFactor = trackFit.loudestFactor;
   run.frames.reserve(plan.frameCount);
   run.quarters.reserve(plan.frameCount);
   MeasuringSink sink(run, loudness);
   CaptureSession session(plan, sink);
+  session.setTrack(track, static_cast<float>(run.fitGain));
   const InstalledCaptureSession installed(session);
   runShow(nullptr, plan.firstFrame);
   if (run.frames.size() < plan.frameCount) {

@@ -2,7 +2,8 @@
 // step with the capture clock; each spectrum is that of the 1024 frames
 // ending at the moment of the frame being drawn, and the decoded frames go on
 // to the capture session's sound track. Output, volume and muting have no
-// meaning for a file.
+// meaning for a file. A track the session holds, decoded before the run,
+// stands in for the file the show names.
 #include <memory>
 #include <string>
 
@@ -19,11 +20,16 @@ public:
   bool open(int /*device*/, DWORD /*frequency*/) override { return true; }
 
   AudioErrorCode openStream(const char* file) override {
-    DecoderError error = DecoderError::none;
-    const std::string path = findDataFile(file);
-    auto music = MusicTimeline::open(path.c_str(), captureSession().plan().sampleRate, error);
-    if (!music)
-      return streamOpenError(error);
+    std::unique_ptr<MusicTimeline> music;
+    if (const auto& track = captureSession().track()) {
+      music = std::make_unique<MusicTimeline>(track, captureSession().spectrumGain());
+    } else {
+      DecoderError error = DecoderError::none;
+      const std::string path = findDataFile(file);
+      music = MusicTimeline::open(path.c_str(), captureSession().plan().sampleRate, error);
+      if (!music)
+        return streamOpenError(error);
+    }
     freeStream();
     music_ = std::move(music);
     captureSession().attachMusic(music_.get());
