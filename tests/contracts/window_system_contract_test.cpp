@@ -117,6 +117,46 @@ TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
   }
 }
 
+// As Windows answers them: a call naming no running dialog, or no check box
+// of it, changes nothing and answers FALSE (IsDlgButtonChecked: unchecked).
+// Every bad parameter in one list, tried while a dialog runs and after.
+int foreignObject;
+const HWND badHandles[] = {nullptr, reinterpret_cast<HWND>(&foreignObject),
+                           reinterpret_cast<HWND>(std::uintptr_t{0x7FFF0000})};
+const int badIds[] = {0, 3, 999, 1003, -1, 0xFFFF, 0x10000 + 1000};
+HWND lastDialog = nullptr;
+
+INT_PTR refusingProc(HWND dialog, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+  if (message != WM_INITDIALOG)
+    return FALSE;
+  lastDialog = dialog;
+  EXPECT_EQ(CheckDlgButton(dialog, boxIds[0], BST_CHECKED), TRUE);
+  for (const HWND bad : badHandles) {
+    SCOPED_TRACE(testing::Message() << "handle " << bad);
+    EXPECT_EQ(CheckDlgButton(bad, boxIds[0], BST_UNCHECKED), FALSE);
+    EXPECT_EQ(IsDlgButtonChecked(bad, boxIds[0]), BST_UNCHECKED);
+    EXPECT_EQ(EndDialog(bad, 7), FALSE);
+  }
+  if (window_system_driver::refusesBadControlIds()) {
+    for (const int id : badIds) {
+      EXPECT_EQ(CheckDlgButton(dialog, id, BST_CHECKED), FALSE) << "id " << id;
+      EXPECT_EQ(IsDlgButtonChecked(dialog, id), BST_UNCHECKED) << "id " << id;
+    }
+  }
+  EXPECT_EQ(IsDlgButtonChecked(dialog, boxIds[0]), BST_CHECKED) << "a refused call changed it";
+  EXPECT_EQ(EndDialog(dialog, 42), TRUE);
+  return TRUE;
+}
+
+TEST(WindowSystemContract, BadHandlesAndControlIdsAreRefused) {
+  EXPECT_EQ(runDialog(MAKEINTRESOURCEA(setupDialogId), refusingProc), 42);
+  ASSERT_NE(lastDialog, nullptr);
+  // The dialog is gone: its handle names nothing now.
+  EXPECT_EQ(CheckDlgButton(lastDialog, boxIds[0], BST_CHECKED), FALSE);
+  EXPECT_EQ(IsDlgButtonChecked(lastDialog, boxIds[0]), BST_UNCHECKED);
+  EXPECT_EQ(EndDialog(lastDialog, 7), FALSE);
+}
+
 // The show's boxes have only OK, so Return and Escape both answer IDOK.
 void expectOkBoxAnswersOk(Key key) {
   window_system_driver::answerNextMessageBox(key);

@@ -39,4 +39,8 @@ bool escapeInOkBoxesAnswersOk();
 // own implementations refuse it instead.
 bool refusesNullProcedure();
 
+// Windows answers FALSE to CheckDlgButton for an id no control of the dialog
+// has; Wine sends the message to nobody and answers TRUE.
+bool refusesBadControlIds();
+
 } // namespace window_system_driver
