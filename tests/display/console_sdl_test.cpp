@@ -77,30 +77,6 @@ TEST_F(ConsoleSdlTest, OpensAt640x480WithTheTitle) {
   EXPECT_EQ(h, 480);
 }
 
-class ConsoleSizeTest : public DummyVideoTest,
-                        public ::testing::WithParamInterface<std::pair<int, int>> {};
-
-TEST_P(ConsoleSizeTest, OtherSizesFailAndLeaveTheConsoleUsable) {
-  ptc::Console console;
-  const auto [width, height] = GetParam();
-  EXPECT_THROW(console.open("t", width, height, showFormat), ptc::DynamicError);
-  EXPECT_THROW(console.width(), ptc::DynamicError);
-  EXPECT_FALSE(console.key());
-  console.open("t", 640, 480, showFormat);
-  EXPECT_EQ(console.width(), 640);
-}
-
-INSTANTIATE_TEST_SUITE_P(BadSizes, ConsoleSizeTest,
-                         ::testing::Values(std::pair{320, 240}, std::pair{641, 480},
-                                           std::pair{640, 479}, std::pair{0, 0},
-                                           std::pair{-640, 480}, std::pair{480, 640}));
-
-TEST_F(ConsoleSdlTest, OtherPixelFormatsFail) {
-  ptc::Console console;
-  const ptc::Format swapped(32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0);
-  EXPECT_THROW(console.open("t", 640, 480, swapped), ptc::DynamicError);
-}
-
 TEST_F(ConsoleSdlTest, FullscreenCoversTheDesktopKeepingTheShapeAndSharpness) {
   ptc::Console console;
   console.option("fullscreen output");
