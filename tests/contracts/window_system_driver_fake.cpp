@@ -36,7 +36,7 @@ bool refusesNullProcedure() {
   return true;
 }
 
-bool refusesBadControlIds() {
+bool checkDlgButtonAnswersFalseWhenRefused() {
   return true;
 }
 

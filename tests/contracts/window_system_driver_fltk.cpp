@@ -89,7 +89,7 @@ bool refusesNullProcedure() {
   return true;
 }
 
-bool refusesBadControlIds() {
+bool checkDlgButtonAnswersFalseWhenRefused() {
   return true;
 }
 

@@ -40,7 +40,7 @@ bool refusesNullProcedure() {
   return true;
 }
 
-bool refusesBadControlIds() {
+bool checkDlgButtonAnswersFalseWhenRefused() {
   return true;
 }
 

@@ -92,7 +92,7 @@ bool refusesNullProcedure() {
   return false;
 }
 
-bool refusesBadControlIds() {
+bool checkDlgButtonAnswersFalseWhenRefused() {
   return !onWine();
 }
 
