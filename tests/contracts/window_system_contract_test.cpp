@@ -121,8 +121,7 @@ TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
 // of it, changes nothing and answers FALSE (IsDlgButtonChecked: unchecked).
 // Every bad parameter in one list, tried while a dialog runs and after.
 int foreignObject;
-const HWND badHandles[] = {nullptr, reinterpret_cast<HWND>(&foreignObject),
-                           reinterpret_cast<HWND>(std::uintptr_t{0x7FFF0000})};
+const HWND badHandles[] = {nullptr, reinterpret_cast<HWND>(&foreignObject)};
 const int badIds[] = {0, 3, 999, 1003, -1, 0xFFFF, 0x10000 + 1000};
 HWND lastDialog = nullptr;
 
