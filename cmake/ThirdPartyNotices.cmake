@@ -1,12 +1,12 @@
 # Writes THIRD-PARTY-NOTICES.txt for the Windows zip from the notices that
-# scripts/windows-libs keeps with the libraries (NOTICES/NAME/title and
+# scripts/cross-libs keeps with the libraries (NOTICES/NAME/title and
 # NOTICES/NAME/copyright, each taken from the library's Debian source
 # package), so the text is the packages' own and never retyped.
 #   cmake -DNOTICES=DIR -DOUTPUT=FILE -P ThirdPartyNotices.cmake
 file(GLOB names RELATIVE ${NOTICES} ${NOTICES}/*)
 list(SORT names)
 if(NOT names)
-  message(FATAL_ERROR "no library notices in ${NOTICES}: rebuild it with scripts/windows-libs")
+  message(FATAL_ERROR "no library notices in ${NOTICES}: rebuild it with scripts/cross-libs windows")
 endif()
 set(rule "==============================================================================")
 set(contents "")

@@ -1,8 +1,8 @@
 # Building the browser program with Debian's emscripten: its own platform
-# file, with the libraries cross-built by scripts/web-libs found first.
+# file, with the libraries cross-built by scripts/cross-libs found first.
 include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 
-# VSF_WEB_PREFIX: the cross-built libraries (scripts/web-libs prints it).
+# VSF_WEB_PREFIX: the cross-built libraries (scripts/cross-libs web prints it).
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VSF_WEB_PREFIX)
 list(APPEND CMAKE_FIND_ROOT_PATH ${VSF_WEB_PREFIX})
 if(VSF_WEB_PREFIX)

@@ -8,7 +8,7 @@ set(CMAKE_C_COMPILER ${vsf_mingw}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${vsf_mingw}-g++-posix)
 set(CMAKE_RC_COMPILER ${vsf_mingw}-windres)
 
-# VSF_WIN64_PREFIX: the cross-built libraries (scripts/windows-libs prints it).
+# VSF_WIN64_PREFIX: the cross-built libraries (scripts/cross-libs windows prints it).
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VSF_WIN64_PREFIX)
 set(CMAKE_FIND_ROOT_PATH /usr/${vsf_mingw} ${VSF_WIN64_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,7 +1,12 @@
-// The audio back end over SDL2 audio, libvorbisfile and KISS FFT: one output
-// device, one music stream at a time with looping, volume, and the
-// 1024-sample spectrum of what is audible now. Called from the program
-// thread only; playback runs on SDL's audio thread.
+// The audio back end over SDL2 audio, libvorbisfile and KISS FFT, for the
+// program on Linux and Windows. Called from the program thread only;
+// playback runs on SDL's audio thread.
+// Implements: one output device (the default or one counted from 1) at the
+// rate asked for, one music stream at a time with looping, volume, and the
+// 1024-sample spectrum of what is audible now, with the sound server's
+// latency where it tells.
+// Leaves out: the argument, state and handle checks and the error codes
+// (audio_front.cpp), the flags and the owner window, streams from memory.
 
 #include <SDL_timer.h>
 #include <exception>

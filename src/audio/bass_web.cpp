@@ -1,10 +1,13 @@
-// The audio back end of a web page: an AudioWorklet plays the music that a
-// Worker decodes with the same decoder (resources/web/audio.js), at the audio
-// context's own rate. The page's thread keeps a copy of the decoded frames for
-// the spectrum and asks the worklet's reports and the context's output
-// timestamp where the listener is. A track the viewer gives the page
-// (page.js, decoded by the browser) replaces the music's stream, with the
-// spectrum gain the capture's fit finds for it.
+// The audio back end of a web page.
+// Implements: an AudioWorklet playing the music that a Worker decodes with
+// the same decoder (resources/web/audio.js), at the audio context's own
+// rate; the page's thread keeps a copy of the decoded frames for the
+// spectrum and asks the worklet's reports and the context's output
+// timestamp where the listener is; volume, looping; a track the viewer gives
+// the page (page.js, decoded by the browser) in place of the music's stream,
+// with the spectrum gain the capture's fit finds for it.
+// Leaves out: the argument, state and handle checks and the error codes
+// (audio_front.cpp), any device but the default, the rate asked for.
 #include <emscripten.h>
 
 #include <algorithm>

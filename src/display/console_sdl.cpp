@@ -1,16 +1,21 @@
-// The pixel console over SDL2:
+// The pixel console's SDL2 back end, for the program on Linux, on Windows
+// and on the page's canvas.
+// Implements:
 //  - a desktop-sized borderless fullscreen window or a 640 x 480 window, the
 //    picture scaled with its shape kept and without smoothing, vsync'd;
+//  - the options "fullscreen output", "windowed output" and "hide cursor";
 //  - a key queue fed from SDL's events, which every operation pumps;
 //  - the window being closed, or Ctrl-C, as a key event that stays pending.
+// Leaves out: the size, format and open-state checks (console_front.cpp),
+// the page count (SDL chooses its own buffering) and any other option.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "display/key_codes.h"
-#include "display/pixel_format.h"
 #include "display/ptc.h"
 #include "display/sdl_console.h"
 #include "display/shader_cache.h"
@@ -40,38 +45,45 @@ void throwSdlError(const std::string& what) {
   throw DynamicError(detail != nullptr && *detail != '\0' ? what + ": " + detail : what);
 }
 
-void Console::Impl::release() {
-  if (cursorHidden)
+std::unique_ptr<ConsoleBackEnd> makeConsoleBackEnd() {
+  return std::make_unique<SdlConsole>();
+}
+
+SdlConsole& sdlConsoleOf(Console& console) {
+  return static_cast<SdlConsole&>(*Console::Impl::of(console).backEnd);
+}
+
+void SdlConsole::close() {
+  if (cursorHidden_)
     SDL_ShowCursor(SDL_ENABLE);
-  cursorHidden = false;
-  if (texture != nullptr)
-    SDL_DestroyTexture(texture);
-  texture = nullptr;
-  if (renderer != nullptr)
-    SDL_DestroyRenderer(renderer);
-  renderer = nullptr;
-  if (window != nullptr)
-    SDL_DestroyWindow(window);
-  window = nullptr;
+  cursorHidden_ = false;
+  if (texture_ != nullptr)
+    SDL_DestroyTexture(texture_);
+  texture_ = nullptr;
+  if (renderer_ != nullptr)
+    SDL_DestroyRenderer(renderer_);
+  renderer_ = nullptr;
+  if (window_ != nullptr)
+    SDL_DestroyWindow(window_);
+  window_ = nullptr;
   // Counted by SDL: the audio layer's own subsystems stay up.
-  if (videoStarted) {
+  if (videoStarted_) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // The last one out also lets go of SDL's global state (its D-Bus link).
     if (SDL_WasInit(0) == 0)
       SDL_Quit();
   }
-  videoStarted = false;
-  width = height = 0;
-  keys.clear();
-  closeRequested = closeJustRead = false;
+  videoStarted_ = false;
+  keys_.clear();
+  closeRequested_ = closeJustRead_ = false;
 }
 
-void Console::Impl::handleEvent(const SDL_Event& event) {
+void SdlConsole::handleEvent(const SDL_Event& event) {
   switch (event.type) {
   case SDL_KEYDOWN: {
     const int code = keyCodeFor(event.key.keysym.sym);
-    if (code != noKeyPress && keys.size() < maxPendingKeys)
-      keys.push_back(code);
+    if (code != noKeyPress && keys_.size() < maxPendingKeys)
+      keys_.push_back(code);
     break;
   }
   case SDL_QUIT:
@@ -85,14 +97,14 @@ void Console::Impl::handleEvent(const SDL_Event& event) {
   }
 }
 
-void Console::Impl::requestClose() {
-  if (!closeRequested) {
-    closeRequested = true;
-    keys.push_back(keyCodeWindowClosed);
+void SdlConsole::requestClose() {
+  if (!closeRequested_) {
+    closeRequested_ = true;
+    keys_.push_back(keyCodeWindowClosed);
   }
 }
 
-void Console::Impl::pumpEvents() {
+void SdlConsole::pumpEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event) == 1)
     handleEvent(event);
@@ -100,32 +112,17 @@ void Console::Impl::pumpEvents() {
     requestClose();
 }
 
-Console::Console() : impl_(std::make_unique<Impl>()) {}
-
-Console::~Console() {
-  impl_->release();
-}
-
-void Console::option(const std::string& option) {
+void SdlConsole::option(const std::string& option) {
   if (option == "fullscreen output")
-    impl_->output = Impl::Output::fullscreen;
+    output_ = Output::fullscreen;
   else if (option == "windowed output")
-    impl_->output = Impl::Output::windowed;
+    output_ = Output::windowed;
   else if (option == "hide cursor")
-    impl_->hideCursor = true;
+    hideCursor_ = true;
   // Other options are not ours to know; like an unknown switch, they change nothing.
 }
 
-void Console::open(const std::string& title, int width, int height, const Format& format,
-                   int /*pages: SDL chooses its own buffering*/) {
-  if (width != consoleWidth || height != consoleHeight)
-    throw DynamicError("cannot open a " + std::to_string(width) + " x " + std::to_string(height) +
-                       " console: only 640 x 480 is supported");
-  requireShowFormat(format);
-
-  Impl& state = *impl_;
-  state.release();
-
+void SdlConsole::open(const std::string& title) {
   selectWindowSystem();
 
   try {
@@ -133,7 +130,7 @@ void Console::open(const std::string& title, int width, int height, const Format
     SDL_ClearError(); // so that a failure below carries its own explanation
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throwSdlError(windowSystemFailure());
-    state.videoStarted = true;
+    videoStarted_ = true;
     adoptWindowSystem(SDL_GetCurrentVideoDriver());
 
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
@@ -141,122 +138,100 @@ void Console::open(const std::string& title, int width, int height, const Format
 
     // Desktop fullscreen: the desktop keeps its mode, the picture is scaled.
     std::uint32_t flags = SDL_WINDOW_ALLOW_HIGHDPI;
-    if (state.output == Impl::Output::fullscreen)
+    if (output_ == Output::fullscreen)
       flags |= fullscreenWindowFlags();
-    state.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    consoleWidth, consoleHeight, flags);
-    if (state.window == nullptr)
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               consoleWidth, consoleHeight, flags);
+    if (window_ == nullptr)
       throwSdlError("cannot open the window");
-    setProgramIcon(state.window);
+    setProgramIcon(window_);
 
-    state.renderer = SDL_CreateRenderer(state.window, -1, 0);
-    if (state.renderer == nullptr)
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr)
       throwSdlError("cannot draw into the window");
-    if (SDL_RenderSetLogicalSize(state.renderer, consoleWidth, consoleHeight) != 0)
+    if (SDL_RenderSetLogicalSize(renderer_, consoleWidth, consoleHeight) != 0)
       throwSdlError("cannot scale the picture");
-    if (SDL_SetRenderDrawColor(state.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE) != 0)
+    if (SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE) != 0)
       throwSdlError("cannot set the border colour");
 
     // The top byte of a pixel carries nothing, so the texture ignores it.
-    state.texture = SDL_CreateTexture(state.renderer, SDL_PIXELFORMAT_XRGB8888,
-                                      SDL_TEXTUREACCESS_STREAMING, consoleWidth, consoleHeight);
-    if (state.texture == nullptr)
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 consoleWidth, consoleHeight);
+    if (texture_ == nullptr)
       throwSdlError("cannot create the picture texture");
-    if (SDL_SetTextureBlendMode(state.texture, SDL_BLENDMODE_NONE) != 0)
+    if (SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE) != 0)
       throwSdlError("cannot set the texture's blend mode");
     // Cleared in place: a black frame of our own would be a 1.2 MB temporary.
     void* texels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(state.texture, nullptr, &texels, &pitch) != 0)
+    if (SDL_LockTexture(texture_, nullptr, &texels, &pitch) != 0)
       throwSdlError("cannot clear the picture texture");
     for (int y = 0; y < consoleHeight; ++y)
       std::memset(static_cast<char*>(texels) + static_cast<std::ptrdiff_t>(y) * pitch, 0,
                   std::size_t{consoleWidth} * 4);
-    SDL_UnlockTexture(state.texture);
+    SDL_UnlockTexture(texture_);
 
-    if (state.hideCursor) {
+    if (hideCursor_) {
       if (SDL_ShowCursor(SDL_DISABLE) < 0)
         throwSdlError("cannot hide the mouse pointer");
-      state.cursorHidden = true;
+      cursorHidden_ = true;
     }
-    state.width = consoleWidth;
-    state.height = consoleHeight;
   } catch (...) {
-    state.release();
+    close();
     throw;
   }
-}
-
-void Console::close() {
-  impl_->release();
-}
-
-int Console::width() const {
-  if (!impl_->isOpen())
-    throw DynamicError("the console is not open");
-  return impl_->width;
-}
-
-int Console::height() const {
-  if (!impl_->isOpen())
-    throw DynamicError("the console is not open");
-  return impl_->height;
 }
 
 // Once the window has been asked to close, a key stays pending except on the
 // call right after the read that emptied the queue. A loop that reads and
 // discards keys until none is pending therefore ends, and the next look for
 // a pending key still finds the close request.
-bool Console::key() {
-  Impl& state = *impl_;
-  if (state.isOpen())
-    state.pumpEvents();
-  if (!state.keys.empty()) {
-    state.closeJustRead = false;
+bool SdlConsole::key() {
+  pumpEvents();
+  if (!keys_.empty()) {
+    closeJustRead_ = false;
     return true;
   }
-  if (!state.closeRequested)
+  if (!closeRequested_)
     return false;
-  if (state.closeJustRead) {
-    state.closeJustRead = false;
+  if (closeJustRead_) {
+    closeJustRead_ = false;
     return false;
   }
   return true;
 }
 
-Key Console::read() {
-  Impl& state = *impl_;
-  if (state.isOpen())
-    state.pumpEvents();
-  while (state.keys.empty() && !state.closeRequested) {
-    if (!state.isOpen())
-      throw DynamicError("cannot read a key: the console is not open");
+int SdlConsole::read() {
+  pumpEvents();
+  while (keys_.empty() && !closeRequested_) {
     // Bounded, so that Ctrl-C is seen while waiting.
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, interruptPollMilliseconds) == 1)
-      state.handleEvent(event);
+      handleEvent(event);
     if (interruptRequested())
-      state.requestClose();
+      requestClose();
   }
   int code = keyCodeWindowClosed;
-  if (!state.keys.empty()) {
-    code = state.keys.front();
-    state.keys.pop_front();
+  if (!keys_.empty()) {
+    code = keys_.front();
+    keys_.pop_front();
   }
-  state.closeJustRead = state.closeRequested && state.keys.empty();
-  return Key(code);
+  closeJustRead_ = closeRequested_ && keys_.empty();
+  return code;
 }
 
-void Console::update() {
-  Impl& state = *impl_;
-  if (!state.isOpen())
-    throw DynamicError("cannot update: the console is not open");
-  state.pumpEvents();
-  if (SDL_RenderClear(state.renderer) != 0)
+void SdlConsole::copy(const std::uint32_t* pixels) {
+  if (SDL_UpdateTexture(texture_, nullptr, pixels, consoleWidth * 4) != 0)
+    throwSdlError("cannot copy the surface to the console");
+}
+
+void SdlConsole::update() {
+  pumpEvents();
+  if (SDL_RenderClear(renderer_) != 0)
     throwSdlError("cannot clear the window");
-  if (SDL_RenderCopy(state.renderer, state.texture, nullptr, nullptr) != 0)
+  if (SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) != 0)
     throwSdlError("cannot draw the picture");
-  SDL_RenderPresent(state.renderer);
+  SDL_RenderPresent(renderer_);
   afterPresent();
 }
 

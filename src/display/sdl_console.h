@@ -1,6 +1,5 @@
 #pragma once
-// The SDL2 console's state, shared by the console and the surface (which
-// hands its pixels to the console's texture).
+// The SDL2 console back end's state.
 
 #include <SDL.h>
 
@@ -8,6 +7,7 @@
 #include <deque>
 #include <string>
 
+#include "display/console_front.h"
 #include "display/ptc.h"
 
 namespace ptc {
@@ -15,39 +15,50 @@ namespace ptc {
 // Throws DynamicError with what failed and SDL's own explanation.
 [[noreturn]] void throwSdlError(const std::string& what);
 
-struct Console::Impl {
-  // A nested class may reach the console's private state; nobody else can.
-  static Impl& of(Console& console) { return *console.impl_; }
+class SdlConsole final : public ConsoleBackEnd {
+public:
+  ~SdlConsole() override { close(); }
 
+  void option(const std::string& option) override;
+  void open(const std::string& title) override;
+  void close() override;
+  bool key() override;
+  int read() override;
+  void copy(const std::uint32_t* pixels) override;
+  void update() override;
+
+  // The window, for the tests that look at what it shows; null while closed.
+  SDL_Window* window() const { return window_; }
+
+private:
   enum class Output { windowed, fullscreen };
 
-  // Options, applied at the next open.
-  Output output = Output::windowed;
-  bool hideCursor = false;
-
-  // Held while open; released in reverse order by release().
-  bool videoStarted = false;
-  SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
-  bool cursorHidden = false;
-  int width = 0;
-  int height = 0;
-
-  std::deque<int> keys;
-  // Set once the window is asked to close; the request then stays pending
-  // (see Console::key) so that a frame loop that discards keys still sees it.
-  bool closeRequested = false;
-  bool closeJustRead = false;
-
-  bool isOpen() const { return renderer != nullptr; }
-  void release();
   // Moves every waiting SDL event, and Ctrl-C, into the key queue.
   void pumpEvents();
-  // The close request: one key event, then pending for good (see Console::key).
+  // The close request: one key event, then pending for good (see key()).
   void requestClose();
   void handleEvent(const SDL_Event& event);
+
+  // Options, applied at the next open.
+  Output output_ = Output::windowed;
+  bool hideCursor_ = false;
+
+  // Held while open; released in reverse order by close().
+  bool videoStarted_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  bool cursorHidden_ = false;
+
+  std::deque<int> keys_;
+  // Set once the window is asked to close; the request then stays pending
+  // (see key()) so that a frame loop that discards keys still sees it.
+  bool closeRequested_ = false;
+  bool closeJustRead_ = false;
 };
+
+// The SDL back end behind `console`.
+SdlConsole& sdlConsoleOf(Console& console);
 
 // Key presses waiting beyond this are dropped: nobody is reading them.
 constexpr std::size_t maxPendingKeys = 256;

@@ -1,3 +1,7 @@
+// The clock back end on Linux.
+// Implements: timeGetTime as a monotonic millisecond counter that wraps as
+// winmm's does.
+// Leaves out: the timer resolution calls, which the show does not make.
 #include "platform/clock.h"
 
 #include <chrono>

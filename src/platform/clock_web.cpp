@@ -1,4 +1,7 @@
-// The page's clock: performance.now(), milliseconds since the page opened.
+// The clock back end of a web page.
+// Implements: timeGetTime as performance.now(), milliseconds since the page
+// opened, wrapping as winmm's does.
+// Leaves out: the timer resolution calls, which the show does not make.
 #include <emscripten.h>
 
 #include <chrono>

@@ -1,12 +1,15 @@
-// Modal dialogs from the compiled-in templates, on FLTK:
-// - DialogBoxParamA lays a template out in pixels from its font's metrics,
-//   centres it, and runs it until EndDialog;
+// The dialog back end on FLTK, for the program on Linux.
+// Implements:
+// - a template laid out in pixels from its font's metrics, centred, with the
+//   program's icon, and run modally until EndDialog;
 // - clicks, Space, Enter (IDOK) and Escape or a close request (IDCANCEL)
-//   reach the procedure as WM_COMMAND, Tab walks the WS_TABSTOP controls;
-// - CheckDlgButton, IsDlgButtonChecked and EndDialog act on a running dialog.
-#include "platform/dialog_box.h"
-
-#include "platform/dialog_box_checks.h"
+//   reaching the procedure as WM_COMMAND, Tab walking the WS_TABSTOP controls;
+// - Ctrl-C cancelling the dialog as Escape would;
+// - check boxes' states in the widgets.
+// Leaves out: the template, handle and control-id checks (dialog_box_front),
+// the owner window, messages other than WM_INITDIALOG and WM_COMMAND, and
+// any dialog when there is no display (the call then fails).
+#include "platform/dialog_box_front.h"
 #include "platform/dialog_check_box.h"
 #include "platform/dialog_layout.h"
 #include "platform/display_available.h"
@@ -27,6 +30,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -60,46 +64,39 @@ private:
 };
 
 struct RunningDialog {
-  DLGPROC procedure = nullptr;
+  explicit RunningDialog(DialogRun& dialogRun) : run(dialogRun) {}
+  DialogRun& run;
   std::vector<std::unique_ptr<ControlSlot>> controls; // template order
   std::unique_ptr<DialogWindow> window;               // owns the widgets; goes first
-  INT_PTR result = dialogFailed;
-  bool ended = false;
 };
 
-// Handles are checked against the dialogs actually running, so a stale or
-// foreign handle is refused instead of dereferenced.
+// The widgets of the dialogs running now, innermost last.
 std::vector<RunningDialog*>& runningDialogs() {
   static std::vector<RunningDialog*> dialogs;
   return dialogs;
 }
 
-HWND handleOf(RunningDialog& dialog) {
-  return reinterpret_cast<HWND>(&dialog);
-}
-
-RunningDialog* dialogOf(HWND handle) {
+RunningDialog& runningDialog(const DialogRun& run) {
   for (RunningDialog* dialog : runningDialogs()) {
-    if (handleOf(*dialog) == handle) {
-      return dialog;
+    if (&dialog->run == &run) {
+      return *dialog;
     }
   }
-  return nullptr;
+  throw std::logic_error("no such dialog is running");
 }
 
-ControlSlot* controlOf(RunningDialog& dialog, int id) {
-  for (const auto& control : dialog.controls) {
+// The front end has checked that the id is one of the dialog's check boxes.
+Fl_Button& checkBoxOf(const DialogRun& run, int id) {
+  for (const auto& control : runningDialog(run).controls) {
     if (control->id == id) {
-      return control.get();
+      return *control->widget;
     }
   }
-  return nullptr;
+  throw std::logic_error("no such check box");
 }
 
 void sendCommand(RunningDialog& dialog, int controlId) {
-  // The notification code in the high word is BN_CLICKED, 0.
-  const auto wParam = static_cast<WPARAM>(static_cast<std::uint32_t>(controlId) & 0xFFFFu);
-  dialog.procedure(handleOf(dialog), WM_COMMAND, wParam, 0);
+  dialog.run.command(controlId);
 }
 
 void controlClicked(Fl_Widget* /*widget*/, void* data) {
@@ -231,7 +228,7 @@ void centreFrameOnScreen(RunningDialog& running) {
   FrameExtents extents{};
   while (!frameExtents(*running.window, extents)) {
     const std::chrono::duration<double> left = deadline - Clock::now();
-    if (running.ended || left.count() <= 0.0) {
+    if (running.run.ended() || left.count() <= 0.0) {
       return;
     }
     Fl::wait(left.count());
@@ -259,14 +256,14 @@ void focusFirstTabStop(RunningDialog& running) {
 
 // Ctrl-C cancels the dialog as Escape would, once; true when it has ended.
 bool cancelOnInterrupt(RunningDialog& running, bool& cancelSent) {
-  if (!cancelSent && !running.ended && interruptRequested()) {
+  if (!cancelSent && !running.run.ended() && interruptRequested()) {
     cancelSent = true;
     sendCommand(running, IDCANCEL);
   }
-  return running.ended;
+  return running.run.ended();
 }
 
-// Keeps the dialog findable by its handle exactly while it runs.
+// Keeps the dialog's widgets findable exactly while it runs.
 class RunningRegistration {
 public:
   explicit RunningRegistration(RunningDialog& dialog) : dialog_(dialog) {
@@ -280,31 +277,37 @@ private:
   RunningDialog& dialog_;
 };
 
-} // namespace
-
-INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
-                        DLGPROC dialogProc, LPARAM initParam) {
-  const DialogTemplate* dialog = dialogToRun(templateName, dialogProc);
-  useDefaultFltkOptions();
-  if (dialog == nullptr || !displayAvailable()) {
-    return dialogFailed;
+class FltkDialogs final : public DialogBackEnd {
+public:
+  bool run(DialogRun& run) override;
+  void setChecked(DialogRun& run, int id, bool checked) override {
+    checkBoxOf(run, id).value(checked ? 1 : 0);
   }
+  bool checked(DialogRun& run, int id) override { return checkBoxOf(run, id).value() != 0; }
+  // The modal loop returns once the procedure hands control back.
+  void end(DialogRun& run) override { runningDialog(run).window->hide(); }
+};
 
-  RunningDialog running;
-  running.procedure = dialogProc;
-  buildWindow(running, *dialog);
+bool FltkDialogs::run(DialogRun& run) {
+  useDefaultFltkOptions();
+  if (!displayAvailable()) {
+    return false;
+  }
+  const DialogTemplate& dialog = run.dialog();
+  RunningDialog running(run);
+  buildWindow(running, dialog);
   const RunningRegistration registration(running);
 
   // wParam would name the control to get the default focus; no control has
   // a handle of its own here.
-  if (dialogProc(handleOf(running), WM_INITDIALOG, 0, initParam) != FALSE) {
+  if (run.init()) {
     focusFirstTabStop(running);
   }
   bool cancelSent = false;
   if (!cancelOnInterrupt(running, cancelSent)) {
     running.window->show();
     removeTitleBarButtons(*running.window);
-    if ((dialog->style & dialog_style::center) != 0) {
+    if ((dialog.style & dialog_style::center) != 0) {
       centreFrameOnScreen(running);
     }
     while (!cancelOnInterrupt(running, cancelSent) && running.window->shown()) {
@@ -313,36 +316,12 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /
   }
   running.window->hide();
   Fl::check(); // let the window vanish before whatever the caller opens next
-  return running.ended ? running.result : dialogFailed;
+  return true;
 }
 
-BOOL CheckDlgButton(HWND dialogHandle, int buttonId, UINT check) {
-  RunningDialog* dialog = dialogOf(dialogHandle);
-  ControlSlot* control = dialog != nullptr ? controlOf(*dialog, buttonId) : nullptr;
-  if (control == nullptr || control->kind != DialogControlKind::autoCheckBox) {
-    return FALSE;
-  }
-  control->widget->value(twoStateCheck(check) == BST_CHECKED ? 1 : 0);
-  return TRUE;
-}
+} // namespace
 
-UINT IsDlgButtonChecked(HWND dialogHandle, int buttonId) {
-  RunningDialog* dialog = dialogOf(dialogHandle);
-  ControlSlot* control = dialog != nullptr ? controlOf(*dialog, buttonId) : nullptr;
-  if (control == nullptr || control->kind != DialogControlKind::autoCheckBox) {
-    return BST_UNCHECKED;
-  }
-  return control->widget->value() != 0 ? BST_CHECKED : BST_UNCHECKED;
-}
-
-BOOL EndDialog(HWND dialogHandle, INT_PTR result) {
-  RunningDialog* dialog = dialogOf(dialogHandle);
-  if (dialog == nullptr) {
-    return FALSE;
-  }
-  // The modal loop returns once the procedure hands control back.
-  dialog->result = result;
-  dialog->ended = true;
-  dialog->window->hide();
-  return TRUE;
+DialogBackEnd& dialogBackEnd() {
+  static FltkDialogs dialogs;
+  return dialogs;
 }

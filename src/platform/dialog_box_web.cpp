@@ -1,10 +1,14 @@
-// Dialogs on a web page: the template laid out as Windows would lay it out,
-// drawn as an HTML form by the page (resources/web/page.js), and run modally
-// by waiting for the page's next command, which hands the browser its turn.
+// The dialog back end on a web page.
+// Implements: the template laid out as Windows would lay it out, drawn as an
+// HTML form by the page (resources/web/page.js), and run modally by waiting
+// for the page's next command, which hands the browser its turn; check
+// boxes' states in the form.
+// Leaves out: the template, handle and control-id checks (dialog_box_front),
+// the owner window, and a dialog inside a dialog (the page has one form:
+// the inner call fails).
 #include <emscripten.h>
 
-#include "platform/dialog_box.h"
-#include "platform/dialog_box_checks.h"
+#include "platform/dialog_box_front.h"
 #include "platform/dialog_layout.h"
 
 namespace {
@@ -27,64 +31,54 @@ EM_JS(void, pageDialogClose, (), { VsfPage.dialogClose(); });
 EM_JS(double, pageTextWidth, (const char* text, int fontPixels),
       { return VsfPage.textWidth(UTF8ToString(text), fontPixels); });
 
-struct PageDialog {
-  bool open = false;
-  bool ended = false;
-  INT_PTR result = 0;
-};
-
-PageDialog dialog;
-
-HWND dialogHandle() {
-  return reinterpret_cast<HWND>(&dialog);
-}
-
 // The page's sans-serif font measured as Windows measures a dialog font.
 DialogBaseUnits pageBaseUnits(int fontPixels) {
   const double alphabet = pageTextWidth(baseUnitsAlphabet, fontPixels);
   return baseUnitsFromFontMetrics(alphabet, fontPixels + fontPixels / 4);
 }
 
-} // namespace
+class PageDialogs final : public DialogBackEnd {
+public:
+  bool run(DialogRun& run) override;
+  void setChecked(DialogRun& /*run*/, int id, bool checked) override {
+    pageDialogSetChecked(id, checked ? 1 : 0);
+  }
+  bool checked(DialogRun& /*run*/, int id) override { return pageDialogChecked(id) != 0; }
+  // The wait for the next command ends with the run.
+  void end(DialogRun& /*run*/) override {}
 
-INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
-                        DLGPROC dialogProc, LPARAM initParam) {
-  const DialogTemplate* found = dialogToRun(templateName, dialogProc);
-  if (found == nullptr || dialog.open)
-    return dialogFailed;
+private:
+  bool open_ = false;
+};
 
-  const int fontPixels = dialogFontPixelSize(found->font.pointSize);
-  const DialogLayout layout = layoutDialog(*found, pageBaseUnits(fontPixels));
-  dialog = PageDialog{.open = true};
-  pageDialogOpen(found->caption, layout.width, layout.height, fontPixels);
-  for (std::size_t i = 0; i < found->controls.size(); ++i) {
-    const DialogControl& control = found->controls[i];
+bool PageDialogs::run(DialogRun& run) {
+  if (open_)
+    return false;
+  const DialogTemplate& found = run.dialog();
+  const int fontPixels = dialogFontPixelSize(found.font.pointSize);
+  const DialogLayout layout = layoutDialog(found, pageBaseUnits(fontPixels));
+  open_ = true;
+  pageDialogOpen(found.caption, layout.width, layout.height, fontPixels);
+  for (std::size_t i = 0; i < found.controls.size(); ++i) {
+    const DialogControl& control = found.controls[i];
     const PixelRect& rect = layout.controls[i];
     pageDialogAdd(control.id, control.kind == DialogControlKind::autoCheckBox, control.caption,
                   rect.x, rect.y, rect.width, rect.height,
                   (control.extendedStyle & dialog_style::exRight) != 0,
                   (control.style & dialog_style::tabStop) != 0);
   }
-  dialogProc(dialogHandle(), WM_INITDIALOG, 0, initParam);
+  run.init();
   pageDialogShow();
-  while (!dialog.ended)
-    dialogProc(dialogHandle(), WM_COMMAND, static_cast<WPARAM>(pageDialogNextCommand()), 0);
+  while (!run.ended())
+    run.command(pageDialogNextCommand());
   pageDialogClose();
-  dialog.open = false;
-  return dialog.result;
+  open_ = false;
+  return true;
 }
 
-BOOL CheckDlgButton(HWND /*dialog*/, int buttonId, UINT check) {
-  pageDialogSetChecked(buttonId, twoStateCheck(check) == BST_CHECKED ? 1 : 0);
-  return TRUE;
-}
+} // namespace
 
-UINT IsDlgButtonChecked(HWND /*dialog*/, int buttonId) {
-  return pageDialogChecked(buttonId) != 0 ? BST_CHECKED : BST_UNCHECKED;
-}
-
-BOOL EndDialog(HWND /*dialog*/, INT_PTR result) {
-  dialog.ended = true;
-  dialog.result = result;
-  return TRUE;
+DialogBackEnd& dialogBackEnd() {
+  static PageDialogs dialogs;
+  return dialogs;
 }

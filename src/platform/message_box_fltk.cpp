@@ -1,6 +1,9 @@
-// MessageBoxA as a small modal FLTK window: caption as title, the text, and
-// an OK button that Return presses. Escape and the close box dismiss it too
-// (the window's default callback hides it).
+// The message box back end on FLTK, for the program on Linux.
+// Implements: MessageBoxA as a small modal window, caption as title, the
+// text, and an OK button that Return presses; Escape and the close box
+// dismiss it too (the window's default callback hides it); caption and text
+// on standard error as well (message_box_texts).
+// Leaves out: every button set and icon but OK's, the owner window.
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>

@@ -1,5 +1,8 @@
-// MessageBoxA as an overlay on the page with an OK button; the show waits,
-// giving the browser its turn, until it is answered.
+// The message box back end of a web page.
+// Implements: MessageBoxA as an overlay on the page with an OK button; the
+// show waits, giving the browser its turn, until it is answered; caption
+// and text on standard error, the browser's console, as well.
+// Leaves out: every button set and icon but OK's, the owner window.
 #include <emscripten.h>
 
 #include "platform/message_box.h"

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,7 +21,6 @@ constexpr float untouched = 7.0f;
 
 class AudioContract : public testing::Test {
 protected:
-  void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
   void TearDown() override { BASS_Free(); }
 
   static Spectrum marked() {
@@ -214,7 +212,7 @@ TEST_F(AudioContract, OnlyTheNewestStreamsHandleIsHonoured) {
     expectSpectrumRefused(handle, spectrumRequest1024, audioErrorHandle, "another handle");
   }
   // Restarting from the beginning is not offered, looped or not.
-  for (const DWORD flags : {0u, streamLoopFlag}) {
+  for (const DWORD flags : {DWORD{0}, streamLoopFlag}) {
     EXPECT_FALSE(BASS_StreamPlay(second, TRUE, flags)) << flags;
     EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter) << flags;
   }

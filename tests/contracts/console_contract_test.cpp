@@ -19,17 +19,18 @@ void expectDynamicError(const std::function<void()>& operation, const char* what
   EXPECT_THROW(operation(), ptc::DynamicError) << what;
 }
 
+// A refused open leaves the console as it was: closed, and fit to open.
 TEST(ConsoleContract, OpensOnlyAtTheConsoleSize) {
-  const int sizes[][2] = {{0, 0}, {639, 480}, {640, 479}, {800, 600}, {-640, 480}, {1280, 960}};
+  const int sizes[][2] = {{0, 0},     {639, 480},  {640, 479}, {641, 480},
+                          {480, 640}, {800, 600}, {-640, 480}, {1280, 960}};
+  ptc::Console console;
+  console.option("windowed output");
   for (const auto& size : sizes) {
-    ptc::Console console;
-    console.option("windowed output");
     expectDynamicError([&] { console.open("contract", size[0], size[1], showFormat); },
                        "open at another size");
     expectDynamicError([&] { (void)console.width(); }, "width after a failed open");
+    EXPECT_FALSE(console.key()) << "a key after a failed open";
   }
-  ptc::Console console;
-  console.option("windowed output");
   console.open("contract", ptc::consoleWidth, ptc::consoleHeight, showFormat);
   EXPECT_EQ(console.width(), ptc::consoleWidth);
   EXPECT_EQ(console.height(), ptc::consoleHeight);

@@ -117,6 +117,57 @@ TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
   }
 }
 
+// As Windows answers them: a call naming no running dialog, or no check box
+// of it, changes nothing and answers FALSE (IsDlgButtonChecked: unchecked).
+// Every bad parameter in one list, tried while a dialog runs and after.
+int foreignObject;
+const HWND badHandles[] = {nullptr, reinterpret_cast<HWND>(&foreignObject)};
+const int badIds[] = {0, 3, 999, 1003, -1, 0xFFFF, 0x10000 + 1000};
+HWND lastDialog = nullptr;
+
+// Whether CheckDlgButton's answer to a bad parameter is held to FALSE.
+bool refusalsAnswerFalse() {
+  return window_system_driver::checkDlgButtonAnswersFalseWhenRefused();
+}
+
+INT_PTR refusingProc(HWND dialog, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+  if (message != WM_INITDIALOG)
+    return FALSE;
+  lastDialog = dialog;
+  EXPECT_EQ(CheckDlgButton(dialog, boxIds[0], BST_CHECKED), TRUE);
+  for (const HWND bad : badHandles) {
+    SCOPED_TRACE(testing::Message() << "handle " << bad);
+    const BOOL answer = CheckDlgButton(bad, boxIds[0], BST_UNCHECKED);
+    if (refusalsAnswerFalse()) {
+      EXPECT_EQ(answer, FALSE);
+    }
+    EXPECT_EQ(IsDlgButtonChecked(bad, boxIds[0]), BST_UNCHECKED);
+    EXPECT_EQ(EndDialog(bad, 7), FALSE);
+  }
+  for (const int id : badIds) {
+    const BOOL answer = CheckDlgButton(dialog, id, BST_CHECKED);
+    if (refusalsAnswerFalse()) {
+      EXPECT_EQ(answer, FALSE) << "id " << id;
+    }
+    EXPECT_EQ(IsDlgButtonChecked(dialog, id), BST_UNCHECKED) << "id " << id;
+  }
+  EXPECT_EQ(IsDlgButtonChecked(dialog, boxIds[0]), BST_CHECKED) << "a refused call changed it";
+  EXPECT_EQ(EndDialog(dialog, 42), TRUE);
+  return TRUE;
+}
+
+TEST(WindowSystemContract, BadHandlesAndControlIdsAreRefused) {
+  EXPECT_EQ(runDialog(MAKEINTRESOURCEA(setupDialogId), refusingProc), 42);
+  ASSERT_NE(lastDialog, nullptr);
+  // The dialog is gone: its handle names nothing now.
+  const BOOL answer = CheckDlgButton(lastDialog, boxIds[0], BST_CHECKED);
+  if (refusalsAnswerFalse()) {
+    EXPECT_EQ(answer, FALSE);
+  }
+  EXPECT_EQ(IsDlgButtonChecked(lastDialog, boxIds[0]), BST_UNCHECKED);
+  EXPECT_EQ(EndDialog(lastDialog, 7), FALSE);
+}
+
 // The show's boxes have only OK, so Return and Escape both answer IDOK.
 void expectOkBoxAnswersOk(Key key) {
   window_system_driver::answerNextMessageBox(key);

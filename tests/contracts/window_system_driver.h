@@ -39,4 +39,8 @@ bool escapeInOkBoxesAnswersOk();
 // own implementations refuse it instead.
 bool refusesNullProcedure();
 
+// Windows' CheckDlgButton answers FALSE for a handle that names no dialog or
+// an id no control of it has; Wine's does nothing there too, but answers TRUE.
+bool checkDlgButtonAnswersFalseWhenRefused();
+
 } // namespace window_system_driver

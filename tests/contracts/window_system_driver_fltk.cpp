@@ -89,4 +89,8 @@ bool refusesNullProcedure() {
   return true;
 }
 
+bool checkDlgButtonAnswersFalseWhenRefused() {
+  return true;
+}
+
 } // namespace window_system_driver

@@ -40,4 +40,8 @@ bool refusesNullProcedure() {
   return true;
 }
 
+bool checkDlgButtonAnswersFalseWhenRefused() {
+  return true;
+}
+
 } // namespace window_system_driver

@@ -79,13 +79,21 @@ ShownBox lastMessageBox() {
   return shownBox;
 }
 
+// Wine's ntdll tells its version; Windows' has no such export.
+bool onWine() {
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 bool escapeInOkBoxesAnswersOk() {
-  // Wine's ntdll tells its version; Windows' has no such export.
-  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr;
+  return !onWine();
 }
 
 bool refusesNullProcedure() {
   return false;
+}
+
+bool checkDlgButtonAnswersFalseWhenRefused() {
+  return !onWine();
 }
 
 } // namespace window_system_driver

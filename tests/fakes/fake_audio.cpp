@@ -1,3 +1,8 @@
+// The audio layer's scripted fake.
+// Implements: every BASS_* call logged with its arguments; the device, the
+// stream's open and the spectrum answer as the test's script says.
+// Leaves out: the argument, state and handle checks and the error codes
+// (audio_front.cpp, linked in front of it as in the program); any sound.
 #include "fake_audio.h"
 
 #include <algorithm>

@@ -1,9 +1,16 @@
+// The pixel console's scripted fake back end.
+// Implements: every console operation and the surface's, logged by name and
+// failing on demand; keys from the test's queue; the last picture copied in.
+// Leaves out: the size, format and open-state checks (console_front.cpp,
+// linked in front of it as in the program), any window and any waiting.
 #include "fake_display.h"
 
+#include <cstdint>
 #include <map>
+#include <memory>
 
 #include "call_log.h"
-#include "display/pixel_format.h"
+#include "display/console_front.h"
 #include "display/ptc.h"
 #include "display/surface_pixels.h"
 
@@ -40,82 +47,51 @@ static void operation(const std::string& name) {
 } // namespace fake
 
 namespace ptc {
+namespace {
 
-struct Console::Impl {
-  static Impl& of(Console& console) { return *console.impl_; }
+// Behind the real layer's checks, so it refuses what the real layer refuses.
+class FakeConsole final : public ConsoleBackEnd {
+public:
+  FakeConsole() { fake::operation("Console"); }
+  ~FakeConsole() override { fake::record("~Console"); }
 
-  bool open = false;
-  int width = 0;
-  int height = 0;
+  void option(const std::string& option) override {
+    fake::operation("Console.option");
+    fake::display().options.push_back(option);
+  }
+  void open(const std::string& title) override {
+    fake::operation("Console.open");
+    fake::display().title = title;
+  }
+  void close() override { fake::operation("Console.close"); }
+  bool key() override {
+    fake::operation("Console.key");
+    return !fake::display().keys.empty();
+  }
+  int read() override {
+    fake::operation("Console.read");
+    auto& keys = fake::display().keys;
+    if (keys.empty())
+      throw DynamicError("read with no key pending would block forever");
+    const int code = keys.front();
+    keys.pop_front();
+    return code;
+  }
+  void copy(const std::uint32_t* pixels) override {
+    fake::operation("Surface.copy");
+    fake::display().shownPicture.assign(
+        pixels, pixels + static_cast<std::size_t>(consoleWidth) * consoleHeight);
+  }
+  void update() override {
+    fake::operation("Console.update");
+    ++fake::display().updates;
+  }
 };
 
-namespace {
-// As the real console: nothing to tell or show while closed.
-void requireOpen(bool open, const char* what) {
-  if (!open)
-    throw DynamicError(std::string(what) + ": the console is not open");
-}
 } // namespace
 
-Console::Console() {
-  fake::operation("Console");
-  impl_ = std::make_unique<Impl>();
-}
-
-Console::~Console() {
-  fake::record("~Console");
-}
-
-void Console::option(const std::string& option) {
-  fake::operation("Console.option");
-  fake::display().options.push_back(option);
-}
-
-void Console::open(const std::string& title, int width, int height, const Format& format, int) {
-  fake::operation("Console.open");
-  if (width != consoleWidth || height != consoleHeight)
-    throw DynamicError("unsupported console size");
-  requireShowFormat(format);
-  fake::display().title = title;
-  impl_->open = true;
-  impl_->width = fake::display().reportedWidth;
-  impl_->height = fake::display().reportedHeight;
-}
-
-void Console::close() {
-  fake::operation("Console.close");
-  impl_->open = false;
-}
-
-int Console::width() const {
-  requireOpen(impl_->open, "width");
-  return impl_->width;
-}
-int Console::height() const {
-  requireOpen(impl_->open, "height");
-  return impl_->height;
-}
-
-bool Console::key() {
-  fake::operation("Console.key");
-  return !fake::display().keys.empty();
-}
-
-Key Console::read() {
-  fake::operation("Console.read");
-  requireOpen(impl_->open, "cannot read a key");
-  auto& keys = fake::display().keys;
-  if (keys.empty())
-    throw DynamicError("read with no key pending would block forever");
-  const int code = keys.front();
-  keys.pop_front();
-  return Key(code);
-}
-
-void Console::update() {
-  fake::operation("Console.update");
-  requireOpen(impl_->open, "cannot update");
-  ++fake::display().updates;
+std::unique_ptr<ConsoleBackEnd> makeConsoleBackEnd() {
+  return std::make_unique<FakeConsole>();
 }
 
 Surface::Surface(int width, int height, const Format& format) {
@@ -141,13 +117,6 @@ void* Surface::lock() {
 
 void Surface::unlock() {
   fake::operation("Surface.unlock");
-}
-
-void Surface::copy(Console& console) {
-  fake::operation("Surface.copy");
-  const Console::Impl& target = Console::Impl::of(console);
-  impl_->checkCopyTo(target.open, target.width, target.height);
-  fake::display().shownPicture = impl_->pixels;
 }
 
 } // namespace ptc

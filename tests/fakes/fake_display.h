@@ -21,8 +21,6 @@ struct DisplayState {
   std::function<void(const std::string& operation, int call)> beforeCall;
 
   std::deque<int> keys;
-  int reportedWidth = 640;
-  int reportedHeight = 480;
 
   std::vector<std::string> options;
   std::string title;

@@ -1,10 +1,13 @@
+// The window system's scripted fake.
+// Implements: message boxes recorded, a clock that replays a script, and a
+// dialog back end that feeds the procedure scripted commands.
+// Leaves out: the dialog's template, handle and control-id checks
+// (dialog_box_front, linked in front of it as in the program); any window.
 #include "fake_platform.h"
 
 #include "call_log.h"
 #include "platform/clock.h"
-#include "platform/dialog_box.h"
-#include "platform/dialog_box_checks.h"
-#include "platform/foreground_window.h"
+#include "platform/dialog_box_front.h"
 #include "platform/message_box.h"
 #include "platform/message_box_texts.h"
 
@@ -41,49 +44,41 @@ DWORD timeGetTime() {
   return state.now;
 }
 
-HWND GetForegroundWindow() {
-  return nullptr;
-}
-
 namespace {
-// Any non-null handle will do; the fake has one dialog at a time.
-HWND fakeDialog() {
-  static int dialog;
-  return reinterpret_cast<HWND>(&dialog);
-}
+
+// Behind the real layer's checks, so it refuses what the real layer refuses.
+class FakeDialogs final : public DialogBackEnd {
+public:
+  bool run(DialogRun& run) override {
+    fake::record("DialogBoxParamA(" + std::to_string(run.dialog().id) + ")");
+    auto& state = platform();
+    if (state.dialogFails)
+      return false;
+    state.endResult.reset();
+    state.initDialogResult = run.init();
+    if (state.whileShown)
+      state.whileShown(run.handle());
+    for (const int id : state.dialogCommands) {
+      if (run.ended())
+        break;
+      if (id >= 1000) {
+        UINT& box = state.buttons[id];
+        box = box == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+      }
+      run.command(id);
+    }
+    return true;
+  }
+  void setChecked(DialogRun& /*run*/, int id, bool checked) override {
+    platform().buttons[id] = checked ? BST_CHECKED : BST_UNCHECKED;
+  }
+  bool checked(DialogRun& /*run*/, int id) override { return platform().buttons[id] == BST_CHECKED; }
+  void end(DialogRun& run) override { platform().endResult = run.result(); }
+};
+
 } // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND, DLGPROC dialogProc,
-                        LPARAM initParam) {
-  fake::record("DialogBoxParamA(" + std::to_string(reinterpret_cast<std::uintptr_t>(templateName)) +
-               ")");
-  auto& state = platform();
-  if (state.dialogFails || dialogToRun(templateName, dialogProc) == nullptr)
-    return dialogFailed;
-  state.endResult.reset();
-  state.initDialogResult = dialogProc(fakeDialog(), WM_INITDIALOG, 0, initParam);
-  for (const int id : state.dialogCommands) {
-    if (state.endResult)
-      break;
-    if (id >= 1000) {
-      UINT& box = state.buttons[id];
-      box = box == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-    }
-    dialogProc(fakeDialog(), WM_COMMAND, static_cast<WPARAM>(id), 0);
-  }
-  return state.endResult ? *state.endResult : state.dialogResultIfNotEnded;
-}
-
-BOOL CheckDlgButton(HWND, int buttonId, UINT check) {
-  platform().buttons[buttonId] = twoStateCheck(check);
-  return TRUE;
-}
-
-UINT IsDlgButtonChecked(HWND, int buttonId) {
-  return platform().buttons[buttonId];
-}
-
-BOOL EndDialog(HWND, INT_PTR result) {
-  platform().endResult = result;
-  return TRUE;
+DialogBackEnd& dialogBackEnd() {
+  static FakeDialogs dialogs;
+  return dialogs;
 }

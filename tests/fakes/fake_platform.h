@@ -28,17 +28,19 @@ struct PlatformState {
   DWORD step = 0;
 
   // DialogBoxParamA: returns -1 when `dialogFails` or where the real call
-  // fails (unknown template, no procedure); otherwise sends
-  // WM_INITDIALOG, then each scripted command as WM_COMMAND (a check box id
-  // toggles that box first, as a click would), stopping once EndDialog runs.
+  // fails (unknown template, no procedure, never ended); otherwise sends
+  // WM_INITDIALOG, runs `whileShown` with the dialog's handle, then sends
+  // each scripted command as WM_COMMAND (a check box id toggles that box
+  // first, as a click would), stopping once EndDialog runs.
   bool dialogFails = false;
+  std::function<void(HWND dialog)> whileShown;
   std::vector<int> dialogCommands;
-  INT_PTR dialogResultIfNotEnded = -1;
 
-  // Check box states by id, and the result EndDialog was given.
+  // Check box states by id, what WM_INITDIALOG returned, and the result
+  // EndDialog was given.
   std::map<int, UINT> buttons;
+  bool initDialogResult = false;
   std::optional<INT_PTR> endResult;
-  INT_PTR initDialogResult = 0;
 };
 
 PlatformState& platform();

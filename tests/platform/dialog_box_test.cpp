@@ -1,6 +1,7 @@
-// The FLTK dialog stand-in where no dialog can run: no display, bad
-// arguments, handles that name no running dialog. None may abort or call the
-// procedure. The running dialog is covered end to end under Xvfb.
+// The FLTK dialog stand-in without a display: the call fails without calling
+// the procedure, and FLTK never opens a display itself. Bad arguments and
+// handles are the window-system contract's; the running dialog is covered
+// end to end under Xvfb.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -29,25 +30,6 @@ protected:
 TEST_F(DialogBoxTest, NoDisplayGivesMinusOne) {
   EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, countingProc, 0), -1);
   EXPECT_EQ(procedureCalls, 0);
-}
-
-TEST_F(DialogBoxTest, BadArgumentsGiveMinusOne) {
-  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(102), nullptr, countingProc, 0), -1);
-  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(101), nullptr, nullptr, 0), -1);
-  EXPECT_EQ(DialogBoxParamA(nullptr, "SETUP", nullptr, countingProc, 0), -1);
-  EXPECT_EQ(DialogBoxParamA(nullptr, nullptr, nullptr, countingProc, 0), -1);
-  EXPECT_EQ(procedureCalls, 0);
-}
-
-TEST_F(DialogBoxTest, HandlesOfNoRunningDialogAreRefused) {
-  int notADialog = 0;
-  const HWND stranger = reinterpret_cast<HWND>(&notADialog);
-  for (const HWND handle : {HWND{nullptr}, stranger}) {
-    EXPECT_EQ(CheckDlgButton(handle, 1000, BST_CHECKED), FALSE);
-    EXPECT_EQ(IsDlgButtonChecked(handle, 1000), BST_UNCHECKED);
-    EXPECT_EQ(EndDialog(handle, 1), FALSE);
-  }
-  EXPECT_EQ(notADialog, 0);
 }
 
 } // namespace

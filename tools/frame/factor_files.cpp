@@ -2,6 +2,7 @@
 
 #include "audio/decoded_track.h"
 #include "audio/music_timeline.h"
+#include "audio/spectrum_analyser.h"
 #include "audio/track_fit.h"
 #include "driver/show_timing.h"
 #include "driver/show.h"
@@ -14,8 +15,9 @@
 
 namespace {
 
-constexpr std::size_t spectrumBins = 512;
-constexpr std::size_t spectrumBytes = spectrumBins * 4;
+// A spectrum file holds what the analyser hands the effect, as float bytes.
+constexpr std::size_t spectrumBins = SpectrumAnalyser::binCount;
+constexpr std::size_t spectrumFileBytes = spectrumBins * sizeof(float);
 constexpr std::uint64_t musicLead = 2 * SpectrumAnalyser::windowSize;
 
 } // namespace
@@ -31,13 +33,13 @@ std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::s
   }
   std::ifstream file(path, std::ios::binary);
   // One byte more than needed tells a long file from an exact one.
-  std::array<char, spectrumBytes + 1> bytes{};
+  std::array<char, spectrumFileBytes + 1> bytes{};
   file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!file.is_open() || file.bad()) {
     problem = "cannot read the spectrum file " + path;
     return std::nullopt;
   }
-  if (file.gcount() != static_cast<std::streamsize>(spectrumBytes)) {
+  if (file.gcount() != static_cast<std::streamsize>(spectrumFileBytes)) {
     problem = "the spectrum file must hold exactly 512 little-endian 32-bit floats";
     return std::nullopt;
   }

@@ -1,9 +1,12 @@
-// The audio back end of a capture: no sound device. The music is decoded in
-// step with the capture clock; each spectrum is that of the 1024 frames
-// ending at the moment of the frame being drawn, and the decoded frames go on
-// to the capture session's sound track. Output, volume and muting have no
-// meaning for a file. A track the session holds, decoded before the run,
-// stands in for the file the show names.
+// The audio back end of a capture: no sound device.
+// Implements: the music decoded in step with the capture clock, or a track
+// the session holds, decoded before the run, in place of the file the show
+// names; each spectrum is that of the 1024 frames ending at the moment of
+// the frame being drawn, and the decoded frames go on to the capture
+// session's sound track.
+// Leaves out: the argument, state and handle checks and the error codes
+// (audio_front.cpp); output, volume, muting and the rate asked for, which
+// have no meaning for a file.
 #include <memory>
 #include <string>
 

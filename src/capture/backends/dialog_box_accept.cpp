@@ -1,51 +1,39 @@
-// Dialogs nobody sees: the procedure is initialised and then answered with
-// OK, as a person pressing Return at once would, so the defaults stand.
-// CheckDlgButton and IsDlgButtonChecked keep the boxes' states meanwhile.
+// The dialog back end of a capture: dialogs nobody sees.
+// Implements: the procedure initialised and then answered with OK, as a
+// person pressing Return at once would, so the defaults stand; check boxes'
+// states kept meanwhile.
+// Leaves out: the template, handle and control-id checks (dialog_box_front),
+// any window, layout or key.
 #include <map>
+#include <utility>
 
-#include "platform/dialog_box.h"
-#include "platform/dialog_box_checks.h"
+#include "platform/dialog_box_front.h"
 
 namespace {
 
-struct UnseenDialog {
-  std::map<int, UINT> boxes;
-  bool ended = false;
-  INT_PTR result = 0;
+class UnseenDialogs final : public DialogBackEnd {
+public:
+  bool run(DialogRun& run) override {
+    run.init();
+    if (!run.ended())
+      run.command(IDOK);
+    // A procedure that ignores OK is left as if Return had ended it.
+    if (!run.ended())
+      run.end(IDOK);
+    std::erase_if(boxes_, [&](const auto& box) { return box.first.first == &run; });
+    return true;
+  }
+  void setChecked(DialogRun& run, int id, bool checked) override { boxes_[{&run, id}] = checked; }
+  bool checked(DialogRun& run, int id) override { return boxes_[{&run, id}]; }
+  void end(DialogRun& /*run*/) override {}
+
+private:
+  std::map<std::pair<const DialogRun*, int>, bool> boxes_;
 };
-
-UnseenDialog dialog;
-
-// The procedure only hands this back; any non-null handle will do.
-HWND dialogHandle() {
-  return reinterpret_cast<HWND>(&dialog);
-}
 
 } // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, const char* templateName, HWND /*owner*/,
-                        DLGPROC dialogProc, LPARAM initParam) {
-  if (dialogToRun(templateName, dialogProc) == nullptr)
-    return dialogFailed;
-  dialog = UnseenDialog{};
-  dialogProc(dialogHandle(), WM_INITDIALOG, 0, initParam);
-  if (!dialog.ended)
-    dialogProc(dialogHandle(), WM_COMMAND, IDOK, 0);
-  return dialog.ended ? dialog.result : IDOK;
-}
-
-BOOL CheckDlgButton(HWND /*dialog*/, int buttonId, UINT check) {
-  dialog.boxes[buttonId] = twoStateCheck(check);
-  return TRUE;
-}
-
-UINT IsDlgButtonChecked(HWND /*dialog*/, int buttonId) {
-  const auto box = dialog.boxes.find(buttonId);
-  return box != dialog.boxes.end() ? box->second : BST_UNCHECKED;
-}
-
-BOOL EndDialog(HWND /*dialog*/, INT_PTR result) {
-  dialog.ended = true;
-  dialog.result = result;
-  return TRUE;
+DialogBackEnd& dialogBackEnd() {
+  static UnseenDialogs dialogs;
+  return dialogs;
 }

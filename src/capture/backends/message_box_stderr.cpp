@@ -1,5 +1,6 @@
-// MessageBoxA for programs without a screen: the caption and the text go to
-// standard error and the box counts as answered with OK.
+// The message box back end for programs without a screen.
+// Implements: caption and text on standard error, answered with OK.
+// Leaves out: any window, every button set but OK's.
 #include "platform/message_box.h"
 #include "platform/message_box_texts.h"
 
