@@ -7,7 +7,7 @@ WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build run test bench package asan tsan fuzz windows test-windows web serve-web \
-	test-web tidy clean distclean
+	test-web tidy tidy-changed clean distclean
 
 all: build
 
@@ -38,6 +38,15 @@ test: build
 # compile database, nproc files at a time; any finding fails.
 tidy: build
 	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet
+
+# The same over the C++ files changed since TIDY_BASE (the last commit, or a
+# merge's whole branch), so a change cannot let the findings drift.
+TIDY_BASE ?= HEAD~1
+tidy-changed: build
+	@files=$$(git diff --name-only --diff-filter=d $(TIDY_BASE) -- '*.cpp' \
+	  | while read -r f; do grep -q "/$$f\"" $(BUILD)/compile_commands.json && echo "$$f"; done); \
+	if [ -n "$$files" ]; then run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet $$files; \
+	else echo "tidy-changed: no compiled C++ file changed since $(TIDY_BASE)"; fi
 
 bench: build
 	cmake --build $(BUILD) --target run-benchmarks

@@ -187,7 +187,7 @@ TEST_F(CaptureMusicTest, BadTracksAreRefusedBeforeAnyOutputExists) {
   const std::string flac = readFile(folder_ / "whole.flac");
   std::ofstream(folder_ / "cut.flac", std::ios::binary) << flac.substr(0, flac.size() / 3);
   std::ofstream(folder_ / "text.mp3") << "this is not music\n";
-  std::ofstream(folder_ / "empty.flac");
+  std::ofstream(folder_ / "empty.flac").close();
   fs::create_directory(folder_ / "folder.wav");
   // A FLAC whose stream header promises two hours: its sample count is the
   // low 36 bits of the big-endian word at byte 18.
