@@ -27,3 +27,14 @@ target_link_libraries(window_system_contract_web PRIVATE vsf_platform_web vsf_re
 
 vsf_web_contract(console_contract_web console_contract_test.cpp)
 target_link_libraries(console_contract_web PRIVATE vsf_display_sdl vsf_platform_web GTest::gtest)
+
+# The suite makes its own music file, in the page's memory file system.
+pkg_check_modules(WEB_VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
+add_library(vsf_web_contract_music STATIC
+  ${PROJECT_SOURCE_DIR}/tests/audio/test_music.cpp ${PROJECT_SOURCE_DIR}/tools/music/vorbis_writer.cpp)
+target_include_directories(vsf_web_contract_music PUBLIC
+  ${PROJECT_SOURCE_DIR}/tests/audio ${PROJECT_SOURCE_DIR}/tools)
+target_link_libraries(vsf_web_contract_music PUBLIC vsf_headers PkgConfig::WEB_VORBISENC)
+
+vsf_web_contract(audio_contract_web audio_contract_test.cpp)
+target_link_libraries(audio_contract_web PRIVATE vsf_audio_web vsf_web_contract_music GTest::gtest)

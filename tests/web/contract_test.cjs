@@ -16,6 +16,12 @@ if (!suiteJs || !indexHtml) {
   console.error('usage: node contract_test.cjs SUITE_JS INDEX_HTML');
   process.exit(2);
 }
+for (const file of [suiteJs, indexHtml]) {
+  if (!fs.existsSync(file)) {
+    console.error(`${file} is missing`);
+    process.exit(1);
+  }
+}
 const folder = path.dirname(path.resolve(suiteJs));
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
 
@@ -54,19 +60,24 @@ async function main() {
   try {
     const page = await browser.newPage();
     await page.setViewport({ width: 800, height: 600 });
+    // An abort or an uncaught exception ends the wait: the suite will not finish.
     let crashed = null;
+    let crash;
+    const crashing = new Promise(resolve => { crash = resolve; });
     page.on('console', message => console.log(message.text()));
     page.on('pageerror', error => {
       crashed = String(error);
       console.log(`page error: ${crashed}`);
+      crash();
     });
     await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    const handle = await page.waitForFunction(
-      () => globalThis.vsfContractResult !== undefined,
-      { timeout: 240000, polling: 100 });
-    await handle.dispose();
-    const reported = await page.evaluate(() => globalThis.vsfContractResult);
-    if (crashed === null && Number.isInteger(reported)) result = reported;
+    await Promise.race([
+      page.waitForFunction(() => globalThis.vsfContractResult !== undefined,
+                           { timeout: 240000, polling: 100 }),
+      crashing]);
+    const reported = crashed === null ?
+      await page.evaluate(() => globalThis.vsfContractResult) : undefined;
+    if (Number.isInteger(reported)) result = reported;
     else console.log('the suite did not finish');
   } finally {
     await browser.close();
