@@ -64,7 +64,11 @@ async function main() {
     let crashed = null;
     let crash;
     const crashing = new Promise(resolve => { crash = resolve; });
-    page.on('console', message => console.log(message.text()));
+    // Each argument as the console shows it: an error with its message.
+    page.on('console', message => console.log(message.args().map(arg => {
+      const shown = arg.remoteObject();
+      return shown.value !== undefined ? String(shown.value) : shown.description || shown.type;
+    }).join(' ') || message.text()));
     page.on('pageerror', error => {
       crashed = String(error);
       console.log(`page error: ${crashed}`);
