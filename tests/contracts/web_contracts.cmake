@@ -2,6 +2,8 @@
 # page loads in place of the show (its own page.js and audio.js around it),
 # run in Debian's chromium by tests/web/contract_test.cjs. The suites' main
 # reports gtest's result to the page, which hands it back as the exit code.
+# None runs under node: each suite's cases open the back end, which needs the
+# page (its canvas, dialog form, audio context).
 set(web ${PROJECT_SOURCE_DIR}/resources/web)
 set(web_contract_link_options
   -sENVIRONMENT=web,worker -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
