@@ -112,7 +112,7 @@ web: build
 	@scripts/install-deps web
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake \
-	  -DVSF_WEB_PREFIX="$$($(WEB_ENV) scripts/cross-libs web)" -DVSF_WERROR=ON -DVSF_TESTS=OFF \
+	  -DVSF_WEB_PREFIX="$$($(WEB_ENV) scripts/cross-libs web)" -DVSF_WERROR=ON -DVSF_TESTS=ON \
 	  -DVSF_BENCH=OFF -DVSF_MUSIC_FILE=$(abspath $(BUILD))/qx-731_030321_4_tessellated.ogg \
 	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame \
 	  -DVSF_LINUX_SYNC_OFFSETS=$(abspath $(BUILD))/tests/e2e/sync_offsets
@@ -123,9 +123,10 @@ web: build
 serve-web: web
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/site 8000
 
-# The frame tool under node against the Linux one, the page in headless
-# chromium, and in chromium on a private X display with a private sound
-# server (sound, sync, Escape); screenshots in $(WEB_BUILD)/Testing/web.
+# The frame tool under node against the Linux one, the layers' contract
+# suites on the page's back ends and the page in headless chromium, and the
+# page in chromium on a private X display with a private sound server
+# (sound, sync, Escape); screenshots in $(WEB_BUILD)/Testing/web.
 test-web: web
 	cd $(WEB_BUILD) && $(WEB_ENV) ctest --output-on-failure
 

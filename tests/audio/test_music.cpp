@@ -50,7 +50,8 @@ std::string ScratchFolder::writeBytes(const std::string& name, const std::string
 }
 
 std::string ScratchFolder::readBytes(const std::string& name) const {
-  std::string bytes(std::filesystem::file_size(path(name)), '\0');
-  std::ifstream(path(name), std::ios::binary).read(bytes.data(), static_cast<long>(bytes.size()));
+  std::string bytes(static_cast<std::size_t>(std::filesystem::file_size(path(name))), '\0');
+  std::ifstream(path(name), std::ios::binary)
+      .read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return bytes;
 }

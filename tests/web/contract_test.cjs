@@ -1,0 +1,97 @@
+// A contract suite built for the page, run in Debian's chromium, headless:
+// the page's own index.html loads the suite in place of the show, so the
+// suite's back ends meet the page's own scripts (page.js, audio.js, linked
+// in). GoogleTest's output is printed as it comes; the exit code is the
+// suite's result.
+// Usage: node contract_test.cjs SUITE_JS INDEX_HTML
+'use strict';
+const fs = require('node:fs');
+const http = require('node:http');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const [suiteJs, indexHtml] = process.argv.slice(2);
+if (!suiteJs || !indexHtml) {
+  console.error('usage: node contract_test.cjs SUITE_JS INDEX_HTML');
+  process.exit(2);
+}
+for (const file of [suiteJs, indexHtml]) {
+  if (!fs.existsSync(file)) {
+    console.error(`${file} is missing`);
+    process.exit(1);
+  }
+}
+const folder = path.dirname(path.resolve(suiteJs));
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+
+// The page under its own name, with the suite standing as the program; the
+// suite's other files from its build folder.
+function serve() {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    let file = null;
+    if (name === '/') file = path.resolve(indexHtml);
+    else if (name === '/velvetstaticfog.js') file = path.resolve(suiteJs);
+    else if (/^\/[\w.-]+$/.test(name)) file = path.join(folder, name.slice(1));
+    if (file === null || !fs.existsSync(file)) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+async function main() {
+  const server = await serve();
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.VSF_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
+           '--autoplay-policy=no-user-gesture-required'],
+  });
+  let result = 1;
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 800, height: 600 });
+    // An abort or an uncaught exception ends the wait: the suite will not finish.
+    let crashed = null;
+    let crash;
+    const crashing = new Promise(resolve => { crash = resolve; });
+    // Each argument as the console shows it: an error with its message.
+    page.on('console', message => console.log(message.args().map(arg => {
+      const shown = arg.remoteObject();
+      return shown.value !== undefined ? String(shown.value) : shown.description || shown.type;
+    }).join(' ') || message.text()));
+    page.on('pageerror', error => {
+      crashed = String(error);
+      console.log(`page error: ${crashed}`);
+      crash();
+    });
+    await page.goto(`http://127.0.0.1:${server.address().port}/`);
+    await Promise.race([
+      page.waitForFunction(() => globalThis.vsfContractResult !== undefined,
+                           { timeout: 240000, polling: 100 }),
+      crashing]);
+    const reported = crashed === null ?
+      await page.evaluate(() => globalThis.vsfContractResult) : undefined;
+    if (Number.isInteger(reported)) result = reported;
+    else console.log('the suite did not finish');
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+  process.exit(result);
+}
+
+main().catch(error => {
+  console.error(error);
+  process.exit(1);
+});
