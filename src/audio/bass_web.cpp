@@ -20,9 +20,9 @@
 #include "audio/audio_front.h"
 #include "audio/data_file.h"
 #include "audio/decoded_track.h"
+#include "audio/page_track_web.h"
 #include "audio/sample_history.h"
 #include "audio/spectrum_analyser.h"
-#include "audio/track_fit.h"
 #include "audio/vorbis_loop_decoder.h"
 #include "audio/worklet_clock.h"
 
@@ -153,16 +153,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE float* vsfPageTrackBuffer(int frames) {
   return pageTrack.data();
 }
 
-// Fits the filled track at `rate` (fitted unless `fit` is 0), sets the gain
-// on the spectrum, lets the buffer go and returns the gain.
-extern "C" EMSCRIPTEN_KEEPALIVE double vsfPageFitTrack(int rate, int fit) {
+DecodedTrack takePageTrack(std::uint32_t sampleRate) {
   DecodedTrack track;
-  track.sampleRate = static_cast<std::uint32_t>(std::max(rate, 1));
+  track.sampleRate = sampleRate;
   track.stereo.swap(pageTrack);
-  const double gain = fit != 0 ? fitTrack(track).gain : 1.0;
-  webAudio().setSpectrumGain(static_cast<float>(gain));
   pageTrack = {};
-  return gain;
+  return track;
+}
+
+void setPageSpectrumGain(float gain) {
+  webAudio().setSpectrumGain(gain);
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void vsfPageRestartStream() {

@@ -19,12 +19,12 @@
 #include "audio/data_file.h"
 #include "audio/decoded_track.h"
 #include "audio/music_timeline.h"
-#include "audio/track_fit.h"
 #include "audio/vorbis_loop_decoder.h"
 #include "capture/capture_session.h"
 #include "capture/progress_line.h"
 #include "capture/video_file.h"
 #include "driver/show.h"
+#include "effect/track_fit.h"
 #include "output/output_file.h"
 
 namespace {

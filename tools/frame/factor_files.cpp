@@ -3,9 +3,9 @@
 #include "audio/decoded_track.h"
 #include "audio/music_timeline.h"
 #include "audio/spectrum_analyser.h"
-#include "audio/track_fit.h"
-#include "driver/show_timing.h"
 #include "driver/show.h"
+#include "driver/show_timing.h"
+#include "effect/track_fit.h"
 
 #include <array>
 #include <cstdint>
@@ -59,8 +59,8 @@ std::optional<ColourFactors> readSpectrumFactors(const std::string& path, std::s
 std::optional<ColourFactors> readMusicFactors(const std::string& path, std::uint32_t elapsed,
                                               bool fit, std::string& problem) {
   // The whole track, for the fit the capture makes too.
-  auto decoded = decodeTrack(path, outputFrequency, musicPositionAt(showDuration, outputFrequency),
-                             problem);
+  auto decoded =
+      decodeTrack(path, outputFrequency, musicPositionAt(showDuration, outputFrequency), problem);
   if (!decoded)
     return std::nullopt;
   const auto track = std::make_shared<const DecodedTrack>(std::move(*decoded));

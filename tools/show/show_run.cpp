@@ -4,12 +4,12 @@
 
 #include "audio/data_file.h"
 #include "audio/decoded_track.h"
-#include "audio/track_fit.h"
 #include "audio/music_timeline.h"
 #include "capture/capture_arguments.h"
 #include "capture/capture_session.h"
 #include "capture/frame_sink.h"
 #include "driver/show.h"
+#include "effect/track_fit.h"
 #include "music/loudness_meter.h"
 
 namespace {

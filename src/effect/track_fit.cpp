@@ -1,4 +1,4 @@
-#include "audio/track_fit.h"
+#include "effect/track_fit.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +20,8 @@ constexpr double smallestFactor = 1e-6;
 
 template <typename T> T valueAt(std::vector<T> values, double fraction) {
   const auto rank = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank), values.end());
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rank),
+                   values.end());
   return values[rank];
 }
 
