@@ -6,10 +6,8 @@
 // Usage: node contract_test.cjs SUITE_JS INDEX_HTML
 'use strict';
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
 
 const [suiteJs, indexHtml] = process.argv.slice(2);
 if (!suiteJs || !indexHtml) {
@@ -23,39 +21,22 @@ for (const file of [suiteJs, indexHtml]) {
   }
 }
 const folder = path.dirname(path.resolve(suiteJs));
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const { launchChromium, serveFiles } = require('./site_server.cjs');
 
 // The page under its own name, with the suite standing as the program; the
 // suite's other files from its build folder.
 function serve() {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    let file = null;
-    if (name === '/') file = path.resolve(indexHtml);
-    else if (name === '/velvetstaticfog.js') file = path.resolve(suiteJs);
-    else if (/^\/[\w.-]+$/.test(name)) file = path.join(folder, name.slice(1));
-    if (file === null || !fs.existsSync(file)) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
+  return serveFiles(name => {
+    if (name === '/') return path.resolve(indexHtml);
+    if (name === '/velvetstaticfog.js') return path.resolve(suiteJs);
+    return /^\/[\w.-]+$/.test(name) ? path.join(folder, name.slice(1)) : null;
   });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 async function main() {
   const server = await serve();
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.VSF_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
-           '--autoplay-policy=no-user-gesture-required'],
-  });
+  const browser = await launchChromium(profile);
   let result = 1;
   try {
     const page = await browser.newPage();

@@ -9,7 +9,6 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
 
 const [site, output] = process.argv.slice(2);
 if (!site || !output) {
@@ -17,7 +16,7 @@ if (!site || !output) {
   process.exit(2);
 }
 fs.mkdirSync(output, { recursive: true });
-const { serveSite } = require('./site_server.cjs');
+const { launchChromium, serveSite } = require('./site_server.cjs');
 
 const tracks = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-own-music.'));
 function makeTrack(name, source, options) {
@@ -82,14 +81,7 @@ async function drop(page, file) {
 async function main() {
   const server = await serveSite(site);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.VSF_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
-           '--autoplay-policy=no-user-gesture-required'],
-  });
+  const browser = await launchChromium(profile);
   let failed = false;
   try {
     const page = await browser.newPage();

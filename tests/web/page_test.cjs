@@ -8,7 +8,6 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
 
 const [site, output] = process.argv.slice(2);
 if (!site || !output) {
@@ -16,7 +15,7 @@ if (!site || !output) {
   process.exit(2);
 }
 fs.mkdirSync(output, { recursive: true });
-const { musicFile, serveSite } = require('./site_server.cjs');
+const { launchChromium, musicFile, serveSite } = require('./site_server.cjs');
 
 const results = [];
 async function check(name, body) {
@@ -117,14 +116,7 @@ async function main() {
   const server = await serveSite(site, { withoutMusic: '/nomusic' });
   const base = `http://127.0.0.1:${server.address().port}/`;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.VSF_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
-           '--autoplay-policy=no-user-gesture-required'],
-  });
+  const browser = await launchChromium(profile);
   try {
     await check('the dialog shows the defaults, Escape ends without a show', async () => {
       const { page, errors } = await openPage(browser, base);

@@ -13,7 +13,6 @@ const { execFileSync, spawn } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
 
 const [mode, site, output, control, rateText] = process.argv.slice(2);
 if (!['sound', 'sync'].includes(mode) || !site || !output || !control || !rateText) {
@@ -22,7 +21,7 @@ if (!['sound', 'sync'].includes(mode) || !site || !output || !control || !rateTe
 }
 const rate = Number(rateText);
 fs.mkdirSync(output, { recursive: true });
-const { musicFile, serveSite } = require('./site_server.cjs');
+const { launchChromium, musicFile, serveSite } = require('./site_server.cjs');
 
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
@@ -144,18 +143,13 @@ async function main() {
   const server = await serveSite(site);
   const base = `http://127.0.0.1:${server.address().port}/`;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.VSF_CHROMIUM || '/usr/bin/chromium',
+  const browser = await launchChromium(profile, {
     headless: false,
     defaultViewport: null,
-    userDataDir: profile,
     // No automation bar across the top, and sound.
     ignoreDefaultArgs: ['--enable-automation', '--mute-audio'],
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
-           '--autoplay-policy=no-user-gesture-required', '--window-position=0,0',
-           '--window-size=1024,768', '--disable-background-timer-throttling',
-           '--disable-renderer-backgrounding'],
+    args: ['--window-position=0,0', '--window-size=1024,768',
+           '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
   });
   let failed = false;
   try {
