@@ -4,11 +4,7 @@
 // (a chained Ogg with different links) restarts the resampler after draining
 // what it holds.
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
@@ -18,6 +14,7 @@ extern "C" {
 #include <sys/stat.h>
 
 #include "audio/decoded_track.h"
+#include "audio/ffmpeg_owners.h"
 #include "audio/vorbis_loop_decoder.h"
 
 namespace {
@@ -27,22 +24,8 @@ constexpr double truncatedShare = 0.9;
 // A few missing frames are a decoder's padding, not a cut.
 constexpr double truncationSlackSeconds = 0.5;
 constexpr int drainFrames = 4096;
-
-struct InputCloser {
-  void operator()(AVFormatContext* input) const { avformat_close_input(&input); }
-};
-struct CodecFreer {
-  void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
-struct FrameFreer {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ResamplerFreer {
-  void operator()(SwrContext* resampler) const { swr_free(&resampler); }
-};
+constexpr const char* notSound =
+    "not a sound file that can be read (MP3, FLAC, WAV, Opus, AAC, Ogg Vorbis, ...)";
 
 std::string minutesAndSeconds(double seconds) {
   const auto whole = static_cast<long long>(seconds);
@@ -60,7 +43,8 @@ public:
   bool add(const AVFrame& frame) {
     AVChannelLayout layout{};
     if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
-      av_channel_layout_default(&layout, frame.ch_layout.nb_channels > 0 ? frame.ch_layout.nb_channels : 1);
+      av_channel_layout_default(&layout,
+                                frame.ch_layout.nb_channels > 0 ? frame.ch_layout.nb_channels : 1);
     else if (av_channel_layout_copy(&layout, &frame.ch_layout) < 0)
       return false;
     const bool same = resampler_ && frame.format == format_ && frame.sample_rate == rate_ &&
@@ -98,8 +82,7 @@ private:
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     SwrContext* raw = nullptr;
     if (swr_alloc_set_opts2(&raw, &stereo, AV_SAMPLE_FMT_FLT, static_cast<int>(track_.sampleRate),
-                            &layout_, static_cast<AVSampleFormat>(format_), rate_, 0,
-                            nullptr) < 0)
+                            &layout_, static_cast<AVSampleFormat>(format_), rate_, 0, nullptr) < 0)
       return false;
     resampler_.reset(raw);
     return swr_init(resampler_.get()) >= 0;
@@ -123,7 +106,7 @@ private:
 
   DecodedTrack& track_;
   std::uint64_t keepFrames_;
-  std::unique_ptr<SwrContext, ResamplerFreer> resampler_;
+  ffmpeg::Resampler resampler_;
   AVChannelLayout layout_{};
   int format_ = -1;
   int rate_ = 0;
@@ -182,10 +165,10 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
   av_log_set_level(AV_LOG_ERROR);
   AVFormatContext* rawInput = nullptr;
   if (avformat_open_input(&rawInput, path.c_str(), nullptr, nullptr) < 0)
-    return fail("not a sound file that can be read (MP3, FLAC, WAV, Opus, AAC, Ogg Vorbis, ...)");
-  const std::unique_ptr<AVFormatContext, InputCloser> input(rawInput);
+    return fail(notSound);
+  const ffmpeg::Input input(rawInput);
   if (avformat_find_stream_info(input.get(), nullptr) < 0)
-    return fail("not a sound file that can be read (MP3, FLAC, WAV, Opus, AAC, Ogg Vorbis, ...)");
+    return fail(notSound);
   const AVCodec* decoder = nullptr;
   const int streamIndex = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
   if (streamIndex < 0 || decoder == nullptr)
@@ -220,7 +203,7 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
     }
   }
 
-  const std::unique_ptr<AVCodecContext, CodecFreer> codec(avcodec_alloc_context3(decoder));
+  const ffmpeg::Codec codec(avcodec_alloc_context3(decoder));
   if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0 ||
       avcodec_open2(codec.get(), decoder, nullptr) < 0)
     return fail("its sound cannot be decoded");
@@ -229,8 +212,8 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
   track.sampleRate = sampleRate;
   track.stereo.reserve(static_cast<std::size_t>(expectedFrames) * 2);
   StereoConverter converter(track, keepFrames);
-  const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
-  const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+  const ffmpeg::Packet packet(av_packet_alloc());
+  const ffmpeg::Frame frame(av_frame_alloc());
   if (!packet || !frame)
     return fail("out of memory");
   std::uint64_t sourceFrames = 0; // at the file's own rates, in seconds' worth below

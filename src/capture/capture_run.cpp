@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -12,16 +13,14 @@
 #include <unistd.h>
 #include <vector>
 
-#include <cmath>
 #include <ebur128.h>
-#include <memory>
 
 #include "audio/data_file.h"
 #include "audio/decoded_track.h"
-#include "audio/music_timeline.h"
 #include "audio/vorbis_loop_decoder.h"
 #include "capture/capture_session.h"
 #include "capture/progress_line.h"
+#include "capture/run_music.h"
 #include "capture/video_file.h"
 #include "driver/show.h"
 #include "effect/track_fit.h"
@@ -271,40 +270,23 @@ int runCapture(const CaptureArguments& arguments) {
   const StopSignals signals;
   // Past the file size limit a write fails with EFBIG instead of killing us.
   std::signal(SIGXFSZ, SIG_IGN);
-  const bool ownMusic = arguments.musicPath.empty();
-  const std::string musicPath = ownMusic ? findDataFile(musicFileName) : arguments.musicPath;
   // The show's own music must be what the show itself plays.
-  if (ownMusic && !musicReadable(musicPath))
+  if (arguments.musicPath.empty() && !musicReadable(findDataFile(musicFileName)))
     return failedExit;
-  // The whole track, before the output exists: what a run plays cannot
-  // change or end under it.
   std::string problem;
-  const std::uint64_t showFrames = musicPositionAt(showDuration, outputFrequency);
-  auto decoded = decodeTrack(musicPath, outputFrequency, showFrames, problem);
-  if (!decoded) {
+  const auto music = loadRunMusic(arguments, problem);
+  if (!music) {
     message(problem + "; nothing written");
     return failedExit;
   }
-  const auto track = std::make_shared<const DecodedTrack>(std::move(*decoded));
-  CaptureArguments spanned = arguments;
-  if (!ownMusic) {
-    const auto fitted =
-        fitSpanToTrack(arguments, track->frames() * 1000 / track->sampleRate, problem);
-    if (!fitted) {
-      message(problem + "; nothing written");
-      return failedExit;
-    }
-    spanned = *fitted;
-  }
-  const TrackFit fit = fitTrack(*track);
-  message(fitLine(musicPath, *track, fit, arguments.fit));
+  message(fitLine(music->path, *music->track, music->fit, arguments.fit));
 
-  const CapturePlan plan = capturePlanFor(spanned, outputFrequency);
+  const CapturePlan plan = capturePlanFor(music->span, outputFrequency);
   VideoSettings settings = arguments.video;
   settings.sampleRate = static_cast<int>(outputFrequency);
   OutputRules rules;
   rules.replace = arguments.force;
-  rules.inputs = {musicPath};
+  rules.inputs = {music->path};
   rules.tag = "capture";
   try {
     OutputFile output(arguments.outputPath, rules);
@@ -312,7 +294,7 @@ int runCapture(const CaptureArguments& arguments) {
     std::string ceilingWhy;
     GuardedSink sink(video, fileSizeCeiling(output.writePath(), ceilingWhy));
     CaptureSession session(plan, sink);
-    session.setTrack(track, arguments.fit ? static_cast<float>(fit.gain) : 1.0f);
+    session.setTrack(music->track, static_cast<float>(music->gain));
     ProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, plan.frameCount);
     session.setFrameListener([&progress](std::uint64_t done) { progress.update(done); });
     {

@@ -6,7 +6,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-#include "capture/ffmpeg_owners.h"
+#include "audio/ffmpeg_owners.h"
 #include "capture/video_file.h"
 #include "effect/pixel.h"
 

@@ -8,7 +8,7 @@ extern "C" {
 #include <memory>
 #include <stdexcept>
 
-#include "capture/ffmpeg_owners.h"
+#include "audio/ffmpeg_owners.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Owners of FFmpeg's objects, each released by the call FFmpeg pairs with its
-// allocation, and FFmpeg's own text for an error code. For the capture's
-// encoder and for whatever reads its files back.
+// allocation, and FFmpeg's own text for an error code. For the tools' track
+// reader, the capture's encoder and whatever reads its files back.
 
 extern "C" {
 #include <libavcodec/avcodec.h>
