@@ -135,10 +135,8 @@ TEST_F(CaptureRefusalTest, RefusesWhatItCannotDoAndTouchesNothing) {
 // progress line, and nothing stays; a one-frame capture says "1 frame".
 TEST_F(CaptureRefusalTest, OnATerminalEachMessageHasItsOwnLine) {
   const fs::path folder = runFolder("run", true);
-  Launch launch;
+  Launch launch = withFaults({"VSF_FAULT_FULL_AFTER=3000000"});
   launch.terminal = true;
-  launch.environment = {"VSF_FAULT_FULL_AFTER=3000000",
-                        std::string("LD_PRELOAD=") + VSF_FAULTS_LIBRARY};
   Outcome outcome = capture(folder, {"--out", "show.mp4", "--seconds", "20"}, 300s, launch);
   EXPECT_EQ(outcome.exitCode, failedExit) << outcome.errors;
   const std::size_t told = outcome.errors.find("velvetstaticfog-capture: cannot write the video");

@@ -17,6 +17,15 @@ namespace {
 
 class OutputFileTest : public CaptureProgramTest {};
 
+// The videos kept beside show.mkv when its name could not be given.
+std::vector<std::string> keptBeside(const fs::path& folder) {
+  std::vector<std::string> kept;
+  for (const std::string& name : folderEntries(folder))
+    if (name.starts_with("show-") && name.ends_with(".mkv"))
+      kept.push_back(name);
+  return kept;
+}
+
 // What a capture killed outright left behind is swept by the next capture
 // of that name; a live process's temporary and other names' stay.
 TEST_F(OutputFileTest, StaleTemporariesOfTheNameAreSwept) {
@@ -41,9 +50,7 @@ TEST_F(OutputFileTest, FileSystemsWithoutHardLinksStillGetTheCapture) {
         std::vector<std::string>{"VSF_FAULT_NO_LINKS=1", "VSF_FAULT_NO_RENAME_FLAGS=1"}}) {
     SCOPED_TRACE(faults.back());
     const fs::path folder = runFolder("run-" + std::to_string(faults.size()), true);
-    Launch launch;
-    launch.environment = faults;
-    launch.environment.push_back(std::string("LD_PRELOAD=") + VSF_FAULTS_LIBRARY);
+    const Launch launch = withFaults(faults);
     const Outcome outcome =
         capture(folder, {"--out", "show.mkv", "--lossless", "--fps", "10", "--seconds", "0.5"},
                 300s, launch);
@@ -197,10 +204,7 @@ TEST_F(OutputFileTest, AFullDiskNeverLeavesHalfAReplacedFile) {
       EXPECT_NE(outcome.errors.find("No space left on device"), std::string::npos)
           << outcome.errors;
       EXPECT_TRUE(readFile(folder / "twin.mkv") == old) << "the old video was changed";
-      std::vector<std::string> others;
-      for (const std::string& name : folderEntries(folder))
-        if (name.starts_with("show-") && name.ends_with(".mkv"))
-          others.push_back(name);
+      const std::vector<std::string> others = keptBeside(folder);
       ASSERT_EQ(others.size(), 1u) << outcome.errors;
       EXPECT_NE(outcome.errors.find("kept as " + others.front()), std::string::npos)
           << outcome.errors;
@@ -236,10 +240,7 @@ TEST_F(OutputFileTest, TheSecondOfTwoCapturesToOneNameIsKept) {
     const std::string said = program.errors();
     EXPECT_NE(said.find("appeared meanwhile and is left as it is"), std::string::npos) << said;
     EXPECT_TRUE(readFile(folder / "show.mkv") == "the other capture") << "the other video changed";
-    std::vector<std::string> kept;
-    for (const std::string& name : folderEntries(folder))
-      if (name.starts_with("show-") && name.ends_with(".mkv"))
-        kept.push_back(name);
+    const std::vector<std::string> kept = keptBeside(folder);
     ASSERT_EQ(kept.size(), 1u) << said;
     EXPECT_NE(said.find("kept as " + kept.front()), std::string::npos) << said;
     EXPECT_EQ(decodeMedia((folder / kept.front()).string(), false).pictureCount, 200u);

@@ -89,7 +89,7 @@ TEST(WindowSystemContract, UnknownTemplatesFailWithoutCallingTheProcedure) {
 }
 
 TEST(WindowSystemContract, NullProcedureFails) {
-  if (!window_system_driver::refusesNullProcedure())
+  if (!window_system_driver::answers().refusesNullProcedure)
     GTEST_SKIP() << "Windows runs such a dialog, and nothing could end it";
   EXPECT_EQ(runDialog(MAKEINTRESOURCEA(setupDialogId), nullptr), -1);
 }
@@ -125,9 +125,11 @@ const HWND badHandles[] = {nullptr, reinterpret_cast<HWND>(&foreignObject)};
 const int badIds[] = {0, 3, 999, 1003, -1, 0xFFFF, 0x10000 + 1000};
 HWND lastDialog = nullptr;
 
-// Whether CheckDlgButton's answer to a bad parameter is held to FALSE.
-bool refusalsAnswerFalse() {
-  return window_system_driver::checkDlgButtonAnswersFalseWhenRefused();
+// CheckDlgButton's answer to a bad parameter, where it is held to FALSE.
+void expectRefused(BOOL answer) {
+  if (window_system_driver::answers().checkDlgButtonAnswersFalseWhenRefused) {
+    EXPECT_EQ(answer, FALSE);
+  }
 }
 
 INT_PTR refusingProc(HWND dialog, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
@@ -137,19 +139,14 @@ INT_PTR refusingProc(HWND dialog, UINT message, WPARAM /*wParam*/, LPARAM /*lPar
   EXPECT_EQ(CheckDlgButton(dialog, boxIds[0], BST_CHECKED), TRUE);
   for (const HWND bad : badHandles) {
     SCOPED_TRACE(testing::Message() << "handle " << bad);
-    const BOOL answer = CheckDlgButton(bad, boxIds[0], BST_UNCHECKED);
-    if (refusalsAnswerFalse()) {
-      EXPECT_EQ(answer, FALSE);
-    }
+    expectRefused(CheckDlgButton(bad, boxIds[0], BST_UNCHECKED));
     EXPECT_EQ(IsDlgButtonChecked(bad, boxIds[0]), BST_UNCHECKED);
     EXPECT_EQ(EndDialog(bad, 7), FALSE);
   }
   for (const int id : badIds) {
-    const BOOL answer = CheckDlgButton(dialog, id, BST_CHECKED);
-    if (refusalsAnswerFalse()) {
-      EXPECT_EQ(answer, FALSE) << "id " << id;
-    }
-    EXPECT_EQ(IsDlgButtonChecked(dialog, id), BST_UNCHECKED) << "id " << id;
+    SCOPED_TRACE(testing::Message() << "id " << id);
+    expectRefused(CheckDlgButton(dialog, id, BST_CHECKED));
+    EXPECT_EQ(IsDlgButtonChecked(dialog, id), BST_UNCHECKED);
   }
   EXPECT_EQ(IsDlgButtonChecked(dialog, boxIds[0]), BST_CHECKED) << "a refused call changed it";
   EXPECT_EQ(EndDialog(dialog, 42), TRUE);
@@ -160,10 +157,7 @@ TEST(WindowSystemContract, BadHandlesAndControlIdsAreRefused) {
   EXPECT_EQ(runDialog(MAKEINTRESOURCEA(setupDialogId), refusingProc), 42);
   ASSERT_NE(lastDialog, nullptr);
   // The dialog is gone: its handle names nothing now.
-  const BOOL answer = CheckDlgButton(lastDialog, boxIds[0], BST_CHECKED);
-  if (refusalsAnswerFalse()) {
-    EXPECT_EQ(answer, FALSE);
-  }
+  expectRefused(CheckDlgButton(lastDialog, boxIds[0], BST_CHECKED));
   EXPECT_EQ(IsDlgButtonChecked(lastDialog, boxIds[0]), BST_UNCHECKED);
   EXPECT_EQ(EndDialog(lastDialog, 7), FALSE);
 }
@@ -183,7 +177,7 @@ TEST(WindowSystemContract, OkBoxesAnswerOkToReturn) {
 }
 
 TEST(WindowSystemContract, OkBoxesAnswerOkToEscape) {
-  if (!window_system_driver::escapeInOkBoxesAnswersOk())
+  if (!window_system_driver::answers().escapeInOkBoxesAnswersOk)
     GTEST_SKIP() << "Wine answers IDCANCEL here, where Windows answers IDOK";
   expectOkBoxAnswersOk(Key::escape);
 }

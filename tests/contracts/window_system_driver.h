@@ -31,16 +31,20 @@ void pressWhenShown(HWND dialog, Key key);
 void answerNextMessageBox(Key key);
 ShownBox lastMessageBox();
 
-// Windows answers Escape in a box with only OK as IDOK; Wine, standing in
-// for it in the tests, answers IDCANCEL.
-bool escapeInOkBoxesAnswersOk();
-
-// Windows runs a dialog without a procedure, which nothing could end; our
-// own implementations refuse it instead.
-bool refusesNullProcedure();
-
-// Windows' CheckDlgButton answers FALSE for a handle that names no dialog or
-// an id no control of it has; Wine's does nothing there too, but answers TRUE.
-bool checkDlgButtonAnswersFalseWhenRefused();
+// How an implementation answers where implementations differ; ours answer
+// as the defaults say.
+struct Answers {
+  // Windows answers Escape in a box with only OK as IDOK; Wine, standing in
+  // for it in the tests, answers IDCANCEL.
+  bool escapeInOkBoxesAnswersOk = true;
+  // Windows runs a dialog without a procedure, which nothing could end; our
+  // own implementations refuse it instead.
+  bool refusesNullProcedure = true;
+  // Windows' CheckDlgButton answers FALSE for a handle that names no dialog
+  // or an id no control of it has; Wine's does nothing there too, but
+  // answers TRUE.
+  bool checkDlgButtonAnswersFalseWhenRefused = true;
+};
+Answers answers();
 
 } // namespace window_system_driver

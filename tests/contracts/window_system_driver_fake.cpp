@@ -28,16 +28,8 @@ ShownBox lastMessageBox() {
   return {boxes.back().caption, boxes.back().text};
 }
 
-bool escapeInOkBoxesAnswersOk() {
-  return true;
-}
-
-bool refusesNullProcedure() {
-  return true;
-}
-
-bool checkDlgButtonAnswersFalseWhenRefused() {
-  return true;
+Answers answers() {
+  return {};
 }
 
 } // namespace window_system_driver

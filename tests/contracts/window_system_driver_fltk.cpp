@@ -81,16 +81,8 @@ ShownBox lastMessageBox() {
   return shownBox;
 }
 
-bool escapeInOkBoxesAnswersOk() {
-  return true;
-}
-
-bool refusesNullProcedure() {
-  return true;
-}
-
-bool checkDlgButtonAnswersFalseWhenRefused() {
-  return true;
+Answers answers() {
+  return {};
 }
 
 } // namespace window_system_driver

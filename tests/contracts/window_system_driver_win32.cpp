@@ -84,16 +84,10 @@ bool onWine() {
   return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-bool escapeInOkBoxesAnswersOk() {
-  return !onWine();
-}
-
-bool refusesNullProcedure() {
-  return false;
-}
-
-bool checkDlgButtonAnswersFalseWhenRefused() {
-  return !onWine();
+Answers answers() {
+  return {.escapeInOkBoxesAnswersOk = !onWine(),
+          .refusesNullProcedure = false,
+          .checkDlgButtonAnswersFalseWhenRefused = !onWine()};
 }
 
 } // namespace window_system_driver

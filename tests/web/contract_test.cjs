@@ -6,7 +6,6 @@
 // Usage: node contract_test.cjs SUITE_JS INDEX_HTML
 'use strict';
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
 
 const [suiteJs, indexHtml] = process.argv.slice(2);
@@ -21,7 +20,7 @@ for (const file of [suiteJs, indexHtml]) {
   }
 }
 const folder = path.dirname(path.resolve(suiteJs));
-const { launchChromium, serveFiles } = require('./site_server.cjs');
+const { serveFiles, withChromium } = require('./site_server.cjs');
 
 // The page under its own name, with the suite standing as the program; the
 // suite's other files from its build folder.
@@ -35,39 +34,37 @@ function serve() {
 
 async function main() {
   const server = await serve();
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await launchChromium(profile);
   let result = 1;
   try {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 800, height: 600 });
-    // An abort or an uncaught exception ends the wait: the suite will not finish.
-    let crashed = null;
-    let crash;
-    const crashing = new Promise(resolve => { crash = resolve; });
-    // Each argument as the console shows it: an error with its message.
-    page.on('console', message => console.log(message.args().map(arg => {
-      const shown = arg.remoteObject();
-      return shown.value !== undefined ? String(shown.value) : shown.description || shown.type;
-    }).join(' ') || message.text()));
-    page.on('pageerror', error => {
-      crashed = String(error);
-      console.log(`page error: ${crashed}`);
-      crash();
+    await withChromium(async browser => {
+      const page = await browser.newPage();
+      await page.setViewport({ width: 800, height: 600 });
+      // An abort or an uncaught exception ends the wait: the suite will not finish.
+      let crashed = null;
+      let crash;
+      const crashing = new Promise(resolve => { crash = resolve; });
+      // Each argument as the console shows it: an error with its message.
+      page.on('console', message => console.log(message.args().map(arg => {
+        const shown = arg.remoteObject();
+        return shown.value !== undefined ? String(shown.value) : shown.description || shown.type;
+      }).join(' ') || message.text()));
+      page.on('pageerror', error => {
+        crashed = String(error);
+        console.log(`page error: ${crashed}`);
+        crash();
+      });
+      await page.goto(`http://127.0.0.1:${server.address().port}/`);
+      await Promise.race([
+        page.waitForFunction(() => globalThis.vsfContractResult !== undefined,
+                             { timeout: 240000, polling: 100 }),
+        crashing]);
+      const reported = crashed === null ?
+        await page.evaluate(() => globalThis.vsfContractResult) : undefined;
+      if (Number.isInteger(reported)) result = reported;
+      else console.log('the suite did not finish');
     });
-    await page.goto(`http://127.0.0.1:${server.address().port}/`);
-    await Promise.race([
-      page.waitForFunction(() => globalThis.vsfContractResult !== undefined,
-                           { timeout: 240000, polling: 100 }),
-      crashing]);
-    const reported = crashed === null ?
-      await page.evaluate(() => globalThis.vsfContractResult) : undefined;
-    if (Number.isInteger(reported)) result = reported;
-    else console.log('the suite did not finish');
   } finally {
-    await browser.close();
     server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
   }
   process.exit(result);
 }

@@ -1,10 +1,12 @@
 // The browser show in Debian's chromium, headless, served from 127.0.0.1:
 // the dialog and its defaults, cancelling it, the show's rule lines and
-// coloured noise once the music plays, the show without its music, and
-// Escape or leaving fullscreen ending it. Screenshots go to the output folder.
+// coloured noise once the music plays, the show without its music, Escape
+// or leaving fullscreen ending it, and the viewer's own tracks dropped beside
+// the picture. Screenshots go to the output folder.
 // Usage: node page_test.cjs SITE_FOLDER OUTPUT_FOLDER
 'use strict';
 const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -15,7 +17,8 @@ if (!site || !output) {
   process.exit(2);
 }
 fs.mkdirSync(output, { recursive: true });
-const { launchChromium, musicFile, serveSite } = require('./site_server.cjs');
+const { colouredNoisePixels, musicFile, pixelsOf, serveSite, waitForColour, withChromium } =
+  require('./site_server.cjs');
 
 const results = [];
 async function check(name, body) {
@@ -45,14 +48,6 @@ async function openPage(browser, url) {
 
 async function screenshot(page, name) {
   await page.screenshot({ path: path.join(output, name) });
-}
-
-function pixelsOf(page) {
-  return page.evaluate(() => {
-    const canvas = document.getElementById('canvas');
-    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    return { width: canvas.width, height: canvas.height, data: Array.from(data) };
-  });
 }
 
 // Grey levels of a rule row, dash by dash (16 pixels each, all the same).
@@ -93,18 +88,33 @@ function checkRuleRows(frame) {
   }
 }
 
-// Noise rows 102..378 in steps of 2 (but the rule rows' neighbours): how
-// many pixels carry a colour that is not grey.
-function colouredNoisePixels(frame) {
-  let coloured = 0;
-  for (let row = 110; row <= 370; row += 2) {
-    for (let x = 0; x < frame.width; ++x) {
-      const at = (row * frame.width + x) * 4;
-      const [r, g, b] = frame.data.slice(at, at + 3);
-      if (r !== g || g !== b) ++coloured;
-    }
-  }
-  return coloured;
+// The viewer's own tracks, made here with FFmpeg.
+const tracks = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-own-music.'));
+function makeTrack(name, source, options) {
+  execFileSync('ffmpeg', ['-nostdin', '-v', 'error', '-y', '-f', 'lavfi', '-i', source,
+                          ...options, path.join(tracks, name)]);
+  return path.join(tracks, name);
+}
+const loop = makeTrack('loop.mp3',
+  "aevalsrc='0.6*sin(2*PI*(50+100*exp(-mod(t,0.5)*20))*mod(t,0.5))*exp(-mod(t,0.5)*8)" +
+  "+0.25*sin(2*PI*55*t)':s=48000:d=4", ['-ac', '2', '-c:a', 'libmp3lame', '-b:a', '192k']);
+const silence = makeTrack('silence.flac', 'anullsrc=r=44100:cl=stereo', ['-t', '3']);
+const notSound = path.join(tracks, 'notes.mp3');
+fs.writeFileSync(notSound, 'these are words, not sound\n'.repeat(100));
+
+// Drops the file on the zone as a viewer's drag from the desktop does.
+async function drop(page, file) {
+  const bytes = fs.readFileSync(file).toString('base64');
+  await page.evaluate((name, base64) => {
+    const raw = atob(base64);
+    const data = new Uint8Array(raw.length);
+    for (let i = 0; i < raw.length; ++i) data[i] = raw.charCodeAt(i);
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([data], name));
+    const zone = document.getElementById('own-music');
+    zone.dispatchEvent(new DragEvent('dragover', { dataTransfer: transfer, bubbles: true }));
+    zone.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true }));
+  }, path.basename(file), bytes);
 }
 
 async function waitForEnd(page, code) {
@@ -115,107 +125,143 @@ async function waitForEnd(page, code) {
 async function main() {
   const server = await serveSite(site, { withoutMusic: '/nomusic' });
   const base = `http://127.0.0.1:${server.address().port}/`;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await launchChromium(profile);
   try {
-    await check('the dialog shows the defaults, Escape ends without a show', async () => {
-      const { page, errors } = await openPage(browser, base);
-      const boxes = await page.$$eval('#setup-dialog input[type=checkbox]', inputs =>
-        inputs.map(box => ({ name: box.name, checked: box.checked,
-                             x: box.getBoundingClientRect().x })));
-      const leftToRight = [...boxes].sort((a, b) => a.x - b.x).map(box => box.name);
-      assert.deepEqual(leftToRight, ['fullscreen', 'loop', 'sound']);
-      assert.deepEqual(Object.fromEntries(boxes.map(box => [box.name, box.checked])),
-                       { fullscreen: true, loop: false, sound: true });
-      const caption = await page.$eval('#setup-dialog .caption', c => c.textContent);
-      assert.equal(caption, '_'.repeat(21));
-      assert.equal(await page.$eval('#setup-dialog button', b => b.textContent), 'OK');
-      await screenshot(page, 'dialog.png');
-      // Tab walks the boxes in template order; Space toggles the focused one.
-      const focused = () => page.evaluate(() => document.activeElement.name);
-      assert.equal(await focused(), 'sound');
-      // Its focus rectangle shows before any key, and its caption is whole.
-      const label = await page.$eval('input[name=sound]', box => {
-        const text = box.parentElement.querySelector('span');
-        const range = document.createRange();
-        range.selectNodeContents(text);
-        const words = range.getBoundingClientRect();
-        return { outline: getComputedStyle(text).outlineStyle,
-                 clear: words.right <= box.getBoundingClientRect().left };
+    await withChromium(async browser => {
+      await check('the dialog shows the defaults, Escape ends without a show', async () => {
+        const { page, errors } = await openPage(browser, base);
+        const boxes = await page.$$eval('#setup-dialog input[type=checkbox]', inputs =>
+          inputs.map(box => ({ name: box.name, checked: box.checked,
+                               x: box.getBoundingClientRect().x })));
+        const leftToRight = [...boxes].sort((a, b) => a.x - b.x).map(box => box.name);
+        assert.deepEqual(leftToRight, ['fullscreen', 'loop', 'sound']);
+        assert.deepEqual(Object.fromEntries(boxes.map(box => [box.name, box.checked])),
+                         { fullscreen: true, loop: false, sound: true });
+        const caption = await page.$eval('#setup-dialog .caption', c => c.textContent);
+        assert.equal(caption, '_'.repeat(21));
+        assert.equal(await page.$eval('#setup-dialog button', b => b.textContent), 'OK');
+        await screenshot(page, 'dialog.png');
+        // Tab walks the boxes in template order; Space toggles the focused one.
+        const focused = () => page.evaluate(() => document.activeElement.name);
+        assert.equal(await focused(), 'sound');
+        // Its focus rectangle shows before any key, and its caption is whole.
+        const label = await page.$eval('input[name=sound]', box => {
+          const text = box.parentElement.querySelector('span');
+          const range = document.createRange();
+          range.selectNodeContents(text);
+          const words = range.getBoundingClientRect();
+          return { outline: getComputedStyle(text).outlineStyle,
+                   clear: words.right <= box.getBoundingClientRect().left };
+        });
+        assert.deepEqual(label, { outline: 'dotted', clear: true });
+        await page.keyboard.press('Tab');
+        assert.equal(await focused(), 'fullscreen');
+        await page.keyboard.press('Tab');
+        await page.keyboard.press('Space');
+        assert.equal(await page.$eval('input[name=loop]', box => box.checked), true);
+        await page.keyboard.press('Escape');
+        await waitForEnd(page, 1);
+        assert.equal(await page.$('#setup-dialog'), null);
+        assert.match(await page.$eval('#status', s => s.textContent), /cancelled/);
+        const frame = await pixelsOf(page);
+        assert.ok(frame.data.every((v, i) => i % 4 === 3 || v === 0), 'a show was drawn');
+        assert.deepEqual(errors, []);
+        await page.close();
       });
-      assert.deepEqual(label, { outline: 'dotted', clear: true });
-      await page.keyboard.press('Tab');
-      assert.equal(await focused(), 'fullscreen');
-      await page.keyboard.press('Tab');
-      await page.keyboard.press('Space');
-      assert.equal(await page.$eval('input[name=loop]', box => box.checked), true);
-      await page.keyboard.press('Escape');
-      await waitForEnd(page, 1);
-      assert.equal(await page.$('#setup-dialog'), null);
-      assert.match(await page.$eval('#status', s => s.textContent), /cancelled/);
-      const frame = await pixelsOf(page);
-      assert.ok(frame.data.every((v, i) => i % 4 === 3 || v === 0), 'a show was drawn');
-      assert.deepEqual(errors, []);
-      await page.close();
-    });
 
-    await check('Return starts the show: rule rows, coloured noise, Escape ends it', async () => {
-      const { page, errors } = await openPage(browser, base);
-      await page.keyboard.press('Enter');
-      await page.waitForFunction(() => !document.getElementById('setup-dialog'));
-      let frame;
-      let coloured = 0;
-      for (let tries = 0; tries < 100 && coloured < 1000; ++tries) {
-        await new Promise(resolve => setTimeout(resolve, 100));
-        frame = await pixelsOf(page);
-        coloured = colouredNoisePixels(frame);
-      }
-      assert.ok(coloured >= 1000, `only ${coloured} coloured noise pixels`);
-      checkRuleRows(frame);
-      await screenshot(page, 'show.png');
-      const composition = await page.evaluate(() => Module._vsfCompositionMilliseconds(200));
-      console.log(`composition in the page: ${composition.toFixed(3)} ms per frame`);
-      fs.writeFileSync(path.join(output, 'composition-ms.txt'), `${composition}\n`);
-      assert.equal(await page.$('.message-box'), null);
-      await page.keyboard.press('Escape');
-      await waitForEnd(page, 0);
-      assert.match(await page.$eval('#status', s => s.textContent), /ended/);
-      await screenshot(page, 'ended.png');
-      assert.deepEqual(errors, []);
-      await page.close();
-    });
+      await check('Return starts the show: rule rows, coloured noise, Escape ends it', async () => {
+        const { page, errors } = await openPage(browser, base);
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => !document.getElementById('setup-dialog'));
+        const frame = await waitForColour(page, n => n >= 1000, 'the show\'s music');
+        checkRuleRows(frame);
+        await screenshot(page, 'show.png');
+        const composition = await page.evaluate(() => Module._vsfCompositionMilliseconds(200));
+        console.log(`composition in the page: ${composition.toFixed(3)} ms per frame`);
+        fs.writeFileSync(path.join(output, 'composition-ms.txt'), `${composition}\n`);
+        assert.equal(await page.$('.message-box'), null);
+        await page.keyboard.press('Escape');
+        await waitForEnd(page, 0);
+        assert.match(await page.$eval('#status', s => s.textContent), /ended/);
+        await screenshot(page, 'ended.png');
+        assert.deepEqual(errors, []);
+        await page.close();
+      });
 
-    await check('leaving fullscreen ends the show as Escape does', async () => {
-      const { page, errors } = await openPage(browser, base);
-      await page.keyboard.press('Enter');
-      await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 10000 });
-      await new Promise(resolve => setTimeout(resolve, 500));
-      await page.evaluate(() => document.exitFullscreen());
-      await waitForEnd(page, 0);
-      assert.deepEqual(errors, []);
-      await page.close();
-    });
+      await check('leaving fullscreen ends the show as Escape does', async () => {
+        const { page, errors } = await openPage(browser, base);
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 10000 });
+        await new Promise(resolve => setTimeout(resolve, 500));
+        await page.evaluate(() => document.exitFullscreen());
+        await waitForEnd(page, 0);
+        assert.deepEqual(errors, []);
+        await page.close();
+      });
 
-    await check('without the music the show runs silent, with no error box', async () => {
-      const { page, errors } = await openPage(browser, base + 'nomusic/');
-      await page.keyboard.press('Enter');
-      await page.waitForFunction(() => !document.getElementById('setup-dialog'));
-      await new Promise(resolve => setTimeout(resolve, 2000));
-      const frame = await pixelsOf(page);
-      checkRuleRows(frame);
-      assert.equal(colouredNoisePixels(frame), 0);
-      assert.equal(await page.$('.message-box'), null);
-      await screenshot(page, 'show-without-music.png');
-      await page.keyboard.press('Escape');
-      await waitForEnd(page, 0);
-      // The browser reports the missing file itself; nothing else may fail.
-      assert.deepEqual(errors.filter(text => !/404/.test(text)), []);
-      await page.close();
+      await check('without the music the show runs silent, with no error box', async () => {
+        const { page, errors } = await openPage(browser, base + 'nomusic/');
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => !document.getElementById('setup-dialog'));
+        await new Promise(resolve => setTimeout(resolve, 2000));
+        const frame = await pixelsOf(page);
+        checkRuleRows(frame);
+        assert.equal(colouredNoisePixels(frame), 0);
+        assert.equal(await page.$('.message-box'), null);
+        await screenshot(page, 'show-without-music.png');
+        await page.keyboard.press('Escape');
+        await waitForEnd(page, 0);
+        // The browser reports the missing file itself; nothing else may fail.
+        assert.deepEqual(errors.filter(text => !/404/.test(text)), []);
+        await page.close();
+      });
+
+      await check('dropped tracks play, silence blackens, a file that is no sound is refused',
+                  async () => {
+        const page = await browser.newPage();
+        await page.setViewport({ width: 1000, height: 600 });
+        const errors = [];
+        page.on('pageerror', error => errors.push(String(error)));
+        await page.goto(`http://127.0.0.1:${server.address().port}/`);
+        await page.waitForSelector('#setup-dialog', { timeout: 60000 });
+        // The zone stands beside the picture, outside the dialog.
+        assert.equal(await page.$('#setup-dialog #own-music'), null);
+        // Windowed, so that the zone stays in sight beside the picture.
+        await page.click('input[name=fullscreen]');
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => !document.getElementById('setup-dialog'));
+        assert.equal(await page.evaluate(() => document.fullscreenElement), null);
+        assert.equal(await page.evaluate(() => document.elementFromPoint(40, 40).closest('#own-music') !== null),
+                     true);
+        await waitForColour(page, n => n >= 1000, 'the show\'s music');
+
+        await drop(page, silence);
+        await page.waitForFunction(() => document.getElementById('own-music').dataset.state === 'playing',
+                                   { timeout: 30000 });
+        await waitForColour(page, n => n === 0, 'silence dropped');
+
+        await drop(page, loop);
+        await page.waitForFunction(
+          () => /Playing "loop.mp3"/.test(document.getElementById('own-music-status').textContent),
+          { timeout: 30000 });
+        await waitForColour(page, n => n >= 1000, 'the loop dropped');
+        const played = await page.evaluate(() => VsfAudio.state().played);
+        await new Promise(resolve => setTimeout(resolve, 500));
+        assert.ok(await page.evaluate(() => VsfAudio.state().played) > played, 'no sound played');
+        await page.screenshot({ path: path.join(output, 'own-music.png') });
+
+        await drop(page, notSound);
+        await page.waitForFunction(() => document.getElementById('own-music').dataset.state === 'refused',
+                                   { timeout: 30000 });
+        const message = await page.$eval('#own-music-status', s => s.textContent);
+        assert.match(message, /"notes.mp3" cannot be played.*own music plays on/);
+        await waitForColour(page, n => n >= 1000, 'after the refused file');
+        assert.deepEqual(errors, []);
+        await page.close();
+      });
     });
   } finally {
-    await browser.close();
     server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
+    fs.rmSync(tracks, { recursive: true, force: true });
   }
   const failed = results.filter(([, passed]) => !passed).length;
   console.log(`${results.length - failed} passed, ${failed} failed`);

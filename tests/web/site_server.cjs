@@ -4,6 +4,7 @@
 'use strict';
 const fs = require('node:fs');
 const http = require('node:http');
+const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
 
@@ -54,4 +55,54 @@ function launchChromium(profile, { headless = true, args = [], ...options } = {}
   });
 }
 
-module.exports = { launchChromium, musicFile, serveFiles, serveSite };
+// Runs `body(browser)` in chromium on a fresh profile; both go afterwards,
+// whatever happened.
+async function withChromium(body, options = {}) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
+  const browser = await launchChromium(profile, options);
+  try {
+    return await body(browser);
+  } finally {
+    await browser.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+// The canvas's pixels as RGBA bytes.
+function pixelsOf(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    return { width: canvas.width, height: canvas.height, data: Array.from(data) };
+  });
+}
+
+// Noise rows 110..370 in steps of 2, clear of the rule rows and their
+// neighbours: how many pixels carry a colour that is not grey.
+function colouredNoisePixels(frame) {
+  let coloured = 0;
+  for (let row = 110; row <= 370; row += 2) {
+    for (let x = 0; x < frame.width; ++x) {
+      const at = (row * frame.width + x) * 4;
+      if (frame.data[at] !== frame.data[at + 1] || frame.data[at + 1] !== frame.data[at + 2])
+        ++coloured;
+    }
+  }
+  return coloured;
+}
+
+// Waits up to 15 s until `test` holds for the noise's coloured pixel count;
+// answers the frame that showed it.
+async function waitForColour(page, test, what) {
+  let coloured = -1;
+  for (let tries = 0; tries < 150; ++tries) {
+    const frame = await pixelsOf(page);
+    coloured = colouredNoisePixels(frame);
+    if (test(coloured)) return frame;
+    await new Promise(resolve => setTimeout(resolve, 100));
+  }
+  throw new Error(`${what}: ${coloured} coloured noise pixels`);
+}
+
+module.exports = { colouredNoisePixels, musicFile, pixelsOf, serveFiles, serveSite, waitForColour,
+                   withChromium };

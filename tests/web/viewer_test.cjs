@@ -21,7 +21,7 @@ if (!['sound', 'sync'].includes(mode) || !site || !output || !control || !rateTe
 }
 const rate = Number(rateText);
 fs.mkdirSync(output, { recursive: true });
-const { launchChromium, musicFile, serveSite } = require('./site_server.cjs');
+const { musicFile, serveSite, withChromium } = require('./site_server.cjs');
 
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
@@ -139,70 +139,71 @@ async function escapeEnds(page) {
   await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 });
 }
 
+// A window on the private display, with sound.
+const onScreen = {
+  headless: false,
+  defaultViewport: null,
+  // No automation bar across the top, and sound.
+  ignoreDefaultArgs: ['--enable-automation', '--mute-audio'],
+  args: ['--window-position=0,0', '--window-size=1024,768',
+         '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
+};
+
 async function main() {
   const server = await serveSite(site);
   const base = `http://127.0.0.1:${server.address().port}/`;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
-  const browser = await launchChromium(profile, {
-    headless: false,
-    defaultViewport: null,
-    // No automation bar across the top, and sound.
-    ignoreDefaultArgs: ['--enable-automation', '--mute-audio'],
-    args: ['--window-position=0,0', '--window-size=1024,768',
-           '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
-  });
   let failed = false;
   try {
-    const { page, errors, warnings } = await startShow(browser, base);
-    if (mode === 'sound') {
-      const music = decodedMusic();
-      await sleep(1000);
-      const idle = compareWithMusic(await record(31), music);
-      // The page's thread busy for 100 ms every second.
-      await page.evaluate(() => {
-        window.vsfStall = setInterval(() => {
-          const end = performance.now() + 100;
-          while (performance.now() < end);
-        }, 1000);
-      });
-      const stalled = compareWithMusic(await record(31), music);
-      await page.evaluate(() => clearInterval(window.vsfStall));
-      console.log(`worklet: ${JSON.stringify(await page.evaluate(() => VsfAudio.state()))}`);
-      for (const [name, result] of [['idle', idle], ['stalled 100 ms a second', stalled]]) {
-        console.log(`sound ${name}: ${result.differing} of ${result.blocks} blocks of 50 ms ` +
-                    `differ from the music over ${result.seconds.toFixed(1)} s; gaps ` +
-                    `${JSON.stringify(result.gaps.map(g => +g.toFixed(1)))} ms`);
+    await withChromium(async browser => {
+      const { page, errors, warnings } = await startShow(browser, base);
+      if (mode === 'sound') {
+        const music = decodedMusic();
+        await sleep(1000);
+        const idle = compareWithMusic(await record(31), music);
+        // The page's thread busy for 100 ms every second.
+        await page.evaluate(() => {
+          window.vsfStall = setInterval(() => {
+            const end = performance.now() + 100;
+            while (performance.now() < end);
+          }, 1000);
+        });
+        const stalled = compareWithMusic(await record(31), music);
+        await page.evaluate(() => clearInterval(window.vsfStall));
+        console.log(`worklet: ${JSON.stringify(await page.evaluate(() => VsfAudio.state()))}`);
+        for (const [name, result] of [['idle', idle], ['stalled 100 ms a second', stalled]]) {
+          console.log(`sound ${name}: ${result.differing} of ${result.blocks} blocks of 50 ms ` +
+                      `differ from the music over ${result.seconds.toFixed(1)} s; gaps ` +
+                      `${JSON.stringify(result.gaps.map(g => +g.toFixed(1)))} ms`);
+        }
+        for (const result of [idle, stalled]) {
+          assert.ok(result.seconds >= 29.5, `only ${result.seconds} s recorded`);
+          assert.equal(result.differing, 0, 'blocks differ from the music');
+        }
+      } else {
+        // Where the picture is on the screen (fullscreen: page pixels are the
+        // screen's), and its scale.
+        const box = await page.$eval('#canvas', canvas => {
+          const rect = canvas.getBoundingClientRect();
+          return [rect.left, rect.top, rect.width / canvas.width];
+        });
+        fs.writeFileSync(path.join(control, 'ready'), box.join(' ') + '\n');
+        while (!fs.existsSync(path.join(control, 'measured'))) await sleep(100);
+        assert.ok(await page.evaluate(() => document.body.dataset.ended === undefined),
+                  'the show ended during the measurement');
       }
-      for (const result of [idle, stalled]) {
-        assert.ok(result.seconds >= 29.5, `only ${result.seconds} s recorded`);
-        assert.equal(result.differing, 0, 'blocks differ from the music');
-      }
-    } else {
-      // Where the picture is on the screen (fullscreen: page pixels are the
-      // screen's), and its scale.
-      const box = await page.$eval('#canvas', canvas => {
-        const rect = canvas.getBoundingClientRect();
-        return [rect.left, rect.top, rect.width / canvas.width];
-      });
-      fs.writeFileSync(path.join(control, 'ready'), box.join(' ') + '\n');
-      while (!fs.existsSync(path.join(control, 'measured'))) await sleep(100);
-      assert.ok(await page.evaluate(() => document.body.dataset.ended === undefined),
-                'the show ended during the measurement');
-    }
-    await escapeEnds(page);
-    console.log('one Escape ended the show in fullscreen');
-    assert.deepEqual(errors, []);
-    assert.equal(await page.evaluate(() => window.vsfScriptProcessors), 0);
-    // ScriptProcessorNode and other deprecations are reported as warnings.
-    assert.deepEqual(warnings.filter(text => /deprecat/i.test(text)), []);
-    await page.close();
+      await escapeEnds(page);
+      console.log('one Escape ended the show in fullscreen');
+      assert.deepEqual(errors, []);
+      assert.equal(await page.evaluate(() => window.vsfScriptProcessors), 0);
+      // ScriptProcessorNode and other deprecations are reported as warnings.
+      assert.deepEqual(warnings.filter(text => /deprecat/i.test(text)), []);
+      await page.close();
+    }, onScreen);
   } catch (error) {
     failed = true;
     console.log(`FAILED: ${error.stack || error}`);
   } finally {
-    await browser.close();
     server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
   }
   process.exit(failed ? 1 : 0);
 }
