@@ -4,22 +4,12 @@
 # reports gtest's result to the page, which hands it back as the exit code.
 # None runs under node: each suite's cases open the back end, which needs the
 # page (its canvas, dialog form, audio context).
-set(web ${PROJECT_SOURCE_DIR}/resources/web)
-set(web_contract_link_options
-  -sENVIRONMENT=web,worker -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
-  -sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1
-  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency,cwrap,HEAPF32
-  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web}/library_functions.json
-  "SHELL:--pre-js ${web}/page.js" "SHELL:--pre-js ${web}/audio.js")
-
 function(vsf_web_contract name)
   add_executable(${name} ${ARGN} web_contract_main.cpp)
-  target_link_options(${name} PRIVATE ${web_contract_link_options})
-  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS
-    ${web}/page.js ${web}/audio.js ${web}/library_functions.json)
+  vsf_link_as_page(${name})
   add_test(NAME web.${name}
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/web/contract_test.sh $<TARGET_FILE:${name}>
-            ${web}/index.html)
+            ${PROJECT_SOURCE_DIR}/resources/web/index.html)
   set_tests_properties(web.${name} PROPERTIES TIMEOUT 300)
 endfunction()
 
