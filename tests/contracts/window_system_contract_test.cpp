@@ -99,7 +99,7 @@ TEST(WindowSystemContract, NullProcedureFails) {
 // two-state box shows any state but unchecked as checked.
 TEST(WindowSystemContract, ReturnAndEscapeEndTheDialogThroughItsProcedure) {
   for (const Key key : {Key::enter, Key::escape}) {
-    if (!window_system_driver::canPress(key))
+    if (key == Key::escape && !window_system_driver::answers().escapeReachesDialogs)
       continue;
     const int command = key == Key::enter ? IDOK : IDCANCEL;
     for (LPARAM states = 0; states < stateMixes; ++states) {

@@ -19,10 +19,6 @@ struct ShownBox {
 // The module the dialog templates are compiled into.
 HINSTANCE moduleInstance();
 
-// False where a key cannot reach a dialog: the capture's dialog is answered
-// as if Return had been pressed at once.
-bool canPress(Key key);
-
 // Called from a dialog's WM_INITDIALOG: presses the key once the dialog runs.
 void pressWhenShown(HWND dialog, Key key);
 
@@ -34,6 +30,9 @@ ShownBox lastMessageBox();
 // How an implementation answers where implementations differ; ours answer
 // as the defaults say.
 struct Answers {
+  // The capture's dialog is answered as if Return had been pressed at once:
+  // no key reaches it.
+  bool escapeReachesDialogs = true;
   // Windows answers Escape in a box with only OK as IDOK; Wine, standing in
   // for it in the tests, answers IDCANCEL.
   bool escapeInOkBoxesAnswersOk = true;

@@ -9,10 +9,6 @@ HINSTANCE moduleInstance() {
   return nullptr;
 }
 
-bool canPress(Key /*key*/) {
-  return true;
-}
-
 void pressWhenShown(HWND /*dialog*/, Key key) {
   fake::platform().dialogCommands = {key == Key::enter ? IDOK : IDCANCEL};
 }

@@ -62,10 +62,6 @@ HINSTANCE moduleInstance() {
   return nullptr;
 }
 
-bool canPress(Key /*key*/) {
-  return true;
-}
-
 void pressWhenShown(HWND /*dialog*/, Key key) {
   Fl::add_timeout(0.0, pressInModalWindow, keyData(key));
 }

@@ -10,10 +10,6 @@ HINSTANCE moduleInstance() {
   return nullptr;
 }
 
-bool canPress(Key key) {
-  return key == Key::enter;
-}
-
 void pressWhenShown(HWND /*dialog*/, Key /*key*/) {}
 
 void answerNextMessageBox(Key /*key*/) {
@@ -33,7 +29,7 @@ ShownBox lastMessageBox() {
 }
 
 Answers answers() {
-  return {};
+  return {.escapeReachesDialogs = false};
 }
 
 } // namespace window_system_driver

@@ -53,10 +53,6 @@ HINSTANCE moduleInstance() {
   return nullptr;
 }
 
-bool canPress(Key /*key*/) {
-  return true;
-}
-
 void pressWhenShown(HWND /*dialog*/, Key key) {
   pagePressWhenWaiting(key == Key::escape ? 1 : 0);
 }

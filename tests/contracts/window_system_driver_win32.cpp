@@ -60,10 +60,6 @@ HINSTANCE moduleInstance() {
   return GetModuleHandleA(nullptr);
 }
 
-bool canPress(Key /*key*/) {
-  return true;
-}
-
 void pressWhenShown(HWND dialog, Key key) {
   // Queued now, read by the dialog's own loop once it runs.
   PostMessageA(dialog, WM_KEYDOWN, virtualKey(key), 0);
