@@ -24,5 +24,5 @@ endif()
 # Tests and build-time runs of cross-built programs go through Wine.
 find_program(VSF_WINE NAMES wine)
 if(VSF_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VSF_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
 endif()
