@@ -87,12 +87,14 @@ fuzz: deps $(ASAN_BUILD)/CMakeCache.txt
 # The 64-bit Windows program and velvetstaticfog-win64.zip, cross-built with
 # mingw-w64. Its libraries are cross-built once from Debian's sources and
 # cached (scripts/cross-libs); the music and the frame tool the Windows
-# build is compared with come from the Linux build.
+# build is compared with come from the Linux build. A library that fails to
+# build stops here, not at a configure that cannot find it.
 windows: build
 	@scripts/install-deps windows
+	prefix="$$(scripts/cross-libs windows)" && \
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DVSF_WIN64_PREFIX="$$(scripts/cross-libs windows)" $(DEV_OPTIONS) -DVSF_BENCH=OFF \
+	  -DVSF_WIN64_PREFIX="$$prefix" $(DEV_OPTIONS) -DVSF_BENCH=OFF \
 	  -DVSF_MUSIC_FILE=$(abspath $(BUILD))/qx-731_030321_4_tessellated.ogg \
 	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
@@ -110,9 +112,10 @@ test-windows: windows
 WEB_ENV = NODE_PATH=/usr/share/nodejs
 web: build
 	@scripts/install-deps web
+	prefix="$$($(WEB_ENV) scripts/cross-libs web)" && \
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake \
-	  -DVSF_WEB_PREFIX="$$($(WEB_ENV) scripts/cross-libs web)" -DVSF_WERROR=ON -DVSF_TESTS=ON \
+	  -DVSF_WEB_PREFIX="$$prefix" -DVSF_WERROR=ON -DVSF_TESTS=ON \
 	  -DVSF_BENCH=OFF -DVSF_MUSIC_FILE=$(abspath $(BUILD))/qx-731_030321_4_tessellated.ogg \
 	  -DVSF_LINUX_FRAME_TOOL=$(abspath $(BUILD))/velvetstaticfog-frame \
 	  -DVSF_LINUX_SYNC_OFFSETS=$(abspath $(BUILD))/tests/e2e/sync_offsets
