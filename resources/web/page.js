@@ -250,6 +250,11 @@ var VsfOwnMusic = typeof document === 'undefined' ? null : (function () {
 
 if (VsfPage) {
   Module['canvas'] = document.getElementById('canvas');
+  // SDL draws through this context (a canvas keeps its first one). Without
+  // desynchronized, chromium presents a frame one refresh later now and then,
+  // for a whole run at a time; with it the picture reaches the screen a few
+  // milliseconds after it is drawn, in step with the sound, as on a desktop.
+  Module['canvas'].getContext('2d', { desynchronized: true });
   // The music stands beside the page; without it the show runs silent, as
   // it does without the file on a desktop.
   Module['preRun'] = [function () {
