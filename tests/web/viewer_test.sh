@@ -25,11 +25,11 @@ renice -n -10 -p $$ >/dev/null 2>&1 || true
 capture_seconds=30
 # The picture is at most this long after the sound in the median; no burst
 # is seen ahead of it or later than this by more than its own grab gap. The
-# desktop's bounds (15 and 25 ms) plus one refresh at 60 Hz: chromium's
-# compositor now and then shows a frame one refresh later than a desktop
-# window would, with the page's audible position the same to the sample in
-# both cases (so no fault of the page's clock, and still well inside what a
-# viewer notices). A picture ahead of its sound still fails.
+# desktop's bounds (15 and 25 ms) plus one refresh at 60 Hz: the page reads
+# the sound's position when the browser calls it for a frame, and a busy
+# browser may show that frame a refresh later than a desktop window would
+# (still well inside what a viewer notices). A picture ahead of its sound
+# still fails.
 refresh_ms=17
 median_max_ms=$((15 + refresh_ms))
 burst_max_ms=$((25 + refresh_ms))
