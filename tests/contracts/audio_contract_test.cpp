@@ -7,11 +7,14 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "audio/bass.h"
+#include "audio_output_driver.h"
 #include "contract_music.h"
 
 namespace {
@@ -98,6 +101,42 @@ TEST_F(AudioContract, TheShowsSequenceSucceedsWithCodeZeroAfterEachStep) {
   EXPECT_EQ(BASS_ErrorGetCode(), audioOk);
   EXPECT_TRUE(BASS_Free());
   EXPECT_EQ(BASS_ErrorGetCode(), audioOk);
+}
+
+// Played music is heard: a spectrum comes within seconds of play, and it is
+// the music's, its 440 Hz tone the loudest bin (9 to 11 of 1024 from 44.1
+// to 48 kHz, the rates an output may run at).
+TEST_F(AudioContract, APlayingStreamGivesTheMusicsSpectrum) {
+  if (const char* why = audio_output_driver::cannotPlay())
+    GTEST_SKIP() << why;
+  ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+  ASSERT_TRUE(BASS_Start());
+  const HSTREAM stream = openMusic();
+  ASSERT_NE(stream, 0u);
+  ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, streamLoopFlag));
+  Spectrum spectrum = marked();
+  bool answered = false;
+  for (int waited = 0; waited < 10000 && !answered; waited += 20) {
+    audio_output_driver::letPlay(20);
+    answered =
+        BASS_ChannelGetData(stream, spectrum.data(), spectrumRequest1024) != audioRequestFailed;
+  }
+  ASSERT_TRUE(answered) << "no spectrum within 10 s of play, error " << BASS_ErrorGetCode();
+  // The first window may still reach back before the music.
+  audio_output_driver::letPlay(200);
+  spectrum = marked();
+  ASSERT_NE(BASS_ChannelGetData(stream, spectrum.data(), spectrumRequest1024), audioRequestFailed);
+  EXPECT_EQ(BASS_ErrorGetCode(), audioOk);
+  const auto magnitudes = std::span(spectrum).first(512);
+  EXPECT_TRUE(std::all_of(magnitudes.begin(), magnitudes.end(),
+                          [](float v) { return std::isfinite(v) && v >= 0.0f; }));
+  EXPECT_TRUE(std::all_of(spectrum.begin() + 512, spectrum.end(), [](float v) {
+    return v == untouched;
+  })) << "written past the 512 magnitudes";
+  const auto loudest = std::max_element(magnitudes.begin(), magnitudes.end());
+  EXPECT_GE(loudest - magnitudes.begin(), 9);
+  EXPECT_LE(loudest - magnitudes.begin(), 11);
+  EXPECT_GT(*loudest, 0.01f);
 }
 
 TEST_F(AudioContract, RefusedSpectrumRequestsSayWhyAndWriteNothing) {

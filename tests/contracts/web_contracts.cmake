@@ -28,5 +28,5 @@ target_include_directories(vsf_web_contract_music PUBLIC
   ${PROJECT_SOURCE_DIR}/tests/audio ${PROJECT_SOURCE_DIR}/tools)
 target_link_libraries(vsf_web_contract_music PUBLIC vsf_headers PkgConfig::WEB_VORBISENC)
 
-vsf_web_contract(audio_contract_web audio_contract_test.cpp)
+vsf_web_contract(audio_contract_web audio_contract_test.cpp audio_output_driver_web.cpp)
 target_link_libraries(audio_contract_web PRIVATE vsf_audio_web vsf_web_contract_music GTest::gtest)
