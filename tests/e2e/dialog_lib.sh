@@ -65,7 +65,9 @@ vsf_frame_geometry() {
 }
 
 # A check box shows a white square, with dark tick pixels when checked; the
-# rest of the box row is the dialog's grey and dark caption text.
+# rest of the box row is the dialog's grey and dark caption text. A thick
+# tick (Wine's) can cut a box into pieces: pieces closer than a box's width
+# are one box, checked if any is.
 vsf_dialog_boxes() {
   local shot=$1 x y w h band
   read -r x y w h < <(vsf_client_geometry "$2")
@@ -101,5 +103,9 @@ vsf_dialog_boxes() {
           }
           inBox = isBox
         }
-      }'
+      }' | awk '
+    NR > 1 && $1 - lastX < 12 { checked = checked || $3; lastX = $1; next }
+    NR > 1 { print x, y, checked }
+    { x = $1; y = $2; checked = $3; lastX = $1 }
+    END { if (NR > 0) print x, y, checked }'
 }

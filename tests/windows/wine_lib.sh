@@ -22,13 +22,3 @@ vsf_expect_clear_screen() {
     [ -z "$(vsf_find_window "$pattern")" ] || vsf_fail "a '$pattern' window is left from before"
   done
 }
-
-# vsf_dialog_boxes for Wine's smaller boxes, whose thick tick can cut a box
-# into pieces: pieces closer than a box's width are one box, checked if any is.
-vsf_wine_dialog_boxes() {
-  vsf_dialog_boxes "$1" "$2" | awk '
-    NR > 1 && $1 - lastX < 12 { checked = checked || $3; lastX = $1; next }
-    NR > 1 { print x, y, checked }
-    { x = $1; y = $2; checked = $3; lastX = $1 }
-    END { if (NR > 0) print x, y, checked }'
-}
