@@ -80,10 +80,6 @@ protected:
   ScratchFolder folder;
 };
 
-TEST_F(BassLayer, ReportsVersionOnePointSeven) {
-  EXPECT_EQ(BASS_GetVersion(), 0x00070001u);
-}
-
 TEST_F(BassLayer, WithoutASoundDeviceEveryOperationFailsWithItsCode) {
   SDL_setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   const std::string file = folder.writeOgg("tone.ogg", sineFrames(440, 0.5, 4410));
@@ -99,21 +95,11 @@ TEST_F(BassLayer, WithoutASoundDeviceEveryOperationFailsWithItsCode) {
   EXPECT_FALSE(BASS_Free());
 }
 
-TEST_F(BassLayer, InitialisesOnceUntilFreedAndChecksItsArguments) {
-  EXPECT_FALSE(BASS_Init(-1, 0, 0, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
-  EXPECT_FALSE(BASS_Init(-7, 44100, 0, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
+// The contract holds the arguments; a device number SDL has no device for is
+// this layer's own answer.
+TEST_F(BassLayer, ADeviceNumberWithoutADeviceIsNoDevice) {
   EXPECT_FALSE(BASS_Init(1000, 44100, 0, nullptr));
   EXPECT_EQ(BASS_ErrorGetCode(), audioErrorNoDevice);
-
-  ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioOk);
-  EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorAlreadyInitialised);
-  EXPECT_FALSE(BASS_SetVolume(101));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
-  EXPECT_TRUE(BASS_Free());
   EXPECT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
 }
 
@@ -140,25 +126,6 @@ TEST_F(BassLayer, BadMusicFilesGiveNoStreamAndNoBox) {
     expectShowRunsWithoutMusic(0);
   }
   EXPECT_NE(BASS_StreamCreateFile(FALSE, folder.path("good.ogg").c_str(), 0, 0, 0), 0u);
-}
-
-TEST_F(BassLayer, RefusesWhatItDoesNotOffer) {
-  const std::string file = folder.writeOgg("tone.ogg", sineFrames(440, 0.5, 4410));
-  ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
-  EXPECT_EQ(BASS_StreamCreateFile(TRUE, file.c_str(), 0, 100, 0), 0u);
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
-  EXPECT_EQ(BASS_StreamCreateFile(FALSE, nullptr, 0, 0, 0), 0u);
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
-  const HSTREAM stream = BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
-  ASSERT_NE(stream, 0u);
-  EXPECT_FALSE(BASS_StreamPlay(stream + 1, FALSE, 0));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorHandle);
-  EXPECT_FALSE(BASS_StreamPlay(stream, TRUE, 0));
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
-  Spectrum s = marked();
-  EXPECT_EQ(BASS_ChannelGetData(stream, s.data(), 4096), audioRequestFailed);
-  EXPECT_EQ(BASS_ErrorGetCode(), audioErrorParameter);
-  EXPECT_TRUE(isUntouched(s));
 }
 
 TEST_F(BassLayer, NothingIsReportedBeforeTheStreamIsHeard) {
