@@ -33,6 +33,13 @@ TEST_F(CaptureSignalTest, InterruptedCaptureLeavesAPlayableFile) {
                         Case{SIGPIPE, false, "show.mp4", "stopped by SIGPIPE"},
                         Case{SIGINT, true, "show.mp4", "stopped by Ctrl-C (SIGINT)"}}) {
     SCOPED_TRACE(std::string(c.said) + (c.twice ? " twice" : ""));
+#ifdef VSF_TSAN
+    // ThreadSanitizer takes SIGPIPE for a fault of the thread it lands on and
+    // runs the handler at once, inside its own runtime too, where the program
+    // can hang; the other signals test the same handler there.
+    if (c.signal == SIGPIPE)
+      continue;
+#endif
     const fs::path folder =
         runFolder(std::string("run-") + std::to_string(c.signal) + (c.twice ? "-twice" : ""), true);
     const fs::path errors = folder_ / "interrupted-errors.txt";
