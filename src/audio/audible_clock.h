@@ -1,17 +1,18 @@
 #pragma once
 // Where in the stream the listener is now. SDL cannot report the position of
-// the device, so it is estimated from the latest callback: the frames handed
-// over before it, less what the device still holds ahead of them, plus the
-// time since. What the device holds may change while it plays (a sound
-// server reports it as it goes), so it is given with each question. The
-// estimate stays behind what was handed over (the picture must not run ahead
-// of the sound) and never moves backwards. The callback hands its figures
-// over without a lock; one program thread reads them.
+// the device. Where a sound server says how much it holds, its readings place
+// the listener (see ServerPosition). Otherwise the position is estimated from
+// the latest callback: the frames handed over before it, less what the device
+// still holds ahead of them, plus the time since; that guess is given with
+// each question. The estimate stays behind what was handed over (the picture
+// must not run ahead of the sound) and never moves backwards. The callback
+// hands its figures over without a lock; one program thread reads them.
 
 #include <cstdint>
 #include <optional>
 
 #include "audio/seqlock.h"
+#include "audio/server_position.h"
 
 class AudibleClock {
 public:
@@ -25,6 +26,11 @@ public:
   // before the first callback. latencyFrames: how much the device has queued
   // ahead of a new buffer.
   std::optional<std::uint64_t> audibleFrame(std::uint64_t nowTicks, std::uint32_t latencyFrames);
+
+  // A sound server's reading: it held `heldSeconds` of the stream at `ticks`.
+  // Called with the callback held off (the device locked), from any thread;
+  // from then on the readings place the listener, not `latencyFrames`.
+  void serverHeld(double heldSeconds, std::uint64_t ticks);
 
   std::uint64_t framesHandedOver() const;
 
@@ -41,4 +47,5 @@ private:
   Seqlock<Handover> handover_;
   std::uint64_t handedSoFar_ = 0;  // the callback's own running count
   std::uint64_t lastReported_ = 0; // the reading thread's
+  ServerPosition server_;
 };

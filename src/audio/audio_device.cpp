@@ -11,6 +11,10 @@ namespace {
 constexpr int outputChannels = 2;
 // About 23 ms at 44.1 kHz: small, so the picture's view of the sound is fresh.
 constexpr Uint16 deviceBufferFrames = 1024;
+// Recorded from a sound server's monitor beside a grab of the screen, the
+// sound is heard about this much later than the server's own figures place
+// it: the picture is held back to meet it.
+constexpr double serverHoldBackSeconds = 0.010;
 
 } // namespace
 
@@ -53,7 +57,8 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
   // sound server, a web page's audio context.
   if (driver != nullptr &&
       (std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "emscripten") == 0))
-    device->serverLatency_ = ServerLatency::start(sampleRate);
+    device->serverLatency_ =
+        ServerLatency::start([raw = device.get()](double held) { raw->serverHeld(held); });
   SDL_PauseAudioDevice(device->id_, 0);
   return device;
 }
@@ -65,11 +70,13 @@ AudioDevice::~AudioDevice() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-std::uint32_t AudioDevice::latencyFrames() const {
-  if (serverLatency_)
-    if (const auto reported = serverLatency_->latencyFrames())
-      return *reported;
-  return guessedLatencyFrames_;
+// Taken with the callback held off, so the frames handed over and the time
+// belong together.
+void AudioDevice::serverHeld(double heldSeconds) {
+  SDL_LockAudioDevice(id_);
+  if (source_ != nullptr)
+    source_->serverHeld(heldSeconds + serverHoldBackSeconds, SDL_GetPerformanceCounter());
+  SDL_UnlockAudioDevice(id_);
 }
 
 void AudioDevice::setSource(MusicStream* stream) {

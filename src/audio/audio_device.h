@@ -22,10 +22,11 @@ public:
   AudioDevice& operator=(const AudioDevice&) = delete;
 
   std::uint32_t sampleRate() const { return sampleRate_; }
-  // Frames the output holds ahead of what the callback has written: what the
-  // sound server reports where there is one, otherwise one buffer (the device
-  // still playing the previous one). One atomic load, asked every frame.
-  std::uint32_t latencyFrames() const;
+  // Frames the output is guessed to hold ahead of what the callback has
+  // written: one buffer (the device still playing the previous one), none on
+  // SDL's dummy driver. Where a sound server says what it holds, the source
+  // hears of it instead.
+  std::uint32_t latencyFrames() const { return guessedLatencyFrames_; }
 
   // The stream the callback reads from; nullptr for silence. Returns once
   // the callback has let go of the previous one.
@@ -36,6 +37,7 @@ public:
 private:
   AudioDevice() = default;
   static void SDLCALL fill(void* self, Uint8* bytes, int length);
+  void serverHeld(double heldSeconds);
 
   SDL_AudioDeviceID id_ = 0;
   std::uint32_t sampleRate_ = 0;

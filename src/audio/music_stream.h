@@ -33,10 +33,16 @@ public:
 
   // The spectrum of the window ending at the audible position, or false
   // before anything has been handed to the device. latencyFrames: what the
-  // device holds ahead of each new buffer.
+  // device holds ahead of each new buffer, until a sound server has said.
   bool spectrum(float* magnitudes, std::uint64_t nowTicks, std::uint32_t latencyFrames);
 
   std::uint64_t framesHandedOver() const { return clock_.framesHandedOver(); }
+
+  // A sound server held `heldSeconds` of the output at `ticks`; called with
+  // the callback held off.
+  void serverHeld(double heldSeconds, std::uint64_t ticks) {
+    clock_.serverHeld(heldSeconds, ticks);
+  }
 
 private:
   void decodeAhead();

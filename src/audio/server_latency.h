@@ -1,25 +1,25 @@
 #pragma once
 // Where the output goes through a PulseAudio-compatible sound server
 // (PulseAudio, PipeWire's pulse service), asks it twenty times a second how much
-// of our own playback stream it holds, on the server connection's own thread.
-// Neither the audio callback nor the program thread ever waits for it.
+// of our own playback stream it holds, on the server connection's own thread,
+// and hands each answer on from that thread. Neither the audio callback nor
+// the program thread ever waits for it.
 
-#include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 
 class ServerLatency {
 public:
+  // Seconds of our stream the server holds, buffered and in the sink.
+  using Listener = std::function<void(double heldSeconds)>;
+
   // Nothing when the connection cannot be set up; a server that turns out
-  // not to answer leaves latencyFrames() empty.
-  static std::unique_ptr<ServerLatency> start(std::uint32_t sampleRate);
+  // not to answer never calls `listener`.
+  static std::unique_ptr<ServerLatency> start(Listener listener);
+  // Returns once the listener is called no more.
   ~ServerLatency();
   ServerLatency(const ServerLatency&) = delete;
   ServerLatency& operator=(const ServerLatency&) = delete;
-
-  // Frames the server holds ahead of the newest one written (see
-  // OutputLatency); nothing until it has answered. One atomic load.
-  std::optional<std::uint32_t> latencyFrames() const;
 
 private:
   struct Connection;

@@ -4,7 +4,7 @@
 
 struct ServerLatency::Connection {};
 
-std::unique_ptr<ServerLatency> ServerLatency::start(std::uint32_t /*sampleRate*/) {
+std::unique_ptr<ServerLatency> ServerLatency::start(Listener /*listener*/) {
   return nullptr;
 }
 
@@ -12,7 +12,3 @@ ServerLatency::ServerLatency(std::unique_ptr<Connection> connection)
     : connection_(std::move(connection)) {}
 
 ServerLatency::~ServerLatency() = default;
-
-std::optional<std::uint32_t> ServerLatency::latencyFrames() const {
-  return std::nullopt;
-}

@@ -2,30 +2,28 @@
 //  - its own connection and threaded main loop, never autospawning a server;
 //  - our stream found among the server's playback streams by our process id,
 //    then asked for by its index: buffered in the server plus the sink's own;
-//  - the estimate published in one atomic word for the program thread.
-#include <atomic>
+//  - each answer handed to the listener on the connection's thread.
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 #include <unistd.h>
+#include <utility>
 
-#include "audio/output_latency.h"
 #include "audio/server_latency.h"
 #include "command_line/whole_number.h"
 
 namespace {
 
 constexpr pa_usec_t askInterval = 50 * PA_USEC_PER_MSEC;
-constexpr std::uint64_t noLatency = std::numeric_limits<std::uint64_t>::max();
 constexpr std::uint64_t maxProcessId = std::numeric_limits<pid_t>::max();
 
 } // namespace
 
 struct ServerLatency::Connection {
-  explicit Connection(std::uint32_t sampleRate)
-      : estimate(sampleRate), processId(static_cast<std::uint64_t>(getpid())) {}
+  explicit Connection(Listener onHeld)
+      : listener(std::move(onHeld)), processId(static_cast<std::uint64_t>(getpid())) {}
 
   ~Connection() {
     if (loop == nullptr)
@@ -87,21 +85,17 @@ struct ServerLatency::Connection {
   void take(const pa_sink_input_info& info) {
     if (streamIndex == PA_INVALID_INDEX) {
       const char* owner = pa_proplist_gets(info.proplist, PA_PROP_APPLICATION_PROCESS_ID);
-      const auto ownerId =
-          owner == nullptr ? std::nullopt : parseWholeNumber(owner, maxProcessId);
+      const auto ownerId = owner == nullptr ? std::nullopt : parseWholeNumber(owner, maxProcessId);
       if (!ownerId || *ownerId != processId)
         return;
       streamIndex = info.index;
     }
-    const double seconds = static_cast<double>(info.buffer_usec + info.sink_usec) /
-                           static_cast<double>(PA_USEC_PER_SEC);
-    if (estimate.add(seconds))
-      frames.store(*estimate.latencyFrames(), std::memory_order_relaxed);
+    listener(static_cast<double>(info.buffer_usec + info.sink_usec) /
+             static_cast<double>(PA_USEC_PER_SEC));
   }
 
-  OutputLatency estimate;
+  const Listener listener;
   const std::uint64_t processId;
-  std::atomic<std::uint64_t> frames{noLatency};
 
   pa_threaded_mainloop* loop = nullptr;
   pa_context* context = nullptr;
@@ -109,8 +103,8 @@ struct ServerLatency::Connection {
   std::uint32_t streamIndex = PA_INVALID_INDEX;
 };
 
-std::unique_ptr<ServerLatency> ServerLatency::start(std::uint32_t sampleRate) {
-  auto connection = std::make_unique<Connection>(sampleRate);
+std::unique_ptr<ServerLatency> ServerLatency::start(Listener listener) {
+  auto connection = std::make_unique<Connection>(std::move(listener));
   if (!connection->open())
     return nullptr;
   return std::unique_ptr<ServerLatency>(new ServerLatency(std::move(connection)));
@@ -120,10 +114,3 @@ ServerLatency::ServerLatency(std::unique_ptr<Connection> connection)
     : connection_(std::move(connection)) {}
 
 ServerLatency::~ServerLatency() = default;
-
-std::optional<std::uint32_t> ServerLatency::latencyFrames() const {
-  const std::uint64_t frames = connection_->frames.load(std::memory_order_relaxed);
-  if (frames == noLatency)
-    return std::nullopt;
-  return static_cast<std::uint32_t>(frames);
-}

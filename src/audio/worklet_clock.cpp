@@ -15,18 +15,13 @@ std::optional<std::uint64_t> WorkletClock::audibleFrame(const WorkletReport& rep
        output.pageMilliseconds != lastStamp_.pageMilliseconds)) {
     // Each stamp once: it is repeated until the next output callback.
     lastStamp_ = output;
-    origins_[next_] = output.pageMilliseconds - output.contextSeconds * 1000.0;
-    next_ = (next_ + 1) % stampsKept;
-    count_ = std::min(count_ + 1, stampsKept);
+    origins_.add(output.pageMilliseconds - output.contextSeconds * 1000.0);
   }
-  if (report.played == 0 || count_ == 0 || !std::isfinite(nowMilliseconds))
+  const std::optional<double> origin = origins_.median();
+  if (report.played == 0 || !origin || !std::isfinite(nowMilliseconds))
     return std::nullopt;
-  std::array<double, stampsKept> sorted = origins_;
-  const auto end = sorted.begin() + static_cast<std::ptrdiff_t>(count_);
-  const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(count_ / 2);
-  std::nth_element(sorted.begin(), middle, end);
   // The output runs at the context's rate from the moment its time zero sounded.
-  const double sounding = std::floor((nowMilliseconds - *middle) / 1000.0 * sampleRate_);
+  const double sounding = std::floor((nowMilliseconds - *origin) / 1000.0 * sampleRate_);
   const double endFrame = static_cast<double>(report.endFrame);
   // Frames the worklet played after the one sounding now, as far as the
   // report goes back.

@@ -10,12 +10,13 @@
 // Each timestamp gives the moment of the page's clock at which the context's
 // time zero sounds; a browser's timestamps now and then miss by tens of
 // milliseconds, so the clock takes the median of the recent ones, as the
-// desktop's OutputLatency does with a sound server's readings.
+// desktop's ServerPosition does with a sound server's readings.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+
+#include "audio/recent_values.h"
 
 struct WorkletReport {
   std::uint64_t played = 0;   // stream frames the worklet has played
@@ -43,8 +44,6 @@ private:
   const double sampleRate_;
   std::uint64_t lastReported_ = 0;
   // Page milliseconds at which context time zero sounds, by stamp.
-  std::array<double, stampsKept> origins_{};
-  std::size_t count_ = 0;
-  std::size_t next_ = 0;
+  RecentValues<stampsKept> origins_;
   OutputTimestamp lastStamp_{};
 };

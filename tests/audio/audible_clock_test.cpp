@@ -137,4 +137,29 @@ TEST(AudibleClock, ALatencyThatChangesAsItPlaysNeverMovesThePositionBack) {
   }
 }
 
+TEST(AudibleClock, AServersReadingsPlaceTheListenerHoweverTheCallbacksCome) {
+  // The server plays frame t - 50 at tick t; callbacks hand over one or two
+  // buffers whenever it runs low. Once it has said what it holds, the guess
+  // given with the question no longer counts, and the position runs with time
+  // between callbacks rather than jumping at each.
+  std::mt19937 random(4);
+  for (int run = 0; run < 100; ++run) {
+    AudibleClock clock(rate, ticksPerSecond);
+    std::uint64_t handed = 0;
+    for (std::uint64_t now = 50; now < 3000; ++now) {
+      const std::uint64_t heard = now - 50;
+      if (handed < heard + 60) {
+        const std::uint64_t frames = 100 * (1 + random() % 2);
+        handed += frames;
+        clock.handedOver(frames, now);
+      }
+      if (now % 50 == 0)
+        clock.serverHeld(static_cast<double>(handed - heard) / rate, now);
+      if (now > 100) {
+        ASSERT_EQ(clock.audibleFrame(now, 999), heard) << "run " << run << " at " << now;
+      }
+    }
+  }
+}
+
 } // namespace
