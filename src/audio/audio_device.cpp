@@ -14,7 +14,7 @@ constexpr Uint16 deviceBufferFrames = 1024;
 // Recorded from a sound server's monitor beside a grab of the screen, the
 // sound is heard about this much later than the server's own figures place
 // it: the picture is held back to meet it.
-constexpr double serverHoldBackSeconds = 0.010;
+constexpr double serverHoldBackSeconds = 0.011;
 
 } // namespace
 
