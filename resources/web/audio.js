@@ -252,6 +252,7 @@ var VsfAudio = (function () {
         worker.postMessage(open, [open.bytes, channel.port1]);
       }
       const forWorker = worker;
+      const forContext = context;
       workletLoaded = workletLoaded || context.audioWorklet.addModule(blobUrl(workletScope));
       workletLoaded.then(() => {
         if (!context || worker !== forWorker) return;
@@ -262,7 +263,10 @@ var VsfAudio = (function () {
         queued.forEach(message => node.port.postMessage(message));
         queued = [];
         node.connect(context.destination);
-      }).catch(error => console.warn('no audio worklet:', error));
+      }).catch(error => {
+        // Closing the context aborts the load: nothing is lost then.
+        if (context === forContext) console.warn('no audio worklet:', error);
+      });
     },
 
     play(loop) {
