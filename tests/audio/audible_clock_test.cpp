@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <thread>
@@ -137,27 +138,40 @@ TEST(AudibleClock, ALatencyThatChangesAsItPlaysNeverMovesThePositionBack) {
   }
 }
 
-TEST(AudibleClock, AServersReadingsPlaceTheListenerHoweverTheCallbacksCome) {
-  // The server plays frame t - 50 at tick t; callbacks hand over one or two
-  // buffers whenever it runs low. Once it has said what it holds, the guess
-  // given with the question no longer counts, and the position runs with time
-  // between callbacks rather than jumping at each.
-  std::mt19937 random(4);
-  for (int run = 0; run < 100; ++run) {
-    AudibleClock clock(rate, ticksPerSecond);
-    std::uint64_t handed = 0;
-    for (std::uint64_t now = 50; now < 3000; ++now) {
-      const std::uint64_t heard = now - 50;
-      if (handed < heard + 60) {
-        const std::uint64_t frames = 100 * (1 + random() % 2);
-        handed += frames;
-        clock.handedOver(frames, now);
+// A server behind callbacks that hand it one or two buffers when it has room.
+// It takes them in blocks, so a reading is half a block over or under, in a
+// proportion of its own; a tenth come after another write, some are no reading.
+// The guess given with the question no longer counts: within a millisecond.
+TEST(AudibleClock, AServersReadingsPlaceTheListenerWhateverTheWritesAndBlocks) {
+  constexpr double hz = outputFrequency;
+  std::mt19937 random(15);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int run = 0; run < 300; ++run) {
+    const double latency = 0.02 + 0.2 * unit(random), block = 0.001 + 0.015 * unit(random);
+    const auto buffer = static_cast<std::uint64_t>(256 + 2048 * unit(random));
+    const double over = 0.4 + 0.2 * unit(random), start = 1000.0 * unit(random);
+    // Nanosecond ticks, as SDL's counter gives on Linux, from long after it began.
+    const auto ticks = [&](double t) { return static_cast<std::uint64_t>((start + t) * 1e9); };
+    AudibleClock clock(outputFrequency, 1'000'000'000);
+    double handed = 0.0;
+    for (int ms = 0, readings = 0; ms < 4500; ++ms) {
+      const double t = ms / 1000.0, heard = std::max(0.0, (t - latency) * hz);
+      while (handed - heard < latency * hz) {
+        const std::uint64_t frames = buffer * (1 + random() % 2);
+        handed += static_cast<double>(frames);
+        clock.handedOver(frames, ticks(t));
       }
-      if (now % 50 == 0)
-        clock.serverHeld(static_cast<double>(handed - heard) / rate, now);
-      if (now > 100) {
-        ASSERT_EQ(clock.audibleFrame(now, 999), heard) << "run " << run << " at " << now;
-      }
+      if (ms < 250 || ms % 50 != 0) // asked every 50 ms once the server plays
+        continue;
+      const double late = ++readings % 10 == 0 ? static_cast<double>(buffer) : 0.0;
+      const double side = std::fmod(readings * 0.6180339887, 1.0) < over ? 0.5 : -0.5;
+      const double held = (handed - late - heard) / hz + side * block;
+      clock.serverHeld(readings % 7 == 0 ? std::nan("") : held, ticks(t + 0.0005 * unit(random)));
+      if (readings < 31)
+        continue;
+      const double asked = t + 0.02 * unit(random);
+      ASSERT_NEAR(static_cast<double>(*clock.audibleFrame(ticks(asked), 99'999)),
+                  (asked - latency) * hz, 0.001 * hz) << "run " << run << " at " << t;
     }
   }
 }
