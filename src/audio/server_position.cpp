@@ -9,14 +9,13 @@ ServerPosition::ServerPosition(std::uint32_t sampleRate, std::uint64_t tickFrequ
       framesPerTick_(static_cast<double>(sampleRate) / static_cast<double>(tickFrequency)),
       level_(std::numeric_limits<double>::quiet_NaN()) {}
 
-bool ServerPosition::add(double heldSeconds, std::uint64_t handedFrames, std::uint64_t ticks) {
+void ServerPosition::add(double heldSeconds, std::uint64_t handedFrames, std::uint64_t ticks) {
   if (!(heldSeconds >= 0.0)) // also NaN
-    return false;
+    return;
   const double held = std::min(heldSeconds, maxHeldSeconds) * sampleRate_;
   atZero_.add(static_cast<double>(handedFrames) - held -
               static_cast<double>(ticks) * framesPerTick_);
   level_.store(*atZero_.midhinge());
-  return true;
 }
 
 std::optional<double> ServerPosition::heardFrame(std::uint64_t nowTicks) const {

@@ -28,9 +28,9 @@ public:
   ServerPosition(std::uint32_t sampleRate, std::uint64_t tickFrequency);
 
   // The server held `heldSeconds` at `ticks`, when `handedFrames` had been
-  // handed over. False for a reading no output can give (negative, not a
-  // number), which is left out; longer ones count as maxHeldSeconds.
-  bool add(double heldSeconds, std::uint64_t handedFrames, std::uint64_t ticks);
+  // handed over. A reading no output can give (negative, not a number) is
+  // left out; longer ones count as maxHeldSeconds.
+  void add(double heldSeconds, std::uint64_t handedFrames, std::uint64_t ticks);
 
   // The frame heard at `nowTicks` (may be negative or past what was handed
   // over); nothing before the first reading.
