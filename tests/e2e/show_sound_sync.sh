@@ -6,12 +6,14 @@
 # fall across the frame cycle) into a private PulseAudio null sink; one
 # ffmpeg process grabs a strip of the noise and the sink's monitor on one
 # clock, and sync_offsets pairs each burst's sound with its flash.
-# Usage: show_sound_sync.sh PROGRAM BUILD_DIR SYNC_OFFSETS default|MSEC [report]
+# Beside two busy loops ("loaded") the bounds are what a viewer tolerates: the
+# median within [0, 25] ms, each burst within [-15, 45] ms.
+# Usage: show_sound_sync.sh PROGRAM BUILD_DIR SYNC_OFFSETS default|loaded|MSEC [report]
 # MSEC is the show's PULSE_LATENCY_MSEC; "report" prints without judging.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/dialog_lib.sh"
 offsets_tool=${3:?sync_offsets program}
-buffering=${4:?default or the show\'s PULSE_LATENCY_MSEC}
+buffering=${4:?default, loaded or the show\'s PULSE_LATENCY_MSEC}
 judge=${5:-judge}
 vsf_setup "$1" "$2"
 
@@ -26,6 +28,7 @@ renice -n -10 -p $$ >/dev/null 2>&1 || true
 capture_seconds=30
 median_max_ms=15
 max_offset_ms=25
+max_early_ms=2
 
 # The bursts, and a private server at 44.1 kHz.
 run="$VSF_TMP/run"
@@ -35,10 +38,21 @@ sync_start_pulse 44100
 
 vsf_start_x 1024x768x24
 
+# Beside two busy loops at the show's own priority.
+if [ "$buffering" = loaded ]; then
+  median_max_ms=25
+  max_offset_ms=45
+  max_early_ms=15
+  for _ in 1 2; do
+    sh -c 'while :; do :; done' &
+    SYNC_PIDS+=($!)
+  done
+fi
+
 # One show, one capture, the bursts paired; prints the analysis and leaves
 # "COUNT MEDIAN MIN MAX" (milliseconds) in $VSF_TMP/summary.
 measure() {
-  if [ "$buffering" = default ]; then
+  if [ "$buffering" = default ] || [ "$buffering" = loaded ]; then
     vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio -u PULSE_LATENCY_MSEC
   else
     vsf_start_program "$run" SDL_AUDIODRIVER=pulseaudio PULSE_LATENCY_MSEC="$buffering"
@@ -61,10 +75,11 @@ measure() {
 }
 
 # One run, judged on what the measurement resolves: the median lag within
-# [0, 15] ms, every burst within [-(gap + 2), 25 + gap] ms of its own grab gap.
+# [0, 15] ms, every burst within [-(gap + 2), 25 + gap] ms of its own grab gap
+# (loaded: [0, 25] and [-(gap + 15), 45 + gap]).
 # A late or early clock moves the median and every burst; noise moves a
 # burst by a frame of the grab at most.
 measure
-sync_judge "$median_max_ms" "$max_offset_ms" 0 || [ "$judge" = report ] ||
+sync_judge "$median_max_ms" "$max_offset_ms" 0 "$max_early_ms" || [ "$judge" = report ] ||
   vsf_fail "buffering $buffering: $sync_result: $sync_why"
 vsf_pass "buffering $buffering: $sync_result"

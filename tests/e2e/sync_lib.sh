@@ -34,7 +34,8 @@ sync_burst_music() {
 
 # A private server with its own runtime folder and home, a null sink vsf_sync
 # and nothing else, running at RATE (the rate clients that ask the server's
-# default, as browsers do, get).
+# default, as browsers do, get). Its log is $VSF_TMP/pulseaudio.log, at
+# $SYNC_PULSE_LOG_LEVEL (debug tells each stream's underruns).
 sync_start_pulse() {
   local rate=${1:-44100} pulse="$VSF_TMP/pulse"
   mkdir -p -m 700 "$pulse/runtime" "$pulse/home/.config/pulse"
@@ -45,6 +46,7 @@ sync_start_pulse() {
   export PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
   unset PULSE_LATENCY_MSEC
   pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
+    --log-level="${SYNC_PULSE_LOG_LEVEL:-notice}" \
     --disallow-exit \
     -L "module-native-protocol-unix auth-anonymous=1" \
     -L "module-null-sink sink_name=vsf_sync rate=$rate" 2>"$VSF_TMP/pulseaudio.log" &
@@ -97,14 +99,16 @@ sync_measure() {
     <<<"$report" >"$VSF_TMP/bursts"
 }
 
-# sync_judge MEDIAN_MAX BURST_MAX [STRAYS]: judges the last sync_measure by
-# what the measurement resolves. At least 8 bursts; the median lag within
-# [0, MEDIAN_MAX] ms; every burst within [-(gap + 2), BURST_MAX + gap] ms,
-# gap being that burst's own frame gap in the grab (the grab cannot place a
-# flash closer) and 2 ms the sound server's timestamp jitter, bar STRAYS of
-# them. Sets $sync_result (figures and spread), and $sync_why when it fails.
+# sync_judge MEDIAN_MAX BURST_MAX [STRAYS [EARLY_MAX]]: judges the last
+# sync_measure by what the measurement resolves. At least 8 bursts; the median
+# lag within [0, MEDIAN_MAX] ms; every burst within [-(gap + EARLY_MAX),
+# BURST_MAX + gap] ms, gap being that burst's own frame gap in the grab (the
+# grab cannot place a flash closer) and EARLY_MAX by default 2 ms, the sound
+# server's timestamp jitter, bar STRAYS of them. Sets $sync_result (figures
+# and spread), and $sync_why when it fails.
 sync_judge() {
   local median_max=${1:?median bound} burst_max=${2:?burst bound} strays=${3:-0}
+  local early_max=${4:-2}
   local count median min max spread outside
   read -r count median min max <"$VSF_TMP/summary"
   spread=$(awk '{ print $1 + 0 }' "$VSF_TMP/bursts" | sort -g | awk '
@@ -116,7 +120,8 @@ sync_judge() {
         v[int((3 * NR + 3) / 4)], sqrt(ss / NR - m * m > 0 ? ss / NR - m * m : 0)
     }')
   sync_result="$count bursts, picture after the sound by median $median ms, min $min, max $max; $spread"
-  outside=$(awk -v l="$burst_max" '$1 < -($2 + 2) || $1 > l + $2' "$VSF_TMP/bursts")
+  outside=$(awk -v l="$burst_max" -v e="$early_max" '$1 < -($2 + e) || $1 > l + $2' \
+    "$VSF_TMP/bursts")
   sync_why=""
   if [ "$count" -lt 8 ]; then
     sync_why="fewer than 8 bursts"
@@ -125,9 +130,9 @@ sync_judge() {
   elif ! awk -v m="$median" -v l="$median_max" 'BEGIN { exit !(m >= 0 && m <= l) }'; then
     sync_why="the median is outside [0, $median_max] ms"
   elif [ "$(grep -c . <<<"$outside")" -gt "$strays" ]; then
-    sync_why="bursts outside [-(gap + 2), $burst_max + gap] ms (offset, gap): $(tr '\n' ';' <<<"$outside")"
+    sync_why="bursts outside [-(gap + $early_max), $burst_max + gap] ms (offset, gap): $(tr '\n' ';' <<<"$outside")"
   elif [ -n "$outside" ]; then
-    vsf_log "$sync_result: a burst outside [-(gap + 2), $burst_max + gap] ms: $outside"
+    vsf_log "$sync_result: a burst outside [-(gap + $early_max), $burst_max + gap] ms: $outside"
   fi
   [ -z "$sync_why" ]
 }
