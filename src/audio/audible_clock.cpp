@@ -42,5 +42,5 @@ std::uint64_t AudibleClock::framesHandedOver() const {
 }
 
 void AudibleClock::serverHeld(double heldSeconds, std::uint64_t ticks) {
-  server_.add(heldSeconds, handedSoFar_, ticks);
+  server_.add(heldSeconds, handover_.load().handedAfter, ticks);
 }

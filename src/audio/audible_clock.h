@@ -27,9 +27,10 @@ public:
   // ahead of a new buffer.
   std::optional<std::uint64_t> audibleFrame(std::uint64_t nowTicks, std::uint32_t latencyFrames);
 
-  // A sound server's reading: it held `heldSeconds` of the stream at `ticks`.
-  // Called with the callback held off (the device locked), from any thread;
-  // from then on the readings place the listener, not `latencyFrames`.
+  // A sound server's reading: it held `heldSeconds` of the stream at `ticks`,
+  // beside the frames handed over by the latest callback. From one thread at a
+  // time, any thread, never holding the callback off; from then on the
+  // readings place the listener, not `latencyFrames`.
   void serverHeld(double heldSeconds, std::uint64_t ticks);
 
   std::uint64_t framesHandedOver() const;

@@ -1,6 +1,7 @@
 #include "audio/audio_device.h"
 
 #include <SDL.h>
+#include <SDL_hints.h>
 #include <algorithm>
 #include <cstring>
 
@@ -9,8 +10,13 @@
 namespace {
 
 constexpr int outputChannels = 2;
-// About 23 ms at 44.1 kHz: small, so the picture's view of the sound is fresh.
+// About 23 ms at 44.1 kHz. SDL writes each buffer to a server piecemeal, and
+// what it still holds is handed over yet nowhere in the server's figures: a
+// small buffer keeps the picture from running ahead by it...
 constexpr Uint16 deviceBufferFrames = 1024;
+// ... and the server holds the depth: enough to outlast the scheduling delays
+// of a busy machine, which the clock's server readings follow.
+constexpr unsigned serverBufferMilliseconds = 200;
 // Recorded from a sound server's monitor beside a grab of the screen, the
 // sound is heard about this much later than the server's own figures place
 // it: the picture is held back to meet it.
@@ -30,6 +36,9 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
     }
   }
 
+  ServerLatency::requestBuffering(serverBufferMilliseconds);
+  // What a sound server's mixer shows beside the program's name.
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
   std::unique_ptr<AudioDevice> device(new AudioDevice);
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(sampleRate);
@@ -70,16 +79,16 @@ AudioDevice::~AudioDevice() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-// Taken with the callback held off, so the frames handed over and the time
-// belong together.
+// Never holds the callback off: this thread runs at the program's own
+// priority, and a busy machine could keep it, and the sound, waiting.
 void AudioDevice::serverHeld(double heldSeconds) {
-  SDL_LockAudioDevice(id_);
+  const std::lock_guard lock(listenerMutex_);
   if (source_ != nullptr)
     source_->serverHeld(heldSeconds + serverHoldBackSeconds, SDL_GetPerformanceCounter());
-  SDL_UnlockAudioDevice(id_);
 }
 
 void AudioDevice::setSource(MusicStream* stream) {
+  const std::lock_guard lock(listenerMutex_);
   SDL_LockAudioDevice(id_);
   source_ = stream;
   SDL_UnlockAudioDevice(id_);
@@ -90,15 +99,24 @@ void AudioDevice::setRunning(bool running) {
   SDL_PauseAudioDevice(id_, running ? 0 : 1);
 }
 
+double AudioDevice::longestCallbackGapSeconds() const {
+  return static_cast<double>(longestGapTicks_.load()) /
+         static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
 void SDLCALL AudioDevice::fill(void* self, Uint8* bytes, int length) {
   auto* device = static_cast<AudioDevice*>(self);
   auto* out = reinterpret_cast<float*>(bytes);
+  const std::uint64_t now = SDL_GetPerformanceCounter();
+  if (device->lastCallbackTicks_ != 0 && now - device->lastCallbackTicks_ > device->longestGapTicks_)
+    device->longestGapTicks_ = now - device->lastCallbackTicks_;
+  device->lastCallbackTicks_ = now;
   const std::size_t frames = static_cast<std::size_t>(length) / (outputChannels * sizeof(float));
   if (device->source_ == nullptr) {
     std::fill_n(out, frames * outputChannels, 0.0f);
     return;
   }
-  device->source_->render(out, frames, SDL_GetPerformanceCounter());
+  device->source_->render(out, frames, now);
   const float gain = device->gain_.load();
   if (gain != 1.0f)
     for (std::size_t i = 0; i < frames * outputChannels; ++i)

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "audio/server_latency.h"
 
@@ -34,6 +35,10 @@ public:
   void setGain(float gain) { gain_.store(gain); }
   void setRunning(bool running);
 
+  // The longest time between two callbacks so far: how long the output
+  // went without being fed.
+  double longestCallbackGapSeconds() const;
+
 private:
   AudioDevice() = default;
   static void SDLCALL fill(void* self, Uint8* bytes, int length);
@@ -42,7 +47,12 @@ private:
   SDL_AudioDeviceID id_ = 0;
   std::uint32_t sampleRate_ = 0;
   std::uint32_t guessedLatencyFrames_ = 0;
-  MusicStream* source_ = nullptr; // changed only with the device locked
+  // Changed only with the device locked (for the callback) and the mutex
+  // held (for the server's readings).
+  MusicStream* source_ = nullptr;
+  std::mutex listenerMutex_;
   std::atomic<float> gain_{1.0f};
+  std::uint64_t lastCallbackTicks_ = 0; // the callback's own
+  std::atomic<std::uint64_t> longestGapTicks_{0};
   std::unique_ptr<ServerLatency> serverLatency_;
 };

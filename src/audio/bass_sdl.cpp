@@ -9,6 +9,7 @@
 // (audio_front.cpp), the flags and the owner window, streams from memory.
 
 #include <SDL_timer.h>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
@@ -80,7 +81,20 @@ private:
   void freeStream() {
     if (device_)
       device_->setSource(nullptr);
+    if (stream_)
+      reportDryRuns(*stream_);
     stream_.reset();
+  }
+
+  // Sound the listener lost because the decoder fell behind: said once, at
+  // the end, for whoever reads standard error.
+  void reportDryRuns(const MusicStream& stream) const {
+    if (stream.dryRuns() == 0)
+      return;
+    std::fprintf(stderr, "velvetstaticfog: the music's decoding fell behind %llu times, %.0f ms "
+                         "of sound lost\n",
+                 static_cast<unsigned long long>(stream.dryRuns()),
+                 1000.0 * static_cast<double>(stream.framesMissed()) / device_->sampleRate());
   }
 
   // Declared before the device so that it outlives the callback reading it.

@@ -6,9 +6,10 @@
 
 namespace {
 
-// About 190 ms at 44.1 kHz: plenty against a late decoder thread, and small,
-// since the layer only needs to stay ahead of the callback.
-constexpr std::size_t decodeAheadFrames = 8192;
+// About 0.75 s at 44.1 kHz (256 KiB): the decoding thread runs at the
+// program's own priority, and a busy machine can keep it waiting for some
+// hundreds of milliseconds.
+constexpr std::size_t decodeAheadFrames = 32768;
 // The transform window behind the longest latency a sound server reports in
 // practice (a quarter of a second over Bluetooth), with room to spare even at
 // 192 kHz, and the time between spectrum requests.
@@ -39,8 +40,10 @@ void MusicStream::decodeAhead() {
   while (ring_.freeFrames() >= decodeChunkFrames) {
     const std::size_t got = decoder_->read(chunk.data(), decodeChunkFrames, looping_.load());
     ring_.write(chunk.data(), got);
-    if (got < decodeChunkFrames)
+    if (got < decodeChunkFrames) {
+      decoderDone_.store(true);
       break;
+    }
   }
 }
 
@@ -51,6 +54,13 @@ void MusicStream::render(float* out, std::size_t frames, std::uint64_t ticks) {
   }
   const std::size_t got = ring_.read(out, frames);
   std::fill(out + got * FrameRing::channels, out + frames * FrameRing::channels, 0.0f);
+  const bool dry = got < frames && !decoderDone_.load();
+  if (dry) {
+    framesMissed_ += frames - got;
+    if (!wasDry_)
+      ++dryRuns_;
+  }
+  wasDry_ = dry;
   // What was handed over, silence included, so stream positions stay those of the output.
   history_.appendStereo(out, frames);
   clock_.handedOver(frames, ticks);

@@ -37,9 +37,13 @@ public:
   bool spectrum(float* magnitudes, std::uint64_t nowTicks, std::uint32_t latencyFrames);
 
   std::uint64_t framesHandedOver() const { return clock_.framesHandedOver(); }
+  // Frames the callback had to fill with silence because the decoder had
+  // fallen behind (not counting the end of the music), and in how many runs.
+  std::uint64_t framesMissed() const { return framesMissed_.load(); }
+  std::uint64_t dryRuns() const { return dryRuns_.load(); }
 
-  // A sound server held `heldSeconds` of the output at `ticks`; called with
-  // the callback held off.
+  // A sound server held `heldSeconds` of the output at `ticks`; from one
+  // thread at a time, beside the callback.
   void serverHeld(double heldSeconds, std::uint64_t ticks) {
     clock_.serverHeld(heldSeconds, ticks);
   }
@@ -55,6 +59,10 @@ private:
 
   std::atomic<bool> playing_{false};
   std::atomic<bool> looping_{false};
+  std::atomic<bool> decoderDone_{false}; // the music ended or failed to decode
+  std::atomic<std::uint64_t> framesMissed_{0};
+  std::atomic<std::uint64_t> dryRuns_{0};
+  bool wasDry_ = false; // the callback's own
 
   // Last, so that it stops before what it fills goes.
   DecodeWorker worker_;

@@ -13,6 +13,10 @@ public:
   // Seconds of our stream the server holds, buffered and in the sink.
   using Listener = std::function<void(double heldSeconds)>;
 
+  // Asks the server, for the playback stream opened next, to buffer
+  // `milliseconds` unless the user has chosen (PULSE_LATENCY_MSEC).
+  static void requestBuffering(unsigned milliseconds);
+
   // Nothing when the connection cannot be set up; a server that turns out
   // not to answer never calls `listener`.
   static std::unique_ptr<ServerLatency> start(Listener listener);

@@ -4,6 +4,8 @@
 
 struct ServerLatency::Connection {};
 
+void ServerLatency::requestBuffering(unsigned /*milliseconds*/) {}
+
 std::unique_ptr<ServerLatency> ServerLatency::start(Listener /*listener*/) {
   return nullptr;
 }

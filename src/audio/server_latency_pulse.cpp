@@ -4,10 +4,12 @@
 //    then asked for by its index: buffered in the server plus the sink's own;
 //  - each answer handed to the listener on the connection's thread.
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
+#include <string>
 #include <unistd.h>
 #include <utility>
 
@@ -102,6 +104,12 @@ struct ServerLatency::Connection {
   pa_time_event* timer = nullptr;
   std::uint32_t streamIndex = PA_INVALID_INDEX;
 };
+
+// SDL asks for one device buffer's worth, which a busy machine outlasts; the
+// client library takes a stream's target length from the environment.
+void ServerLatency::requestBuffering(unsigned milliseconds) {
+  setenv("PULSE_LATENCY_MSEC", std::to_string(milliseconds).c_str(), 0);
+}
 
 std::unique_ptr<ServerLatency> ServerLatency::start(Listener listener) {
   auto connection = std::make_unique<Connection>(std::move(listener));
