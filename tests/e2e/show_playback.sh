@@ -69,7 +69,7 @@ control=$("$blocks_tool" "$VSF_TMP/vsf_control.raw" "$decoded" "$rate") ||
 show=$("$blocks_tool" "$VSF_TMP/vsf_sync.raw" "$decoded" "$rate") ||
   vsf_fail "the show's recording could not be compared"
 # Where sound was lost, as far as the server and the show saw it.
-underruns=$(grep -c "Implicit underrun of 'Music'" "$VSF_TMP/pulseaudio.log")
+underruns=$(grep -c "Implicit underrun of 'Music'" "$SYNC_PULSE_LOG")
 dry=$(grep -o 'fell behind.*' "$VSF_STDERR" || echo "never ran dry")
 figures="beside $loops busy loops: the show: $show, $underruns server underruns, decoding $dry;\
  the control (paplay): $control"

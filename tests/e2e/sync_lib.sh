@@ -4,9 +4,11 @@
 # by burst by sync_offsets. Sourced after lib.sh (vsf_setup has run).
 
 SYNC_PIDS=()
+SYNC_FILES=()
 sync_cleanup() {
   local i
   for ((i = ${#SYNC_PIDS[@]} - 1; i >= 0; i--)); do vsf_stop_pid "${SYNC_PIDS[i]}"; done
+  [ ${#SYNC_FILES[@]} -eq 0 ] || rm -f "${SYNC_FILES[@]}"
   vsf_cleanup
 }
 trap sync_cleanup EXIT
@@ -34,10 +36,16 @@ sync_burst_music() {
 
 # A private server with its own runtime folder and home, a null sink vsf_sync
 # and nothing else, running at RATE (the rate clients that ask the server's
-# default, as browsers do, get). Its log is $VSF_TMP/pulseaudio.log, at
-# $SYNC_PULSE_LOG_LEVEL (debug tells each stream's underruns).
+# default, as browsers do, get). Its log is $SYNC_PULSE_LOG, at
+# $SYNC_PULSE_LOG_LEVEL: debug tells each stream's underruns, and is written
+# to memory, since a server that waits for a busy disk stalls every stream.
 sync_start_pulse() {
   local rate=${1:-44100} pulse="$VSF_TMP/pulse"
+  SYNC_PULSE_LOG="$VSF_TMP/pulseaudio.log"
+  if [ "${SYNC_PULSE_LOG_LEVEL:-notice}" = debug ] && [ -d /dev/shm ]; then
+    SYNC_PULSE_LOG=$(mktemp /dev/shm/vsf-pulseaudio.XXXXXX)
+    SYNC_FILES+=("$SYNC_PULSE_LOG")
+  fi
   mkdir -p -m 700 "$pulse/runtime" "$pulse/home/.config/pulse"
   printf 'default-sample-rate = %s\nalternate-sample-rate = %s\n' "$rate" "$rate" \
     >"$pulse/home/.config/pulse/daemon.conf"
@@ -49,13 +57,13 @@ sync_start_pulse() {
     --log-level="${SYNC_PULSE_LOG_LEVEL:-notice}" \
     --disallow-exit \
     -L "module-native-protocol-unix auth-anonymous=1" \
-    -L "module-null-sink sink_name=vsf_sync rate=$rate" 2>"$VSF_TMP/pulseaudio.log" &
+    -L "module-null-sink sink_name=vsf_sync rate=$rate" 2>"$SYNC_PULSE_LOG" &
   SYNC_PIDS+=($!)
   for _ in $(seq 100); do
     pactl info >/dev/null 2>&1 && break
     sleep 0.1
   done
-  pactl info >/dev/null 2>&1 || { cat "$VSF_TMP/pulseaudio.log" >&2; vsf_fail "no sound server"; }
+  pactl info >/dev/null 2>&1 || { cat "$SYNC_PULSE_LOG" >&2; vsf_fail "no sound server"; }
   # Without another stream at a short latency the null sink renders in large
   # blocks and a lone stream stalls.
   pacat --raw --latency-msec=20 </dev/zero &
