@@ -16,7 +16,7 @@ constexpr int outputChannels = 2;
 constexpr Uint16 deviceBufferFrames = 1024;
 // ... and the server holds the depth: enough to outlast the scheduling delays
 // of a busy machine, which the clock's server readings follow.
-constexpr unsigned serverBufferMilliseconds = 200;
+constexpr unsigned serverBufferMilliseconds = 500;
 // Recorded from a sound server's monitor beside a grab of the screen, the
 // sound is heard about this much later than the server's own figures place
 // it: the picture is held back to meet it.
@@ -25,6 +25,10 @@ constexpr double serverHoldBackSeconds = 0.011;
 } // namespace
 
 std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sampleRate) {
+  // Before SDL starts threads of its own that may read the environment.
+  ServerLatency::requestBuffering(serverBufferMilliseconds);
+  // What a sound server's mixer shows beside the program's name.
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     return nullptr;
   const char* deviceName = nullptr;
@@ -36,9 +40,6 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
     }
   }
 
-  ServerLatency::requestBuffering(serverBufferMilliseconds);
-  // What a sound server's mixer shows beside the program's name.
-  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
   std::unique_ptr<AudioDevice> device(new AudioDevice);
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(sampleRate);
@@ -64,8 +65,12 @@ std::unique_ptr<AudioDevice> AudioDevice::open(int deviceIndex, std::uint32_t sa
   device->guessedLatencyFrames_ = dummy ? 0u : obtained.samples;
   // The outputs that can say how much they hold: a PulseAudio-compatible
   // sound server, a web page's audio context.
-  if (driver != nullptr &&
-      (std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "emscripten") == 0))
+  const bool pulse = driver != nullptr && std::strcmp(driver, "pulseaudio") == 0;
+  // Until the server first answers, it is guessed to hold what was asked for.
+  if (pulse)
+    device->guessedLatencyFrames_ = std::max<std::uint32_t>(
+        obtained.samples, serverBufferMilliseconds * sampleRate / 1000);
+  if (pulse || (driver != nullptr && std::strcmp(driver, "emscripten") == 0))
     device->serverLatency_ =
         ServerLatency::start([raw = device.get()](double held) { raw->serverHeld(held); });
   SDL_PauseAudioDevice(device->id_, 0);

@@ -24,9 +24,9 @@ public:
 
   std::uint32_t sampleRate() const { return sampleRate_; }
   // Frames the output is guessed to hold ahead of what the callback has
-  // written: one buffer (the device still playing the previous one), none on
-  // SDL's dummy driver. Where a sound server says what it holds, the source
-  // hears of it instead.
+  // written: one buffer (the device still playing the previous one), what
+  // was asked of a sound server, none on SDL's dummy driver. Once a sound
+  // server says what it holds, the source hears of it instead.
   std::uint32_t latencyFrames() const { return guessedLatencyFrames_; }
 
   // The stream the callback reads from; nullptr for silence. Returns once

@@ -1,4 +1,5 @@
 // A decoding thread: polls, since the callback must never wait to wake it.
+#include <SDL_thread.h>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -25,6 +26,9 @@ DecodeWorker::DecodeWorker(std::function<void()> work) : state_(std::make_unique
   state_->work();
   State& state = *state_;
   state.thread = std::thread([&state] {
+    // Above ordinary work where the system allows it, so that a busy
+    // machine does not leave the output without music.
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
     std::unique_lock lock(state.mutex);
     while (!state.quit) {
       lock.unlock();

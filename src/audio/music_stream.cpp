@@ -6,13 +6,13 @@
 
 namespace {
 
-// About 0.75 s at 44.1 kHz (256 KiB): the decoding thread runs at the
-// program's own priority, and a busy machine can keep it waiting for some
-// hundreds of milliseconds.
-constexpr std::size_t decodeAheadFrames = 32768;
+// About 1.5 s at 44.1 kHz (512 KiB): where the decoding thread cannot be
+// raised above the program's own priority, a busy machine can keep it
+// waiting for most of a second.
+constexpr std::size_t decodeAheadFrames = 65536;
 // The transform window behind the longest latency a sound server reports in
-// practice (a quarter of a second over Bluetooth), with room to spare even at
-// 192 kHz, and the time between spectrum requests.
+// practice (the half second the show asks for, and a quarter of a second more
+// over Bluetooth), and the time between spectrum requests.
 constexpr std::size_t historyFrames = 65536;
 constexpr std::size_t decodeChunkFrames = 1024;
 
