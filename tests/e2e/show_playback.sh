@@ -7,6 +7,7 @@
 # to judge, and is skipped with the figures.
 # Usage: show_playback.sh PROGRAM BUILD_DIR PLAYBACK_BLOCKS [LOOPS] [report]
 # LOOPS busy loops run beside (2 by default); "report" prints without judging.
+# PLAYBACK_SECONDS records longer (31 s and a second to settle by default).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/dialog_lib.sh"
 blocks_tool=${3:?playback_blocks program}
@@ -17,7 +18,7 @@ vsf_setup "$1" "$2"
 source "$(dirname "$0")/sync_lib.sh"
 sync_require parecord paplay
 
-seconds=31
+seconds=${PLAYBACK_SECONDS:-31}
 rate=44100
 music="$VSF_BUILD_DIR/qx-731_030321_4_tessellated.ogg"
 [ -f "$music" ] || vsf_fail "no music at $music"
