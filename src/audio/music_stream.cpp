@@ -13,7 +13,7 @@ constexpr std::size_t decodeAheadFrames = 65536;
 // The transform window behind the longest latency a sound server reports in
 // practice (the half second the show asks for, and a quarter of a second more
 // over Bluetooth), and the time between spectrum requests.
-constexpr std::size_t historyFrames = 65536;
+constexpr std::size_t historyFrames = 131072;
 constexpr std::size_t decodeChunkFrames = 1024;
 
 } // namespace
@@ -39,11 +39,13 @@ void MusicStream::decodeAhead() {
   std::array<float, decodeChunkFrames * FrameRing::channels> chunk;
   while (ring_.freeFrames() >= decodeChunkFrames) {
     const std::size_t got = decoder_->read(chunk.data(), decodeChunkFrames, looping_.load());
-    ring_.write(chunk.data(), got);
-    if (got < decodeChunkFrames) {
+    // Said before the last frames go in, so the callback never counts the
+    // end of the music as the decoder falling behind.
+    if (got < decodeChunkFrames)
       decoderDone_.store(true);
+    ring_.write(chunk.data(), got);
+    if (got < decodeChunkFrames)
       break;
-    }
   }
 }
 
