@@ -14,9 +14,10 @@ constexpr int outputChannels = 2;
 // what it still holds is handed over yet nowhere in the server's figures: a
 // small buffer keeps the picture from running ahead by it...
 constexpr Uint16 deviceBufferFrames = 1024;
-// ... and the server holds the depth: enough to outlast the scheduling delays
-// of a busy machine, which the clock's server readings follow.
-constexpr unsigned serverBufferMilliseconds = 500;
+// ... and the server holds the depth, as deep as a media player's: on a busy
+// machine the program's threads can wait for over half a second at a time.
+// The clock follows the server's readings, so the depth costs no sync.
+constexpr unsigned serverBufferMilliseconds = 2000;
 // Recorded from a sound server's monitor beside a grab of the screen, the
 // sound is heard about this much later than the server's own figures place
 // it: the picture is held back to meet it.

@@ -6,14 +6,13 @@
 
 namespace {
 
-// About 1.5 s at 44.1 kHz (512 KiB): where the decoding thread cannot be
-// raised above the program's own priority, a busy machine can keep it
-// waiting for most of a second.
-constexpr std::size_t decodeAheadFrames = 65536;
-// The transform window behind the longest latency a sound server reports in
-// practice (the half second the show asks for, and a quarter of a second more
-// over Bluetooth), and the time between spectrum requests.
-constexpr std::size_t historyFrames = 131072;
+// About 3 s at 44.1 kHz (1 MiB), more than the server holds: where the
+// decoding thread cannot be raised above the program's own priority, a busy
+// machine can keep it waiting for over a second.
+constexpr std::size_t decodeAheadFrames = 131072;
+// The transform window behind the longest latency a sound server reports
+// (ServerPosition::maxHeldSeconds), and the time between spectrum requests.
+constexpr std::size_t historyFrames = 262144;
 constexpr std::size_t decodeChunkFrames = 1024;
 
 } // namespace

@@ -23,7 +23,7 @@ class ServerPosition {
 public:
   static constexpr std::size_t readingsKept = 31;
   // More than any real output holds; the sample history keeps more than this.
-  static constexpr double maxHeldSeconds = 2.5;
+  static constexpr double maxHeldSeconds = 3.0;
 
   ServerPosition(std::uint32_t sampleRate, std::uint64_t tickFrequency);
 
