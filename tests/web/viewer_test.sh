@@ -2,11 +2,12 @@
 # The page in chromium or firefox-esr with a window on a private X display and
 # its sound in a private PulseAudio null sink, with the desktop sync test's
 # means (tests/e2e/lib.sh, sync_lib.sh): viewer_test.cjs drives the page.
-#   sound RATE:  beside two busy loops the recorded sound equals the decoded
-#                music, with paplay into a second sink as the control
+#   sound RATE:  the recorded sound equals the decoded music, with paplay into
+#                a second sink as the control; sound-loaded: the same beside
+#                two busy loops
 #   sync RATE:   the picture in step with the sound at a RATE context; judged
 #                on the median and on each burst against its own grab gap
-# Usage: viewer_test.sh SITE OUTPUT SYNC_OFFSETS sound|sync chromium|firefox RATE [report]
+# Usage: viewer_test.sh SITE OUTPUT SYNC_OFFSETS sound|sound-loaded|sync chromium|firefox RATE [report]
 e2e="$(cd "$(dirname "$0")/../e2e" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$e2e/lib.sh"
@@ -45,7 +46,7 @@ vsf_start_x 1024x768x24
 control="$VSF_TMP/control"
 mkdir -p "$control"
 
-if [ "$mode" = sound ]; then
+if [ "$mode" != sync ]; then
   # The control's sink, in the same server, kept running as the page's is;
   # the browser plays to the page's.
   pactl load-module module-null-sink sink_name=vsf_control "rate=$rate" >/dev/null ||
@@ -54,10 +55,11 @@ if [ "$mode" = sound ]; then
   pacat --raw --latency-msec=20 --device=vsf_control </dev/zero &
   SYNC_PIDS+=($!)
   status=0
-  node "$here/viewer_test.cjs" sound "$browser" "$site" "$output" "$control" "$rate" || status=$?
+  node "$here/viewer_test.cjs" "$mode" "$browser" "$site" "$output" "$control" "$rate" ||
+    status=$?
   [ "$status" -eq 77 ] && exit 77
-  [ "$status" -eq 0 ] || vsf_fail "$browser: the page's sound"
-  vsf_pass "$browser: the page's sound is the music beside two busy loops, idle and stalled"
+  [ "$status" -eq 0 ] || vsf_fail "$browser: the page's sound ($mode)"
+  vsf_pass "$browser: the page's sound is the music ($mode), idle and stalled"
 fi
 
 # The page with the bursts for music.
