@@ -460,10 +460,21 @@ async function main() {
         }
         assert.equal(page.url(), base);
         assert.equal(await page.$eval('#own-music', zone => zone.classList.contains('over')), false);
-        // The same file again plays again, and a refusal names what plays on.
-        await drop(page, loop);
-        await page.waitForFunction(() => /^Playing "loop.mp3"/.test(document.getElementById('own-music-status').textContent),
-                                   { timeout: 30000 });
+        // A file chosen again after another was dropped plays again, and a
+        // refusal names what plays on.
+        for (const [file, chosen] of [[loop, true], [silence, false], [loop, true]]) {
+          if (chosen) {
+            const [chooser] = await Promise.all([page.waitForFileChooser(),
+                                                 page.click('#own-music-file')]);
+            await chooser.accept([file]);
+          } else {
+            await drop(page, file);
+          }
+          const name = path.basename(file);
+          await page.waitForFunction(expected =>
+            document.getElementById('own-music-status').textContent.startsWith(`Playing "${expected}"`),
+          { timeout: 30000 }, name);
+        }
         await drop(page, notSound);
         await page.waitForFunction(() => document.getElementById('own-music').dataset.state === 'refused',
                                    { timeout: 30000 });
