@@ -130,7 +130,7 @@ serve-web: web
 # suites on the page's back ends and the page in headless chromium, and the
 # page in chromium and firefox-esr on a private X display with a private
 # sound server (sound, sync, Escape); screenshots in $(WEB_BUILD)/Testing/web.
-# The sound beside two busy loops: cd $(WEB_BUILD) && ctest -L loaded.
+# The sound beside two busy loops, and Firefox's: cd $(WEB_BUILD) && ctest -L loaded.
 test-web: web
 	cd $(WEB_BUILD) && $(WEB_ENV) ctest --output-on-failure -LE loaded
 
