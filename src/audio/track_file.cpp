@@ -49,7 +49,9 @@ std::optional<TrackFile> TrackFile::open(const std::string& path, std::string& p
     return std::nullopt;
   }
   struct stat status {};
-  if (fstat(descriptor, &status) != 0)
+  const int flags = fcntl(descriptor, F_GETFL);
+  if (fstat(descriptor, &status) != 0 || flags < 0 ||
+      (S_ISREG(status.st_mode) && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0))
     problem = std::string("cannot read it: ") + std::strerror(errno);
   else if (S_ISDIR(status.st_mode))
     problem = "a folder, not a music file";
@@ -57,9 +59,6 @@ std::optional<TrackFile> TrackFile::open(const std::string& path, std::string& p
     problem = "not a regular file";
   else if (status.st_size == 0)
     problem = "the file is empty";
-  else if (const int flags = fcntl(descriptor, F_GETFL);
-           flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
-    problem = std::string("cannot read it: ") + std::strerror(errno);
   if (!problem.empty()) {
     close(descriptor);
     return std::nullopt;

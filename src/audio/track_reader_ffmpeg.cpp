@@ -93,7 +93,8 @@ public:
     std::vector<const std::uint8_t*> parts(static_cast<std::size_t>(planes));
     for (int done = 0; done < frame.nb_samples && track_.frames() < keepFrames_; done += piece) {
       for (int plane = 0; plane < planes; ++plane)
-        parts[static_cast<std::size_t>(plane)] = frame.extended_data[plane] + done * stride;
+        parts[static_cast<std::size_t>(plane)] =
+            frame.extended_data[plane] + static_cast<std::ptrdiff_t>(done) * stride;
       if (!convert(parts.data(), std::min(piece, frame.nb_samples - done)))
         return false;
     }
@@ -359,7 +360,7 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
   // it grows, and for the one step that may pass what is kept.
   const std::uint64_t expectedFrames =
       std::min<std::uint64_t>(keepFrames, static_cast<std::uint64_t>(promised * sampleRate)) +
-      2 * drainFrames;
+      std::uint64_t{2} * drainFrames;
   if (decoder->id == AV_CODEC_ID_VORBIS) {
     if (auto vorbis = decodeVorbis(file->openedName(), sampleRate, keepFrames, expectedFrames)) {
       const double seconds = static_cast<double>(vorbis->frames()) / sampleRate;
