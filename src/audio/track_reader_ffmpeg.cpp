@@ -55,6 +55,13 @@ std::string tooLong(double seconds) {
          minutesAndSeconds(longestTrackSeconds) + " are taken";
 }
 
+// Without a length in the headers: known only as the decode passes the limit.
+std::string runsTooLong() {
+  return "the track runs past " + minutesAndSeconds(longestTrackSeconds) +
+         ", though its headers give no length; tracks up to " +
+         minutesAndSeconds(longestTrackSeconds) + " are taken";
+}
+
 // Turns decoded frames of any format, rate and layout into stereo floats.
 class StereoConverter {
 public:
@@ -417,7 +424,7 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
     }
     av_packet_unref(packet.get());
     if (decodedSeconds > longestTrackSeconds)
-      return fail(tooLong(decodedSeconds));
+      return fail(runsTooLong());
     line.update(reading.position, reading.size);
   }
   // Zeros, or a damaged stretch, read on and on for nothing.
@@ -430,7 +437,7 @@ std::optional<DecodedTrack> decodeTrack(const std::string& path, std::uint32_t s
   if (!receiveAll())
     return fail("its sound cannot be converted to stereo at the show's rate");
   if (decodedSeconds > longestTrackSeconds)
-    return fail(tooLong(decodedSeconds));
+    return fail(runsTooLong());
   converter.drain();
   if (!file->unchanged())
     return changed();
