@@ -6,7 +6,7 @@ WINDOWS_BUILD ?= build-windows
 WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench package asan tsan fuzz windows test-windows web serve-web \
+.PHONY: all deps build run test bench package reproducible-package asan tsan fuzz windows test-windows web serve-web \
 	test-web tidy tidy-changed clean distclean
 
 all: build
@@ -51,9 +51,15 @@ tidy-changed: build
 bench: build
 	cmake --build $(BUILD) --target run-benchmarks
 
-# A Debian package of the install, in $(BUILD).
+# A Debian package of the install, in $(BUILD): the same bytes from the same
+# commit wherever it is built, its timestamps the last commit's.
 package: build
-	cd $(BUILD) && cpack
+	cd $(BUILD) && SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(git -C $(CURDIR) log -1 --format=%ct)} \
+	  cpack
+
+# Two clones of the last commit packaged in two folders: the same .deb.
+reproducible-package:
+	@scripts/reproducible-package
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of the tests (clang).
 $(ASAN_BUILD)/CMakeCache.txt: Makefile

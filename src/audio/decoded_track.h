@@ -16,14 +16,17 @@ struct DecodedTrack {
   std::uint64_t frames() const { return stereo.size() / 2; }
 };
 
-// Tracks longer than this are refused from their headers, before decoding.
+// Tracks longer than this are refused: from their headers before decoding,
+// or, without a length there, once the decode passes it.
 inline constexpr double longestTrackSeconds = 3600.0;
 
-// The track in `path` at `sampleRate`, every layout mixed to stereo, no more
-// than its first `keepFrames` frames kept. Nothing, with `problem` set to a
-// message that names the file, when it is missing, a folder, unreadable,
-// empty, not sound the decoder knows, cut short of the length its headers
-// give, without a single decodable frame, or longer than longestTrackSeconds.
+// The track in the local file `path` (never a URL) at `sampleRate`, every
+// layout mixed to stereo, no more than its first `keepFrames` frames kept,
+// in memory bounded by them. Nothing, with `problem` set to a message that
+// names the file, when it is missing, a folder, unreadable, empty, not sound
+// the decoder knows, a format that reads other files (a playlist, a list of
+// files), cut short of the length its headers give, changed while it was
+// read, without a single decodable frame, or longer than longestTrackSeconds.
 // Ogg Vorbis goes through the show's own decoder, for the very samples the
 // live show plays, unless a chained file changes its layout, which that
 // decoder does not follow; then every link is read.

@@ -164,6 +164,10 @@ std::optional<CaptureArguments> fitSpanToTrack(const CaptureArguments& arguments
   if (arguments.spanGiven)
     return fitted;
   const std::uint64_t end = std::min<std::uint64_t>(trackMs, showDuration);
+  if (trackMs == 0) {
+    problem = "it lasts less than a millisecond: there is nothing to show";
+    return std::nullopt;
+  }
   if (end <= arguments.startMs) {
     problem = "--start lies at or beyond the track's end at " + std::to_string(trackMs) + " ms";
     return std::nullopt;

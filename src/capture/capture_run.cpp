@@ -240,27 +240,38 @@ std::string summary(const CapturePlan& plan, std::uint64_t frames, std::int64_t 
 }
 
 // A capture stopped at the file size it may reach: finished and named as
-// asked, with how far it got and how to get the rest.
+// asked, with how far it got and how to get the rest. A file it would
+// replace is whole and this one is not: it is kept beside it instead.
 int keepUpToTheCeiling(const CapturePlan& plan, VideoFile& video, OutputFile& output,
                        const std::string& path, const std::string& why) {
   video.finish();
   const auto frames = static_cast<std::uint64_t>(video.framesWritten());
   const std::string written = summary(plan, frames, video.bytesWritten());
   std::string named = path;
-  try {
-    output.commit();
-  } catch (const OutputFileError& error) {
+  std::string besides;
+  if (output.replacesFile()) {
     named = output.keep();
-    message(error.what());
-    if (named.empty())
+    if (named.empty()) {
+      message("cannot keep the partial capture beside " + path + "; " + path +
+              " is left as it was, and nothing else written");
       return failedExit;
+    }
+    besides = "; " + path + " is left as it was";
+  } else {
+    try {
+      output.commit();
+    } catch (const OutputFileError& error) {
+      named = output.keep();
+      message(error.what());
+      if (named.empty())
+        return failedExit;
+    }
   }
   const std::uint64_t reachedMs =
       (plan.firstFrame + frames) * 1000u / static_cast<unsigned>(plan.fps);
-  message(named + " holds " + written + ", as much as " + why +
-          " allows; the rest was not captured. For all of it: a smaller --scale or --quality, "
-          "an .mkv on another volume, or the rest with --start " +
-          std::to_string(reachedMs));
+  message(named + " holds " + written + ", as much as " + why + " allows; the rest was not " +
+          "captured" + besides + ". For all of it: a smaller --scale or --quality, an .mkv on " +
+          "another volume, or the rest with --start " + std::to_string(reachedMs));
   return failedExit;
 }
 
@@ -314,6 +325,10 @@ int runCapture(const CaptureArguments& arguments) {
     const int signal = stopSignal.load();
     if (sink.full() && video.framesWritten() > 0)
       return keepUpToTheCeiling(plan, video, output, arguments.outputPath, ceilingWhy);
+    if (sink.full()) {
+      message("not one frame fits in what " + ceilingWhy + " allows; nothing written");
+      return failedExit;
+    }
     if (session.framesPresented() == 0 && signal != 0) {
       message(std::string("stopped by ") + signalName(signal) +
               " before the first frame; nothing written");

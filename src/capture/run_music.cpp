@@ -18,8 +18,10 @@ std::optional<RunMusic> loadRunMusic(const CaptureArguments& arguments, std::str
   if (!ownMusic) {
     const auto fitted =
         fitSpanToTrack(arguments, music.track->frames() * 1000 / music.track->sampleRate, problem);
-    if (!fitted)
+    if (!fitted) {
+      problem = music.path + ": " + problem;
       return std::nullopt;
+    }
     music.span = *fitted;
   }
   music.fit = fitTrack(*music.track);

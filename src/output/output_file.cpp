@@ -206,6 +206,12 @@ void writeAll(int descriptor, const char* bytes, std::size_t size) {
 } // namespace
 
 OutputFile::OutputFile(const std::string& path, const OutputRules& rules) : path_(path) {
+  // Past the file size limit (ulimit -f) a write fails with EFBIG, which is
+  // told and cleaned up, instead of killing the program mid-file. A program
+  // that chose its own handling keeps it.
+  struct sigaction current {};
+  if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+    std::signal(SIGXFSZ, SIG_IGN);
   if (path.empty())
     throw OutputFileError("no file name given");
   const auto refuse = [&path](const std::string& why) {
@@ -398,6 +404,10 @@ void OutputFile::commit() {
     break;
   }
   committed_ = true;
+}
+
+bool OutputFile::replacesFile() const {
+  return finish_ == Finish::rename || finish_ == Finish::inPlace;
 }
 
 std::string OutputFile::keep() {

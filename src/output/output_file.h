@@ -49,7 +49,10 @@ public:
   // Gives the finished file its name. Throws OutputFileError when it
   // cannot; the temporary file then stays for keep() or the destructor.
   void commit();
-  // After a failed commit: gives the finished file a visible name of its own
+  // True when commit() would replace a file that is there now.
+  bool replacesFile() const;
+  // After a failed commit, or instead of a commit that would replace a whole
+  // file with a partial one: gives the finished file a visible name of its own
   // beside the one asked for and returns it, or an empty string.
   std::string keep();
 

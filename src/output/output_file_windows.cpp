@@ -122,6 +122,10 @@ void OutputFile::commit() {
   committed_ = true;
 }
 
+bool OutputFile::replacesFile() const {
+  return finish_ == Finish::rename;
+}
+
 std::string OutputFile::keep() {
   return {};
 }

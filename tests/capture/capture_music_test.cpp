@@ -5,6 +5,9 @@
 // a run.
 #include "capture_program.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +21,14 @@
 #include "show/frame_light.h"
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+constexpr bool sanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+constexpr bool sanitized = false;
+#endif
 
 // The lossless sound track holds 24 bits.
 constexpr float soundStep = 1.0f / (1 << 22);
@@ -138,27 +149,88 @@ TEST_F(CaptureMusicTest, EveryKindOfTrackGivesItsOwnSoundAndTheShowsBrightness) 
   EXPECT_LT(bandLumaMedian(video()), darkestBandMedian / 2);
 }
 
-TEST_F(CaptureMusicTest, BadTracksAreRefusedBeforeAnyOutputExists) {
+// A WAV file by hand: 16-bit samples at `rate`, with a data chunk that says
+// it holds `frames` frames of `channels` channels.
+std::string wavFile(std::uint32_t rate, std::uint16_t channels, std::uint32_t frames) {
+  const auto word = [](std::uint32_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i)
+      text.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
+    return text;
+  };
+  const std::uint32_t block = 2u * channels;
+  std::string samples(static_cast<std::size_t>(frames) * block, '\0');
+  for (std::size_t i = 0; i < samples.size(); i += 2)
+    samples[i + 1] = static_cast<char>(i % 7 * 9); // not silence
+  return "RIFF" + word(36 + static_cast<std::uint32_t>(samples.size()), 4) + "WAVEfmt " +
+         word(16, 4) + word(1, 2) + word(channels, 2) + word(rate, 4) + word(rate * block, 4) +
+         word(block, 2) + word(16, 2) + "data" +
+         word(static_cast<std::uint32_t>(samples.size()), 4) + samples;
+}
+
+// A track is exactly the local file named, read as one sound file: a name
+// that reads as a URL or one of FFmpeg's protocols is a file's name, a file
+// that names other files is refused, and so is a file that is cut short, too
+// long, changed while it is read or holds no sound, before any output
+// exists, in memory that the kept track bounds.
+TEST_F(CaptureMusicTest, ATrackIsExactlyTheLocalFileNamed) {
   make("whole.wav", kickAndBass, {"-ac", "2"});
   make("whole.flac", kickAndBass, {"-ac", "2"});
+  make("a.ogg", "sine=f=220:d=1", {"-c:a", "libvorbis"});
+  make("b.ogg", "sine=f=330:d=1", {"-c:a", "libvorbis"});
+  make("odd.flac", "sine=f=440:d=1.5", {"-ac", "2"});
+  make("long.wav", kickAndBass + ",aloop=loop=8:size=120000", {"-ac", "2"});
+  make("long.flac", kickAndBass + ",aloop=loop=8:size=120000", {"-ac", "2"});
   const std::string flac = readFile(folder_ / "whole.flac");
   writeFile(folder_ / "cut.flac", flac.substr(0, flac.size() / 3));
+  const std::string wav = readFile(folder_ / "whole.wav");
+  writeFile(folder_ / "half.wav", wav.substr(0, wav.size() / 2));
+  writeFile(folder_ / "one.wav", wavFile(44100, 2, 1));
   writeFile(folder_ / "text.mp3", "this is not music\n");
   writeFile(folder_ / "empty.flac", "");
   fs::create_directory(folder_ / "folder.wav");
   make("hours.flac", "anullsrc=r=8000:cl=mono", {"-t", "3700"});
+  // Written to a pipe, a FLAC file's header cannot give its length.
+  const Outcome piped = run("/bin/sh", folder_,
+                            {"-c", std::string(ffmpeg) + " -nostdin -v error -f lavfi -i "
+                                                         "anullsrc=r=8000:cl=mono -t 3700 "
+                                                         "-f flac - > unmeasured.flac"});
+  ASSERT_EQ(piped.exitCode, 0) << piped.errors;
+  // Files that name others: an HLS playlist and a concatenation script.
+  writeFile(folder_ / "playlist.mp3", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:5,\n" +
+                                          (folder_ / "whole.wav").string() + "\n#EXT-X-ENDLIST\n");
+  writeFile(folder_ / "script.mp3", "ffconcat version 1.0\nfile whole.wav\nfile a.ogg\n");
+  // 3 000 samples at 1 Hz: 50 minutes that would resample to gigabytes.
+  writeFile(folder_ / "slow.wav", wavFile(1, 1, 3000));
+  // Gigabytes of nothing, costing no disk.
+  writeFile(folder_ / "zeros.mp3", "");
+  fs::resize_file(folder_ / "zeros.mp3", std::uint64_t{3} << 30);
+
   struct Case {
     const char* track;
     const char* message;
+    const char* cutWhileRead = nullptr;
   };
-  for (const Case& c : {Case{"missing.mp3", "No such file"}, Case{"folder.wav", "a folder"},
-                        Case{"empty.flac", "is empty"}, Case{"text.mp3", "not a sound file"},
-                        Case{"cut.flac", "cut short"}, Case{"hours.flac", "tracks up to 60:00"}}) {
+  for (const Case& c :
+       {Case{"missing.mp3", "No such file"}, Case{"folder.wav", "a folder"},
+        Case{"empty.flac", "is empty"}, Case{"text.mp3", "not a sound file"},
+        Case{"cut.flac", "cut short"}, Case{"half.wav", "cut short: it holds 0:01 of the 0:02"},
+        Case{"hours.flac", "tracks up to 60:00"}, Case{"unmeasured.flac", "tracks up to 60:00"},
+        Case{"playlist.mp3", "(hls) is not taken"}, Case{"script.mp3", "(concat) is not taken"},
+        Case{"one.wav", "less than a millisecond"}, Case{"zeros.mp3", "holds no sound"},
+        Case{"long.wav", "changed while it was read", "long.wav"},
+        Case{"long.flac", "changed while it was read", "long.flac"}}) {
     SCOPED_TRACE(c.track);
-    const Outcome outcome = captureMusic(c.track);
+    Launch launch;
+    if (c.cutWhileRead != nullptr)
+      launch = withFaults({std::string("VSF_FAULT_CUT_WHILE_READ=") + c.cutWhileRead});
+    const Outcome outcome =
+        capture(folder_, {"--music", c.track, "--out", "video.mkv", "--lossless", "--scale", "1"},
+                300s, launch);
     EXPECT_EQ(outcome.exitCode, failedExit) << outcome.errors;
     EXPECT_NE(outcome.errors.find(c.track), std::string::npos) << outcome.errors;
     EXPECT_NE(outcome.errors.find(c.message), std::string::npos) << outcome.errors;
+    EXPECT_EQ(outcome.errors.find("--start"), std::string::npos) << outcome.errors;
     EXPECT_FALSE(fs::exists(folder_ / "video.mkv"));
     EXPECT_TRUE(hiddenEntries(folder_).empty());
   }
@@ -167,6 +239,47 @@ TEST_F(CaptureMusicTest, BadTracksAreRefusedBeforeAnyOutputExists) {
     const Outcome outcome = captureMusic("whole.wav");
     EXPECT_EQ(outcome.exitCode, failedExit);
     EXPECT_NE(outcome.errors.find("Permission denied"), std::string::npos) << outcome.errors;
+  }
+
+  // Names FFmpeg would take for a URL, a protocol or a list of files, each a
+  // local copy of the 1.5 s track; a server stands where the URL points.
+  const int server = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  ASSERT_GE(server, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(server, 4), 0);
+  ASSERT_EQ(getsockname(server, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string host = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  fs::create_directories(folder_ / "http:" / host);
+  fs::copy_file(folder_ / "odd.flac", folder_ / "http:" / host / "a.flac");
+  fs::copy_file(folder_ / "odd.flac", folder_ / "take:2.flac");
+  fs::copy_file(folder_ / "odd.flac", folder_ / "concat:a.ogg|b.ogg");
+  for (const std::string& name : {std::string("take:2.flac"), std::string("concat:a.ogg|b.ogg"),
+                                  "http://" + host + "/a.flac"}) {
+    SCOPED_TRACE(name);
+    const Outcome outcome = captureMusic(name);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find(name + ": 1.50 s"), std::string::npos) << outcome.errors;
+    EXPECT_EQ(video().pictures.size(), 30u);
+  }
+  EXPECT_LT(accept(server, nullptr, nullptr), 0) << "a track was asked of a server";
+  close(server);
+
+  // Memory as the kept track needs it, not as the file's header asks.
+  // Sanitizers reserve terabytes of address space for their shadow memory.
+  Launch bounded;
+  if (!sanitized)
+    bounded.memoryLimit = std::uint64_t{1} << 30;
+  for (const auto& [track, code] : {std::pair{"slow.wav", 0}, std::pair{"zeros.mp3", failedExit}}) {
+    SCOPED_TRACE(track);
+    const Outcome outcome =
+        run(VSF_FRAME_TOOL, folder_,
+            {"--frame", "1", "--elapsed", "1000", "--music", track, "--out", "frame.ppm"}, 300s,
+            bounded);
+    EXPECT_EQ(outcome.exitCode, code) << outcome.errors;
   }
 }
 

@@ -82,6 +82,12 @@ Program::Program(const std::string& executable, const std::vector<std::string>& 
       if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
         _exit(127);
     }
+    if (launch.memoryLimit) {
+      const auto bytes = static_cast<rlim_t>(*launch.memoryLimit);
+      const struct rlimit memory { bytes, bytes };
+      if (setrlimit(RLIMIT_AS, &memory) != 0)
+        _exit(127);
+    }
     dup2(nothing, STDIN_FILENO);
     dup2(nothing, STDOUT_FILENO);
     dup2(errorFile, STDERR_FILENO);

@@ -33,12 +33,14 @@ std::vector<std::string> hiddenEntries(const fs::path& folder);
 pid_t goneProcess();
 
 // How a program is started: its environment's additions, whether its
-// standard error is a terminal, the user it runs as and its file size limit.
+// standard error is a terminal, the user it runs as, its file size limit and
+// its address space limit.
 struct Launch {
   std::vector<std::string> environment;
   bool terminal = false;
   std::optional<uid_t> user;
   std::optional<std::uint64_t> fileSizeLimit; // bytes, as ulimit -f sets it
+  std::optional<std::uint64_t> memoryLimit;   // bytes, as ulimit -v sets it
 };
 
 // The faults library preloaded, with these of its settings.

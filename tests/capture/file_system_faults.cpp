@@ -6,7 +6,10 @@
 //   VSF_FAULT_FULL_AFTER=BYTES  writes to regular files fail with ENOSPC once
 //                               that many bytes are taken in all: what a write
 //                               or fallocate adds past a file's end and past
-//                               room already reserved for it.
+//                               room already reserved for it;
+//   VSF_FAULT_CUT_WHILE_READ=NAME  the file NAME is cut to 97 % of its length
+//                               once a read of it passes its middle, as
+//                               another program may cut it while it is read.
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -111,6 +114,21 @@ int renameat2(int fromFolder, const char* from, int toFolder, const char* to, un
   }
   return next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(
       fromFolder, from, toFolder, to, flags);
+}
+
+ssize_t read(int descriptor, void* bytes, size_t count) {
+  static bool cut = false;
+  const char* name = std::getenv("VSF_FAULT_CUT_WHILE_READ");
+  struct stat opened {
+  }, named{};
+  if (name != nullptr && !cut && fstat(descriptor, &opened) == 0 && stat(name, &named) == 0 &&
+      opened.st_dev == named.st_dev && opened.st_ino == named.st_ino &&
+      lseek(descriptor, 0, SEEK_CUR) > named.st_size / 2) {
+    cut = true;
+    if (truncate(name, named.st_size / 100 * 97) != 0)
+      return -1;
+  }
+  return next<ssize_t (*)(int, void*, size_t)>("read")(descriptor, bytes, count);
 }
 
 ssize_t write(int descriptor, const void* bytes, size_t count) {

@@ -2,8 +2,9 @@
 # --help and --version on each command-line tool, wherever they stand among
 # the options: the usage or "NAME VERSION" on standard output, nothing on
 # standard error, exit 0; an output that cannot be written fails; a wrong
-# option still fails with the usage on standard error.
-# Usage: tool_information.sh VERSION TOOL...
+# option still fails with the usage on standard error; every option the usage
+# names is in the tool's man page, where it has one.
+# Usage: tool_information.sh VERSION TOOL[:MAN_PAGE]...
 set -u
 version=$1
 shift
@@ -13,7 +14,9 @@ trap 'rm -rf "$tmp"' EXIT
 
 fail() { echo "FAIL: $*" >&2; status=1; }
 
-for tool in "$@"; do
+for entry in "$@"; do
+  tool=${entry%%:*} page=
+  [ "$tool" = "$entry" ] || page=${entry#*:}
   name=$(basename "$tool")
   usage="usage: $name "
   # Alone, after options that take a value or none, and before a wrong one.
@@ -39,6 +42,14 @@ for tool in "$@"; do
   for option in --help --version; do
     "$tool" "$option" >/dev/full 2>/dev/null && fail "$name $option: a full disk was not noticed"
   done
+  if [ -n "$page" ]; then
+    options=$("$tool" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
+    [ -n "$options" ] || fail "$name --help names no option"
+    for option in $options; do
+      # man(7) writes each - of an option as \-.
+      grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" "$page" || fail "$name: $option is not in $page"
+    done
+  fi
   "$tool" --no-such-option >"$tmp/out" 2>"$tmp/err"
   code=$?
   [ "$code" = 2 ] || fail "$name --no-such-option: exit $code"

@@ -14,10 +14,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +33,7 @@
 #include "music/factor_statistics.h"
 #include "music/score.h"
 #include "output/output_file.h"
+#include "output/standard_output.h"
 
 namespace {
 
@@ -145,9 +148,7 @@ bool writeSpectrum(const std::string& path, const float* magnitudes, const Outpu
   return false;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   auto options = parseOptions(argc, argv);
   if (!options) {
     std::fputs(usage, stderr);
@@ -273,7 +274,7 @@ int main(int argc, char** argv) {
   if (csv != nullptr) {
     try {
       if (std::fclose(csv) != 0)
-        throw OutputFileError("cannot write " + options->csvPath);
+        throw OutputFileError("cannot write " + options->csvPath + ": " + std::strerror(errno));
       csvFile->commit();
     } catch (const OutputFileError& failed) {
       std::fprintf(stderr, "music-factors: %s\n", failed.what());
@@ -281,4 +282,10 @@ int main(int argc, char** argv) {
     }
   }
   return dumpsWritten ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  return withStandardOutputWritten("music-factors", run(argc, argv));
 }

@@ -17,50 +17,34 @@
 // the presence band holds up summed to mono. Each summary line reads
 // "name: value unit", for scripts; tables by section and by drop follow.
 
-#include <vorbis/vorbisfile.h>
-
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string_view>
 
+#include "audio/decoded_track.h"
+#include "driver/show_timing.h"
 #include "music/track_report.h"
+#include "output/standard_output.h"
 
 namespace {
 
+// The file as the other tools read it: any track, mixed to stereo at the
+// show's rate, refused with the same messages.
 bool decode(const char* path, Track& track) {
-  OggVorbis_File ogg;
-  if (ov_fopen(path, &ogg) != 0) {
-    std::fprintf(stderr, "music-report: cannot open %s as Ogg Vorbis\n", path);
+  std::string problem;
+  const auto frames = static_cast<std::uint64_t>(longestTrackSeconds * outputFrequency);
+  auto decoded = decodeTrack(path, outputFrequency, frames, problem);
+  if (!decoded) {
+    std::fprintf(stderr, "music-report: %s\n", problem.c_str());
     return false;
   }
-  const vorbis_info* info = ov_info(&ogg, -1);
-  if (info->channels != 2) {
-    std::fprintf(stderr, "music-report: %s is not stereo\n", path);
-    ov_clear(&ogg);
-    return false;
-  }
-  track.rate = info->rate;
-  for (;;) {
-    float** pcm = nullptr;
-    int link = 0;
-    const long got = ov_read_float(&ogg, &pcm, 4096, &link);
-    if (got == OV_HOLE)
-      continue;
-    if (got < 0) {
-      std::fprintf(stderr, "music-report: %s is damaged\n", path);
-      ov_clear(&ogg);
-      return false;
-    }
-    if (got == 0)
-      break;
-    for (long i = 0; i < got; ++i) {
-      track.interleaved.push_back(pcm[0][i]);
-      track.interleaved.push_back(pcm[1][i]);
-      track.mono.push_back(0.5f * (pcm[0][i] + pcm[1][i]));
-    }
-  }
-  ov_clear(&ogg);
+  track.rate = decoded->sampleRate;
+  track.interleaved = std::move(decoded->stereo);
+  track.mono.resize(track.interleaved.size() / 2);
+  for (std::size_t i = 0; i < track.mono.size(); ++i)
+    track.mono[i] = 0.5f * (track.interleaved[2 * i] + track.interleaved[2 * i + 1]);
   return true;
 }
 
@@ -163,7 +147,7 @@ int main(int argc, char** argv) {
   const std::string_view argument = argc == 2 ? argv[1] : "";
   if (argument == "--help") {
     std::fputs(usage, stdout);
-    return 0;
+    return withStandardOutputWritten("music-report", 0);
   }
   // A file whose name starts with "--" is still read as ./--name.
   if (argc != 2 || argument.starts_with("--")) {
@@ -171,7 +155,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    return report(argv[1]);
+    return withStandardOutputWritten("music-report", report(argv[1]));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "music-report: %s\n", error.what());
     return 1;

@@ -11,8 +11,10 @@
 // are its successive half minutes. Summary lines
 // read "name: value unit", for scripts; --csv writes one line per frame.
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
@@ -20,6 +22,7 @@
 
 #include <unistd.h>
 
+#include "audio/data_file.h"
 #include "command_line/whole_number.h"
 
 #include "driver/show.h"
@@ -27,6 +30,7 @@
 #include "music/loudness_meter.h"
 #include "music/score.h"
 #include "output/output_file.h"
+#include "output/standard_output.h"
 #include "show/show_run.h"
 #include "show/show_summary.h"
 
@@ -163,7 +167,9 @@ int report(const ReportArguments& arguments) {
     OutputRules rules;
     rules.replace = true;
     rules.streams = true;
-    rules.inputs = {arguments.musicPath.empty() ? musicFileName : arguments.musicPath};
+    // The file the run reads, wherever it was found: compared by device and inode.
+    rules.inputs = {arguments.musicPath.empty() ? findDataFile(musicFileName)
+                                                : arguments.musicPath};
     rules.tag = "report";
     csv.emplace(arguments.csvPath, rules);
   }
@@ -181,7 +187,7 @@ int report(const ReportArguments& arguments) {
   print(*run, figures);
   if (csv) {
     if (!writeCsv(*csv, *run, figures, loudness))
-      throw OutputFileError("cannot write " + arguments.csvPath);
+      throw OutputFileError("cannot write " + arguments.csvPath + ": " + std::strerror(errno));
     csv->commit();
   }
   return 0;
@@ -197,10 +203,10 @@ int main(int argc, char** argv) {
   }
   if (arguments.showHelp) {
     std::printf("%s\n", usage);
-    return 0;
+    return withStandardOutputWritten("show-report", 0);
   }
   try {
-    return report(arguments);
+    return withStandardOutputWritten("show-report", report(arguments));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "show-report: %s\n", error.what());
     return failedExit;
