@@ -134,11 +134,10 @@ serve-web: web
 
 # The frame tool under node against the Linux one, the layers' contract
 # suites on the page's back ends and the page in headless chromium, and the
-# page in chromium and firefox-esr on a private X display with a private
-# sound server (sound, sync, Escape); screenshots in $(WEB_BUILD)/Testing/web.
-# The sound beside two busy loops, and Firefox's: cd $(WEB_BUILD) && ctest -L loaded.
+# page in chromium on a private X display with a private sound server
+# (sound, sync, Escape); screenshots in $(WEB_BUILD)/Testing/web.
 test-web: web
-	cd $(WEB_BUILD) && $(WEB_ENV) ctest --output-on-failure -LE loaded
+	cd $(WEB_BUILD) && $(WEB_ENV) ctest --output-on-failure
 
 clean:
 	-cmake --build $(BUILD) --target clean

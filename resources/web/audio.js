@@ -29,7 +29,6 @@ var VsfAudio = (function () {
         this.gain = 1;
         this.decoder = null;   // the worker's port
         this.quanta = 0;
-        this.open = true;      // false once its stream is closed: it then ends
         this.port.onmessage = event => {
           const message = event.data;
           if (message.decoder) {
@@ -38,7 +37,6 @@ var VsfAudio = (function () {
           }
           if (message.playing !== undefined) this.playing = message.playing;
           if (message.gain !== undefined) this.gain = message.gain;
-          if (message.close) this.open = false;
         };
       }
 
@@ -75,7 +73,7 @@ var VsfAudio = (function () {
           this.port.postMessage(report);
           if (this.decoder) this.decoder.postMessage(report);
         }
-        return this.open;
+        return true;
       }
     }
     registerProcessor('vsf-music', MusicPlayer);
@@ -190,7 +188,7 @@ var VsfAudio = (function () {
     return URL.createObjectURL(new Blob([code], { type: 'text/javascript' }));
   }
 
-  const outputBufferFrames = 8192;
+  const outputBufferFrames = 2048;
   let context = null;
   let workletLoaded = null;
   let node = null;
@@ -203,9 +201,6 @@ var VsfAudio = (function () {
   let streamStarted = null; // the stream's lead and chunk, once the program opened it
   let playing = null;     // the loop flag once the program played, else null
   let gain = 1;
-  let lastStamp = null;       // the output timestamp last read
-  let stampFirstSeen = 0;     // when its context time first appeared
-  let stampsFollowCalls = false;
 
   function toWorklet(message) {
     if (node) node.port.postMessage(message);
@@ -217,13 +212,11 @@ var VsfAudio = (function () {
     open() {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!Context || typeof AudioWorkletNode === 'undefined') return false;
-      // The output's buffer: 8192 frames, the most chromium gives (about
-      // 0.18 s; "playback" gives only 1024): beside two busy loops on two
-      // cores its output broke in a quarter of 2048's blocks, fewer with
-      // this. A whole number of render quanta, which the output timestamp
-      // accounts for exactly (other sizes put the picture a little late).
-      // Firefox keeps its own buffer whatever is asked. The context runs at
-      // the output's own rate, known once one is made.
+      // The output's buffer: 2048 frames, long enough that a busy machine
+      // does not starve the browser's output, and a whole number of render
+      // quanta, which the output timestamp accounts for exactly (other sizes
+      // put the picture a little late). The context runs at the output's own
+      // rate, known once one is made.
       try {
         const probe = new Context({ latencyHint: 'interactive' });
         const rate = probe.sampleRate;
@@ -263,11 +256,9 @@ var VsfAudio = (function () {
       workletLoaded = workletLoaded || context.audioWorklet.addModule(blobUrl(workletScope));
       workletLoaded.then(() => {
         if (!context || worker !== forWorker) return;
-        const made = new AudioWorkletNode(context, 'vsf-music',
+        node = new AudioWorkletNode(context, 'vsf-music',
           { numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2] });
-        node = made;
-        // Only this stream's reports: a closed one's may still be on their way.
-        node.port.onmessage = event => { if (node === made) report = event.data; };
+        node.port.onmessage = event => { report = event.data; };
         node.port.postMessage({ decoder: channel.port2 }, [channel.port2]);
         queued.forEach(message => node.port.postMessage(message));
         queued = [];
@@ -344,18 +335,9 @@ var VsfAudio = (function () {
       HEAPF64[at + 1] = report.endFrame;
       let stamp = { contextTime: 0, performanceTime: 0 };
       if (context && context.getOutputTimestamp) stamp = context.getOutputTimestamp();
-      const now = performance.now();
-      // An output's stamp moves as a whole, at its callbacks. Some browsers
-      // (Firefox) give the moment of the call instead, less their latency
-      // figure, beside a context time that moves only once more is rendered:
-      // such a context time sounds when it first appears, and no earlier.
-      if (lastStamp && stamp.contextTime === lastStamp.contextTime &&
-          stamp.performanceTime !== lastStamp.performanceTime) stampsFollowCalls = true;
-      if (!lastStamp || stamp.contextTime !== lastStamp.contextTime) stampFirstSeen = now;
-      lastStamp = stamp;
       HEAPF64[at + 2] = stamp.contextTime || 0;
-      HEAPF64[at + 3] = (stampsFollowCalls ? stampFirstSeen : stamp.performanceTime) || 0;
-      HEAPF64[at + 4] = now;
+      HEAPF64[at + 3] = stamp.performanceTime || 0;
+      HEAPF64[at + 4] = performance.now();
       HEAPF64[at + 5] = context ? context.outputLatency || context.baseLatency || 0 : 0;
     },
 
@@ -369,11 +351,7 @@ var VsfAudio = (function () {
     // Lets go of the stream's worker and worklet; the context stays.
     closeStream() {
       if (worker) worker.terminate();
-      if (node) {
-        node.port.onmessage = null;
-        node.port.postMessage({ close: true });
-        node.disconnect();
-      }
+      if (node) node.disconnect();
       worker = node = null;
       decoded = [];
       decodedOffset = 0;

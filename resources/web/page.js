@@ -28,19 +28,6 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
         Module['_vsfPageEscape']) Module['_vsfPageEscape']();
   });
 
-  // Dialogs and message boxes are drawn at twice their size, as on a desktop
-  // at 200 %, where they fit; in a narrower window (a phone) they are drawn
-  // smaller, whole and centred.
-  function fitDialogs() {
-    for (const frame of document.querySelectorAll('.overlay .window')) {
-      frame.style.zoom = '1';
-      const room = Math.min((window.innerWidth - 16) / frame.offsetWidth,
-                            (window.innerHeight - 16) / frame.offsetHeight);
-      frame.style.zoom = String(Math.max(0.5, Math.min(2, room)));
-    }
-  }
-  window.addEventListener('resize', fitDialogs);
-
   function boxWindow(caption) {
     const overlay = element('div', 'overlay');
     const frame = element('div', 'window');
@@ -60,23 +47,9 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
     }
   }
 
-  // The controls Tab stops at, in the dialog's order.
-  function tabStops() {
-    return [...dialog.client.querySelectorAll('[tabindex="0"]')];
-  }
-
-  // Return is OK wherever the focus is, Escape is cancel, as in a Windows
-  // dialog; Tab and Shift+Tab go round the dialog's controls and never leave
-  // it while it is open.
+  // Return is OK wherever the focus is, Escape is cancel, as in a Windows dialog.
   function dialogKey(event) {
-    if (event.key === 'Tab') {
-      event.preventDefault();
-      const stops = tabStops();
-      if (stops.length === 0) return;
-      const at = stops.indexOf(document.activeElement);
-      const step = event.shiftKey ? -1 : 1;
-      stops[at < 0 ? 0 : (at + step + stops.length) % stops.length].focus();
-    } else if (event.key === 'Enter') {
+    if (event.key === 'Enter') {
       event.preventDefault();
       unlockSound();
       sendCommand(idOk);
@@ -126,10 +99,7 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
     dialogShow() {
       document.body.appendChild(dialog.overlay);
       document.addEventListener('keydown', dialogKey, true);
-      // What lies behind a modal dialog takes no focus until it closes.
-      for (const behind of document.querySelectorAll('body > :not(.overlay)')) behind.inert = true;
       status.textContent = '';
-      fitDialogs();
       const first = dialog.client.querySelector('[tabindex="0"]');
       if (first) first.focus();
     },
@@ -153,9 +123,7 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
       document.removeEventListener('keydown', dialogKey, true);
       dialog.overlay.remove();
       dialog = null;
-      for (const behind of document.querySelectorAll('body > :not(.overlay)')) behind.inert = false;
       Module['canvas'].focus();
-      if (VsfOwnMusic) VsfOwnMusic.showStarted();
     },
 
     textWidth(text, fontPixels) {
@@ -171,7 +139,6 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
       const ok = element('button', 'message-ok', 'OK');
       frame.appendChild(ok);
       document.body.appendChild(overlay);
-      fitDialogs();
       ok.focus();
       return new Promise(resolve => {
         const close = () => {
@@ -183,10 +150,6 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
           if (event.key === 'Enter' || event.key === 'Escape' || event.key === ' ') {
             event.preventDefault();
             close();
-          } else if (event.key === 'Tab') {
-            // Its one button keeps the focus.
-            event.preventDefault();
-            ok.focus();
           }
         };
         ok.addEventListener('click', close);
@@ -215,19 +178,15 @@ var VsfPage = typeof document === 'undefined' ? null : (function () {
   };
 })();
 
-// The viewer's own music, chosen or dropped anywhere on the page: decoded by
+// The viewer's own music, chosen or dropped beside the picture: decoded by
 // the browser, mixed to stereo as it mixes for two speakers, fitted as the
 // capture fits a track, and played in place of the show's music. A file the
-// browser cannot decode leaves the music as it was. Nothing dropped on the
-// page makes the browser leave it.
+// browser cannot decode leaves the music as it was.
 var VsfOwnMusic = typeof document === 'undefined' ? null : (function () {
   const zone = document.getElementById('own-music');
   const input = document.getElementById('own-music-file');
   const said = document.getElementById('own-music-status');
   if (!zone || !input || !said) return null;
-  let playingName = null;  // the viewer's track in place of the music, if any
-  let showRunning = false;
-  let playingText = '';    // what to say of it once the show runs
 
   async function play(file) {
     if (!Module['_vsfPageFitTrack']) {
@@ -241,9 +200,8 @@ var VsfOwnMusic = typeof document === 'undefined' ? null : (function () {
       const bytes = await file.arrayBuffer();
       decoded = await new OfflineAudioContext(2, 1, rate).decodeAudioData(bytes);
     } catch (error) {
-      const goesOn = playingName === null ? 'The show\'s own music plays on.'
-        : `"${playingName}" plays on.`;
-      said.textContent = `"${file.name}" cannot be played: this browser cannot decode it. ${goesOn}`;
+      said.textContent = `"${file.name}" cannot be played: this browser cannot decode it. ` +
+        'The show\'s own music plays on.';
       zone.dataset.state = 'refused';
       return;
     }
@@ -267,54 +225,27 @@ var VsfOwnMusic = typeof document === 'undefined' ? null : (function () {
     const gain = Module['_vsfPageFitTrack'](rate, 1);
     VsfAudio.useTrack(interleaved);
     Module['_vsfPageRestartStream']();
-    playingName = file.name;
     const decibels = 20 * Math.log10(gain);
-    playingText = `"${file.name}", ${(frames / rate).toFixed(1)} s; ` +
+    said.textContent = `Playing "${file.name}", ${(frames / rate).toFixed(1)} s; ` +
       `spectrum gain ${decibels >= 0 ? '+' : ''}${decibels.toFixed(1)} dB.`;
-    said.textContent = showRunning ? `Playing ${playingText}`
-      : `The show will play ${playingText}`;
     zone.dataset.state = 'playing';
   }
 
   input.addEventListener('change', () => {
-    const file = input.files.length > 0 ? input.files[0] : null;
-    // Emptied, so that picking the same file again plays it again.
-    input.value = '';
-    if (file) play(file);
+    if (input.files.length > 0) play(input.files[0]);
   });
-  // The zone lights up while something is dragged over the page; a drop
-  // anywhere plays it.
-  let dragsInside = 0;
-  document.addEventListener('dragenter', event => {
+  zone.addEventListener('dragover', event => {
     event.preventDefault();
-    ++dragsInside;
     zone.classList.add('over');
   });
-  document.addEventListener('dragleave', () => {
-    dragsInside = Math.max(0, dragsInside - 1);
-    if (dragsInside === 0) zone.classList.remove('over');
-  });
-  document.addEventListener('dragover', event => {
+  zone.addEventListener('dragleave', () => zone.classList.remove('over'));
+  zone.addEventListener('drop', event => {
     event.preventDefault();
-    if (event.dataTransfer) event.dataTransfer.dropEffect = 'copy';
-    zone.classList.add('over');
-  });
-  document.addEventListener('drop', event => {
-    event.preventDefault();
-    dragsInside = 0;
     zone.classList.remove('over');
     const files = event.dataTransfer ? event.dataTransfer.files : [];
     if (files.length > 0) play(files[0]);
   });
-  return {
-    play,
-    // The dialog has closed: a track given before now plays.
-    showStarted() {
-      showRunning = true;
-      if (playingName !== null && zone.dataset.state === 'playing')
-        said.textContent = `Playing ${playingText}`;
-    },
-  };
+  return { play };
 })();
 
 if (VsfPage) {

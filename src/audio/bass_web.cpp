@@ -43,14 +43,12 @@ EM_JS(void, pageAudioCloseStream, (), { VsfAudio.closeStream(); });
 EM_JS(void, pageAudioClose, (), { VsfAudio.close(); });
 
 // Decoded ahead of the worklet: a stall of the page's thread or a busy
-// machine shorter than this costs no sound. Beside two busy loops on a
-// loaded two-core machine the worker fell more than half a second behind
-// now and then; two seconds is what paplay keeps, which lost nothing there.
-constexpr double leadSeconds = 2.0;
+// machine shorter than this costs no sound.
+constexpr double leadSeconds = 0.5;
 constexpr double chunkSeconds = 0.025;
 // The transform window behind the audible position, with the lead and the
 // output's latency ahead of it, even at 192 kHz.
-constexpr std::size_t historyFrames = std::size_t{1} << 20;
+constexpr std::size_t historyFrames = std::size_t{1} << 18;
 constexpr std::size_t takeFrames = 4096;
 
 class WebAudio final : public AudioBackEnd {

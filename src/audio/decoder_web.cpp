@@ -1,10 +1,6 @@
 // The decoder as the page's audio worker calls it: the worker loads the
 // program without running the show and decodes the music with these two.
-// The music is resampled to the context's rate here, by libsamplerate, which
-// keeps its place between calls: SDL's converter drops a fraction of a frame
-// at each call, and the music would run fast by hundreds of parts a million.
 #include <emscripten.h>
-#include <samplerate.h>
 
 #include <cstdint>
 #include <memory>
@@ -14,86 +10,29 @@
 
 namespace {
 
-struct ResamplerDeleter {
-  void operator()(SRC_STATE* state) const { src_delete(state); }
-};
-
-class PageDecoder {
-public:
-  static std::unique_ptr<PageDecoder> open(const char* path, std::uint32_t rate,
-                                           std::size_t chunkFrames) {
-    DecoderError error = DecoderError::none;
-    auto decoder = VorbisLoopDecoder::open(path, rate, error);
-    if (!decoder)
-      return nullptr;
-    std::unique_ptr<PageDecoder> page(new PageDecoder);
-    page->chunk_.assign(2 * chunkFrames, 0.0f);
-    const std::uint32_t fileRate = decoder->fileRate();
-    if (fileRate != rate) {
-      // Decoded at its own rate, then resampled.
-      decoder = VorbisLoopDecoder::open(path, fileRate, error);
-      int failure = 0;
-      page->resampler_.reset(
-          src_callback_new(&PageDecoder::supply, SRC_SINC_MEDIUM_QUALITY, 2, &failure, page.get()));
-      if (!decoder || !page->resampler_)
-        return nullptr;
-      page->ratio_ = static_cast<double>(rate) / static_cast<double>(fileRate);
-      page->input_.assign(2 * chunkFrames, 0.0f);
-    }
-    page->decoder_ = std::move(decoder);
-    return page;
-  }
-
-  float* buffer() { return chunk_.data(); }
-  std::size_t capacity() const { return chunk_.size() / 2; }
-
-  std::size_t read(std::size_t frames, bool loop) {
-    if (!resampler_)
-      return decoder_->read(chunk_.data(), frames, loop);
-    loop_ = loop;
-    const long got = src_callback_read(resampler_.get(), ratio_, static_cast<long>(frames),
-                                       chunk_.data());
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
-  }
-
-private:
-  PageDecoder() = default;
-
-  // The resampler's input: the next decoded frames, none at the end.
-  static long supply(void* self, float** data) {
-    auto& page = *static_cast<PageDecoder*>(self);
-    *data = page.input_.data();
-    return static_cast<long>(page.decoder_->read(page.input_.data(), page.input_.size() / 2,
-                                                 page.loop_));
-  }
-
-  std::unique_ptr<VorbisLoopDecoder> decoder_;
-  std::unique_ptr<SRC_STATE, ResamplerDeleter> resampler_;
-  double ratio_ = 1.0;
-  bool loop_ = false;
-  std::vector<float> input_;
-  std::vector<float> chunk_;
-};
-
-std::unique_ptr<PageDecoder> decoder;
+std::unique_ptr<VorbisLoopDecoder> decoder;
+std::vector<float> chunk;
 
 } // namespace
 
 // Opens `path` for output at `rate`; the buffer read() fills, room for
 // `chunkFrames` stereo frames, or 0 when the file cannot be played.
 extern "C" EMSCRIPTEN_KEEPALIVE float* vsfDecoderOpen(const char* path, int rate, int chunkFrames) {
+  DecoderError error = DecoderError::none;
   decoder = rate > 0 && chunkFrames > 0
-                ? PageDecoder::open(path, static_cast<std::uint32_t>(rate),
-                                    static_cast<std::size_t>(chunkFrames))
+                ? VorbisLoopDecoder::open(path, static_cast<std::uint32_t>(rate), error)
                 : nullptr;
-  return decoder ? decoder->buffer() : nullptr;
+  if (!decoder)
+    return nullptr;
+  chunk.assign(2 * static_cast<std::size_t>(chunkFrames), 0.0f);
+  return chunk.data();
 }
 
 // Decodes up to `frames` frames into the buffer; fewer only at the end of the
 // music when not looping.
 extern "C" EMSCRIPTEN_KEEPALIVE int vsfDecoderRead(float* buffer, int frames, int loop) {
-  if (!decoder || buffer != decoder->buffer() || frames <= 0 ||
-      static_cast<std::size_t>(frames) > decoder->capacity())
+  if (!decoder || buffer != chunk.data() || frames <= 0 ||
+      static_cast<std::size_t>(frames) * 2 > chunk.size())
     return 0;
-  return static_cast<int>(decoder->read(static_cast<std::size_t>(frames), loop != 0));
+  return static_cast<int>(decoder->read(buffer, static_cast<std::size_t>(frames), loop != 0));
 }

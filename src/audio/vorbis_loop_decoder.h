@@ -35,8 +35,6 @@ public:
   // True once a chained file's link changed the layout or rate, where this
   // decoder stops.
   bool stoppedAtLayoutChange() const { return layoutChanged_; }
-  // The rate the file's music was encoded at.
-  std::uint32_t fileRate() const { return static_cast<std::uint32_t>(rate_); }
   // Goes on reading at `frame` of the pass; false when the file cannot seek there.
   bool seek(std::uint64_t frame);
 

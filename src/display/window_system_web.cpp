@@ -37,12 +37,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vsfPageEscape() {
 namespace ptc {
 
 // SDL's software renderer copies each frame to the canvas: no WebGL context
-// to ask for, which a browser without a GPU may refuse. The canvas keeps the
-// picture's own 640 x 480 pixels whatever the screen's pixel ratio: the page
-// scales it sharp (a high-DPI canvas would hold the picture in its corner).
+// to ask for, which a browser without a GPU may refuse.
 void selectWindowSystem() {
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-  SDL_SetHint(SDL_HINT_VIDEO_HIGHDPI_DISABLED, "1");
 }
 
 std::string windowSystemFailure() {

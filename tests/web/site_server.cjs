@@ -1,7 +1,6 @@
 // What every page test starts from: a plain static server on 127.0.0.1, with
 // no cross-origin isolation headers, as any web host serves the page, and
-// Debian's chromium or firefox-esr on a fresh profile, allowed to play sound
-// (puppeteer-core drives Firefox over WebDriver BiDi; no browser download).
+// Debian's chromium on a fresh profile, allowed to play sound.
 'use strict';
 const fs = require('node:fs');
 const http = require('node:http');
@@ -56,47 +55,17 @@ function launchChromium(profile, { headless = true, args = [], ...options } = {}
   });
 }
 
-// Firefox as a viewer's would be, less its first-run pages, fullscreen's
-// notice and the autoplay block.
-const firefoxPrefs = {
-  'media.autoplay.default': 0,
-  'media.autoplay.blocking_policy': 0,
-  'full-screen-api.warning.timeout': 0,
-  'full-screen-api.transition-duration.enter': '0 0',
-  'full-screen-api.transition-duration.leave': '0 0',
-  'browser.shell.checkDefaultBrowser': false,
-  'datareporting.policy.dataSubmissionEnabled': false,
-};
-
-function launchFirefox(profile, { headless = true, ...options } = {}) {
-  return puppeteer.launch({
-    browser: 'firefox',
-    executablePath: process.env.VSF_FIREFOX || '/usr/bin/firefox-esr',
-    headless,
-    userDataDir: profile,
-    extraPrefsFirefox: firefoxPrefs,
-    ...options,
-  });
-}
-
-// Runs `body(browser)` in `name` (chromium or firefox) on a fresh profile;
-// both go afterwards, whatever happened. `chromiumOnly` options (args,
-// ignoreDefaultArgs) are chromium's switches.
-async function withBrowser(name, body, options = {}) {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `vsf-${name}.`));
-  const { chromiumOnly = {}, ...common } = options;
-  const browser = name === 'firefox' ? await launchFirefox(profile, common)
-    : await launchChromium(profile, { ...common, ...chromiumOnly });
+// Runs `body(browser)` in chromium on a fresh profile; both go afterwards,
+// whatever happened.
+async function withChromium(body, options = {}) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vsf-chromium.'));
+  const browser = await launchChromium(profile, options);
   try {
     return await body(browser);
   } finally {
     await browser.close();
     fs.rmSync(profile, { recursive: true, force: true });
   }
-}
-
-function withChromium(body, options = {}) {
-  return withBrowser('chromium', body, options);
 }
 
 // The canvas's pixels as RGBA bytes.
@@ -136,4 +105,4 @@ async function waitForColour(page, test, what) {
 }
 
 module.exports = { colouredNoisePixels, musicFile, pixelsOf, serveFiles, serveSite, waitForColour,
-                   withBrowser, withChromium };
+                   withChromium };
