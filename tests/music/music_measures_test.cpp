@@ -1,8 +1,9 @@
 // The music's measures on signals whose answers are known: the BS.1770 meter
 // on sines and gated silence, band shares, the spectrum's slope on white and
-// pink noise, left-right agreement, a kick, click and pump of set sizes, hooks
-// that come back or do not, and tracks shorter than the piece or at other
-// rates.
+// pink noise, left-right agreement, a kick, click and pump of set sizes, a
+// kick's pitch and decay beside a bass, octave bumps and stereo width of set
+// sizes, counted hits, chords and changes, hooks that come back or do not,
+// and tracks shorter than the piece or at other rates.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,6 +17,8 @@
 #include "music/mix_measures.h"
 #include "music/score.h"
 #include "music/spectral_balance.h"
+#include "music/spectral_shape.h"
+#include "music/structure_measures.h"
 #include "music/track_analysis.h"
 #include "music/track_report.h"
 
@@ -230,6 +233,151 @@ TEST(MixMeasures, KickClickAndPumpReadWhatWasPutIn) {
       EXPECT_NEAR(k.clickOverFloor, 20.0 * std::log10(2.0), 0.5);
       EXPECT_NEAR(k.pump, duck, 0.3);
     }
+}
+
+// A kick of set pitch and decay on every beat, over a bass a fifth above it
+// that swells in on the off-beat: its pitch, and a body 20 dB down the
+// sooner the shorter its decay, never before the decay says and late by no
+// more than the narrow band's own ringing.
+TEST(MixMeasures, KickBodyReadsItsPitchAndDecayBesideTheBass) {
+  constexpr double beat = 0.484;
+  constexpr int beats = 40;
+  for (const double hz : {41.2, 46.2}) {
+    std::vector<KickBody> bodies;
+    for (const double decay : {0.03, 0.06}) {
+      std::vector<float> mono(static_cast<std::size_t>((beats + 2) * beat * rate));
+      std::vector<std::int64_t> onsets(beats);
+      for (int b = 0; b < beats; ++b)
+        onsets[static_cast<std::size_t>(b)] = std::llround((b + 1) * beat * rate);
+      for (std::size_t i = 0; i < mono.size(); ++i) {
+        const double t = static_cast<double>(i) / rate - beat;
+        const double since = std::fmod(t + 10.0 * beat, beat);
+        const bool playing = t >= 0.0 && t < beats * beat;
+        const double kick = playing ? std::exp(-since / decay) * std::sin(twoPi * hz * since) : 0.0;
+        const double swell = std::clamp((since - beat / 2) / 0.02, 0.0, 1.0);
+        const double bass = playing ? 0.2 * swell * std::sin(twoPi * 1.5 * hz * t) : 0.0;
+        mono[i] = static_cast<float>(0.5 * kick + bass);
+      }
+      const KickBody k = measureKickBody(mono, rate, onsets, beat * rate);
+      EXPECT_NEAR(k.pitchHz, hz, 0.5) << hz;
+      // 8.69 dB a decay time.
+      const double fall = 20.0 / 8.686 * decay * 1000.0;
+      EXPECT_GE(k.fallMs, fall) << hz << " " << decay;
+      EXPECT_LE(k.fallMs, fall + 60.0) << hz << " " << decay;
+      bodies.push_back(k);
+    }
+    EXPECT_LT(bodies[0].fallMs, bodies[1].fallMs - 30.0) << hz;
+    // By the off-beat both bodies have gone under the bass swelling in.
+    for (const KickBody& k : bodies)
+      EXPECT_GT(k.offBeatUnderPeak, 15.0) << hz;
+  }
+}
+
+// Pink noise lies on its tilt within a fraction of a dB; a band of noise
+// added in one octave stands over it by about its own level, and two noises,
+// one common and one opposed, have the width their levels give.
+TEST(SpectralShape, OctaveBumpsAndSideOverMidReadWhatWasPutIn) {
+  const std::size_t frames = static_cast<std::size_t>(20.0 * rate);
+  const std::vector<float> pink = pinkNoise(frames, 5);
+  const StretchSpectrum flat =
+      stretchSpectrum(stereoOf(pink, pink), rate, 0, static_cast<std::int64_t>(frames));
+  const TiltFit even = octaveTilt(flat);
+  EXPECT_LT(even.bump, 0.6);
+  EXPECT_GT(even.dip, -0.6);
+  for (const double boost : {4.0, 8.0}) {
+    // Noise band-passed to 400-600 Hz, scaled to add `boost` dB to the
+    // 500 Hz octave.
+    const std::vector<float> white = whiteNoise(frames, 6);
+    const std::vector<double> band =
+        bandPassed(std::vector<double>(white.begin(), white.end()), rate, 400.0, 600.0);
+    std::vector<float> bandOnly(band.begin(), band.end());
+    const StretchSpectrum bandSpectrum =
+        stretchSpectrum(stereoOf(bandOnly, bandOnly), rate, 0, static_cast<std::int64_t>(frames));
+    const double gain = std::sqrt(
+        (std::pow(10.0, boost / 10.0) - 1.0) *
+        std::pow(10.0, (octaveLevel(flat, 500.0) - octaveLevel(bandSpectrum, 500.0)) / 10.0));
+    std::vector<float> mix(frames);
+    for (std::size_t i = 0; i < frames; ++i)
+      mix[i] = pink[i] + static_cast<float>(gain * band[i]);
+    const TiltFit fit =
+        octaveTilt(stretchSpectrum(stereoOf(mix, mix), rate, 0, static_cast<std::int64_t>(frames)));
+    EXPECT_EQ(fit.bumpHz, 500.0);
+    // The line leans a little towards the bump: six of seven octaves hold it.
+    EXPECT_NEAR(fit.bump, boost * 6.0 / 7.0, 1.0) << boost;
+  }
+  for (const double side : {-6.0, -12.0}) {
+    const std::vector<float> common = whiteNoise(frames, 7), opposed = whiteNoise(frames, 8);
+    std::vector<float> left(frames), right(frames);
+    const double g = std::pow(10.0, side / 20.0);
+    for (std::size_t i = 0; i < frames; ++i) {
+      left[i] = common[i] + static_cast<float>(g * opposed[i]);
+      right[i] = common[i] - static_cast<float>(g * opposed[i]);
+    }
+    const StretchSpectrum s =
+        stretchSpectrum(stereoOf(left, right), rate, 0, static_cast<std::int64_t>(frames));
+    EXPECT_NEAR(sideOverMid(s, 8000.0, 16000.0), side, 0.3);
+  }
+}
+
+// Bursts of noise at set places are counted one each, however close, down to
+// 60 ms apart; chords held one or two bars read as held; and a change of
+// sound after 24 bars of another is a novelty peak on its bar line.
+TEST(StructureMeasures, HitsChordsAndNoveltyReadWhatWasPutIn) {
+  for (const int hits : {4, 11, 32}) {
+    std::vector<float> mono(static_cast<std::size_t>(2.5 * rate));
+    const std::vector<float> noise = whiteNoise(mono.size(), 12, 0.2);
+    for (int h = 0; h < hits; ++h) {
+      const auto at = static_cast<std::size_t>((0.1 + 2.0 * h / hits) * rate);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(0.02 * rate); ++i)
+        mono[at + i] =
+            noise[at + i] * static_cast<float>(std::exp(-static_cast<double>(i) / 200.0));
+    }
+    EXPECT_EQ(countHits(mono, rate, 0, static_cast<std::int64_t>(mono.size())), hits);
+  }
+
+  // Am F C G, each held `hold` bars, as triads of sines.
+  const std::array<std::array<double, 3>, 4> triads{{{220.0, 261.63, 329.63},
+                                                     {174.61, 220.0, 261.63},
+                                                     {261.63, 329.63, 392.0},
+                                                     {196.0, 246.94, 293.66}}};
+  const auto bar = static_cast<std::int64_t>(rate);
+  for (const int hold : {1, 2}) {
+    std::vector<float> mono(static_cast<std::size_t>(16 * bar));
+    std::vector<std::int64_t> lines;
+    for (int b = 0; b <= 16; ++b)
+      lines.push_back(b * bar);
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+      const auto& triad =
+          triads[(i / static_cast<std::size_t>(bar) / static_cast<std::size_t>(hold)) % 4];
+      const double t = static_cast<double>(i) / rate;
+      for (const double hz : triad)
+        mono[i] += static_cast<float>(0.1 * std::sin(twoPi * hz * t));
+    }
+    const std::vector<int> chords = barChords(mono, rate, lines);
+    EXPECT_EQ(chords.front(), 12);                        // A minor
+    EXPECT_EQ(chords[static_cast<std::size_t>(hold)], 8); // F major
+    EXPECT_NEAR(chordChangeShare(chords), hold == 1 ? 1.0 : 7.0 / 15.0, 1e-9);
+  }
+
+  std::vector<float> mono(static_cast<std::size_t>(48 * bar));
+  const std::vector<float> noise = whiteNoise(mono.size(), 13);
+  std::vector<std::int64_t> lines;
+  for (int b = 0; b <= 48; ++b)
+    lines.push_back(b * bar);
+  for (std::size_t i = 0; i < mono.size(); ++i) {
+    const double t = static_cast<double>(i) / rate;
+    const std::size_t b = i / static_cast<std::size_t>(bar);
+    // A pulse of tone and a little noise, then from bar 24 noise alone; each
+    // bar a little unlike the last.
+    mono[i] = b < 24 ? static_cast<float>((0.2 + 0.01 * static_cast<double>(b % 3)) *
+                                          std::sin(twoPi * 330.0 * t)) +
+                           0.02f * noise[i]
+                     : (0.5f + 0.02f * static_cast<float>(b % 3)) * noise[i];
+  }
+  const std::vector<int> peaks = noveltyPeaks(mono, rate, lines);
+  EXPECT_TRUE(std::find(peaks.begin(), peaks.end(), 24) != peaks.end());
+  EXPECT_EQ(longestWithoutNovelty({4, 8, 30, 33}), 22);
+  EXPECT_EQ(longestWithoutNovelty({7}), 0);
 }
 
 // Bars whose six bands move at random: a stretch's profile does not hang on

@@ -55,23 +55,6 @@ private:
   double b0_, b1_, b2_, a1_, a2_;
 };
 
-// [lowHz, highHz) by fourth-order Butterworth slopes (flat inside the band),
-// run forward and back so nothing is delayed: 6 dB down at either edge.
-std::vector<double> bandPassed(const std::vector<double>& signal, double rate, double lowHz,
-                               double highHz) {
-  std::vector<double> out = signal;
-  std::vector<Biquad> sections;
-  for (const double q : {0.5412, 1.3066}) {
-    sections.emplace_back(lowHz, rate, true, q);
-    sections.emplace_back(highHz, rate, false, q);
-  }
-  for (const Biquad& section : sections)
-    section.run(out.begin(), out.end());
-  for (const Biquad& section : sections)
-    section.run(out.rbegin(), out.rend());
-  return out;
-}
-
 // The mean power, over the listed beats, of `windowMs` centred on each
 // millisecond of the beat; `sum` holds the running sum of the band's squares
 // from `origin`.
@@ -105,6 +88,25 @@ double between(const std::vector<double>& fold) {
 }
 
 } // namespace
+
+std::vector<double> bandPassed(const std::vector<double>& signal, double rate, double lowHz,
+                               double highHz, bool steep) {
+  std::vector<double> out = signal;
+  std::vector<Biquad> sections;
+  // Butterworth's section Qs, fourth and eighth order.
+  constexpr std::array<double, 2> fourth{0.5412, 1.3066};
+  constexpr std::array<double, 4> eighth{0.5098, 0.6013, 0.9000, 2.5629};
+  for (const double q : steep ? std::vector<double>(eighth.begin(), eighth.end())
+                              : std::vector<double>(fourth.begin(), fourth.end())) {
+    sections.emplace_back(lowHz, rate, true, q);
+    sections.emplace_back(highHz, rate, false, q);
+  }
+  for (const Biquad& section : sections)
+    section.run(out.begin(), out.end());
+  for (const Biquad& section : sections)
+    section.run(out.rbegin(), out.rend());
+  return out;
+}
 
 double StretchSpectrum::bandPower(double lowHz, double highHz) const {
   double sum = 0.0;
@@ -208,16 +210,22 @@ double spectralSlope(const StretchSpectrum& spectrum, double fromHz, double toHz
   return sxy / sxx;
 }
 
-BandStereo bandStereo(const StretchSpectrum& spectrum, double lowHz, double highHz) {
-  double ll = 0.0, rr = 0.0, lr = 0.0;
-  for (std::size_t k = 0; k < spectrum.left.size(); ++k) {
-    const double hz = static_cast<double>(k) * spectrum.binHz;
+StretchSpectrum::Sums StretchSpectrum::sums(double lowHz, double highHz) const {
+  Sums s;
+  for (std::size_t k = 0; k < left.size(); ++k) {
+    const double hz = static_cast<double>(k) * binHz;
     if (hz >= lowHz && hz < highHz) {
-      ll += spectrum.left[k];
-      rr += spectrum.right[k];
-      lr += spectrum.cross[k];
+      s.left += left[k];
+      s.right += right[k];
+      s.cross += cross[k];
     }
   }
+  return s;
+}
+
+BandStereo bandStereo(const StretchSpectrum& spectrum, double lowHz, double highHz) {
+  const StretchSpectrum::Sums band = spectrum.sums(lowHz, highHz);
+  const double ll = band.left, rr = band.right, lr = band.cross;
   BandStereo s;
   if (ll > 0.0 && rr > 0.0)
     s.correlation = lr / std::sqrt(ll * rr);
@@ -266,6 +274,77 @@ KickFigures measureKick(const std::vector<float>& mono, double rate,
   k.pump =
       decibels(between(body) /
                *std::min_element(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(early)));
+  return k;
+}
+
+KickBody measureKickBody(const std::vector<float>& mono, double rate,
+                         const std::vector<std::int64_t>& beats, double beatFrames) {
+  KickBody k;
+  const auto frames = static_cast<std::int64_t>(mono.size());
+  const auto length = static_cast<std::int64_t>(beatFrames);
+  std::vector<std::int64_t> whole;
+  for (const std::int64_t beat : beats)
+    if (beat >= 0 && beat + length <= frames)
+      whole.push_back(beat);
+  if (whole.empty() || length < 2)
+    return k;
+  std::vector<double> average(static_cast<std::size_t>(length), 0.0);
+  for (const std::int64_t beat : whole)
+    for (std::int64_t j = 0; j < length; ++j)
+      average[static_cast<std::size_t>(j)] += mono[static_cast<std::size_t>(beat + j)];
+  // The body after the pitch's sweep: 15-115 ms, Hann-windowed, read on a
+  // fine grid of frequencies between 30 and 100 Hz.
+  const auto first = std::min<std::int64_t>(length - 1, std::llround(0.015 * rate));
+  const auto last = std::min<std::int64_t>(length, std::llround(0.115 * rate));
+  double loudest = -1.0;
+  for (double hz = 30.0; hz <= 100.0; hz += 0.05) {
+    double re = 0.0, im = 0.0;
+    for (std::int64_t j = first; j < last; ++j) {
+      const double w =
+          0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(j - first) /
+                               static_cast<double>(last - first));
+      const double phase = 2.0 * std::numbers::pi * hz * static_cast<double>(j) / rate;
+      re += w * average[static_cast<std::size_t>(j)] * std::cos(phase);
+      im -= w * average[static_cast<std::size_t>(j)] * std::sin(phase);
+    }
+    if (re * re + im * im > loudest) {
+      loudest = re * re + im * im;
+      k.pitchHz = hz;
+    }
+  }
+
+  const auto margin = static_cast<std::int64_t>(rate / 2);
+  const std::int64_t from = std::max<std::int64_t>(0, whole.front() - margin);
+  const std::int64_t to = std::min(frames, whole.back() + length + margin);
+  const std::vector<double> band =
+      bandPassed(std::vector<double>(mono.begin() + from, mono.begin() + to), rate,
+                 0.85 * k.pitchHz, 1.15 * k.pitchHz, true);
+  std::vector<double> sum(band.size() + 1, 0.0);
+  for (std::size_t i = 0; i < band.size(); ++i)
+    sum[i + 1] = sum[i] + band[i] * band[i];
+  // Only the beats a kick sounds on: their band's first 60 ms within 10 dB of
+  // the loudest beats'.
+  const auto early = std::llround(0.06 * rate);
+  std::vector<float> starts;
+  starts.reserve(whole.size());
+  for (const std::int64_t beat : whole)
+    starts.push_back(static_cast<float>(sum[static_cast<std::size_t>(beat - from + early)] -
+                                        sum[static_cast<std::size_t>(beat - from)]));
+  const double strong = 0.1 * percentile(starts, 0.9);
+  std::vector<std::int64_t> kicked;
+  for (std::size_t b = 0; b < whole.size(); ++b)
+    if (starts[b] >= strong)
+      kicked.push_back(whole[b]);
+  const auto points = static_cast<std::size_t>(beatFrames / (rate / 1000.0));
+  const std::vector<double> envelope = folded(sum, from, rate, kicked, points, 1000.0 / k.pitchHz);
+  const std::size_t reach = std::min<std::size_t>(150, points);
+  const auto peak =
+      std::max_element(envelope.begin(), envelope.begin() + static_cast<std::ptrdiff_t>(reach));
+  k.offBeatUnderPeak = -decibels(envelope[points / 2] / *peak);
+
+  const auto fallen =
+      std::find_if(peak, envelope.end(), [&](double v) { return v <= 0.01 * *peak; });
+  k.fallMs = static_cast<double>(fallen - envelope.begin());
   return k;
 }
 

@@ -17,6 +17,12 @@ struct StretchSpectrum {
 
   // Both channels' power in [lowHz, highHz).
   double bandPower(double lowHz, double highHz) const;
+  // Each channel's power and the cross spectrum's real part, summed over
+  // [lowHz, highHz).
+  struct Sums {
+    double left = 0.0, right = 0.0, cross = 0.0;
+  };
+  Sums sums(double lowHz, double highHz) const;
   double totalPower() const;
   // The band's share of all the power, 0..1; 0 for silence.
   double share(double lowHz, double highHz) const;
@@ -62,6 +68,24 @@ struct KickFigures {
 KickFigures measureKick(const std::vector<float>& mono, double rate,
                         const std::vector<std::int64_t>& beats,
                         const std::vector<std::int64_t>& clickBeats, double beatFrames);
+
+// The kick's own body: its pitch, from the beats' average waveform (which
+// keeps what sounds alike on every beat and cancels the rest), and how its
+// band, the pitch +-15 %, dies away, folded over the beats a kick sounds on.
+struct KickBody {
+  double pitchHz = 0.0;
+  double offBeatUnderPeak = 0.0; // dB the band's envelope lies under its peak half a beat on
+  double fallMs =
+      0.0; // from the onset until the envelope is 20 dB under its peak; the beat if never
+};
+KickBody measureKickBody(const std::vector<float>& mono, double rate,
+                         const std::vector<std::int64_t>& beats, double beatFrames);
+
+// [lowHz, highHz) with nothing delayed: fourth-order Butterworth slopes (or
+// eighth-order, `steep`, for a narrow band beside strong neighbours) run
+// forward and back, 6 dB down at either edge.
+std::vector<double> bandPassed(const std::vector<double>& signal, double rate, double lowHz,
+                               double highHz, bool steep = false);
 
 // Six bands' energy (dB) in each bar whose start is listed (the last entry
 // ends the last bar), each band's series less its mean: how a stretch's

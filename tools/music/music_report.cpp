@@ -14,8 +14,11 @@
 // (level step, key at either end). Then the moments a listener waits for: how
 // each drop lands on the bar before it, the air on top, the kick against the
 // bass, open breakdowns and clean builds, drops unlike one another, and how
-// the presence band holds up summed to mono. Each summary line reads
-// "name: value unit", for scripts; tables by section and by drop follow.
+// the presence band holds up summed to mono. Last, what a release needs: the
+// kick's tuning and decay, sub against bass, the mids against the tilt, the
+// top's width, builds that gather and differ, chord changes, novelty and the
+// ends' levels. Each summary line reads "name: value unit", for scripts;
+// tables by section and by drop follow.
 
 #include <cmath>
 #include <cstdint>
@@ -107,6 +110,32 @@ void print(const ReportFigures& r) {
   std::printf("drop 2-6 kHz left-right correlation, lowest drop: %.3f\n", r.presenceCorrelation);
   std::printf("drop 2-6 kHz lost summed to mono, most: %.2f dB\n", r.presenceMonoLoss);
 
+  // What a release needs: a tuned kick that leaves room for the bass, open
+  // mids, a wide top, builds that gather and differ, harmony that rests,
+  // change that keeps coming, and an end that dies away.
+  std::printf("kick pitch off the key's root or fifth, most: %.0f cents\n", r.kickOffKey);
+  std::printf("kick body at the off-beat under its peak, least: %.2f dB\n", r.kickOffBeatUnder);
+  std::printf("kick body 20 dB under its peak, latest: %.0f ms\n", r.kickFallMs);
+  std::printf("drop 20-60 Hz over 60-120 Hz, lowest: %.2f dB\n", r.subOverBassLowest);
+  std::printf("drop 20-60 Hz over 60-120 Hz, highest: %.2f dB\n", r.subOverBassHighest);
+  std::printf("drop 500 Hz octave over 125 Hz octave, highest: %.2f dB\n", r.midOverLow);
+  std::printf("drop octave over the 125 Hz-8 kHz tilt, highest: %.2f dB\n", r.octaveBump);
+  std::printf("drop octave under the 125 Hz-8 kHz tilt, deepest: %.2f dB\n", r.octaveDip);
+  std::printf("drop side over mid 8-16 kHz, narrowest: %.2f dB\n", r.topSide);
+  std::printf("drop side over mid fall 4-8 to 10-16 kHz, most: %.2f dB\n", r.sideFall);
+  std::printf("build hits 1-8 kHz, last 2 bars over first 2, lowest: %.2f\n", r.buildHitRatio);
+  for (std::size_t k = 0; k < r.buildHits.size(); ++k)
+    std::printf("build %zu hits 1-8 kHz, first 2 bars and last 2: %d %d\n", k + 1,
+                r.buildHits[k][0], r.buildHits[k][1]);
+  std::printf("build against build timbre distance, mean: %.2f\n", r.buildDistance);
+  std::printf("drop against drop timbre distance, mean: %.2f\n", r.dropDistance);
+  std::printf("builds apart over drops apart: %.2f\n", r.buildDistance / r.dropDistance);
+  std::printf("chord changes at bar lines: %.1f %%\n", percent(r.chordChanges));
+  std::printf("longest stretch without a novelty peak: %d bars\n", r.longestWithoutNovelty);
+  std::printf("first half second: %.1f dBFS\n", r.firstHalfSecond);
+  std::printf("last half second: %.1f dBFS\n", r.lastHalfSecond);
+  std::printf("loop join jump: %.1f dBFS\n", r.joinJump);
+
   std::printf("\n%-10s %6s %6s | %7s %5s %5s | %5s %5s %5s | %5s | %5s %5s %7s\n", "section",
               "from", "to", "LUFS-S", "M-mov", "tone%", "red", "green", "blue", "beat", ">6k%",
               "2-5h%", "LUFS-I");
@@ -127,6 +156,13 @@ void print(const ReportFigures& r) {
                 percent(d.presenceShare), d.slope, d.kick.subOverFloor, d.kick.subPeakMs,
                 d.kick.clickOverFloor, d.kick.pump, d.presenceStereo.correlation,
                 d.presenceStereo.monoLoss);
+  std::printf("\n%-4s %6s %6s %6s | %6s %6s | %6s %5s %6s %5s | %6s %6s\n", "drop", "kickHz",
+              "cents", "offdB", "fallms", "subdB", "500dB", "bump", "at", "dip", "sideTop", "fall");
+  for (const DropFigures& d : r.dropFigures)
+    std::printf("%-4d %6.1f %6.0f %6.2f | %6.0f %6.2f | %6.2f %5.2f %6.0f %5.2f | %6.2f %6.2f\n",
+                d.number, d.kickBody.pitchHz, d.kickOffKey, d.kickBody.offBeatUnderPeak,
+                d.kickBody.fallMs, d.subOverBass, d.midOverLow, d.tilt.bump, d.tilt.bumpHz,
+                d.tilt.dip, d.topSide, d.sideFall);
   std::printf("\nquietest drop over loudest breakdown: %.2f LU\n",
               r.quietestDropOverLoudestBreakdown);
   std::printf("lowest factor median outside intro and outro: %.3f\n", r.lowestFactor);

@@ -7,36 +7,27 @@
 
 namespace {
 
-// Power per bin of a Hann-windowed stretch of a track.
-class PowerSpectrum {
-public:
-  explicit PowerSpectrum(std::size_t size) : transform_(size), power_(transform_.binCount()) {}
-
-  // The window starting at `start`; samples outside the track count as silence.
-  const std::vector<double>& at(const std::vector<float>& mono, std::int64_t start) {
-    float* input = transform_.input();
-    for (std::size_t n = 0; n < transform_.size(); ++n) {
-      const std::int64_t i = start + static_cast<std::int64_t>(n);
-      input[n] = i >= 0 && i < static_cast<std::int64_t>(mono.size())
-                     ? mono[static_cast<std::size_t>(i)]
-                     : 0.0f;
-    }
-    transform_.transform();
-    transform_.powers(power_);
-    return power_;
-  }
-
-private:
-  RealTransform transform_;
-  std::vector<double> power_;
-};
-
 constexpr std::size_t quarterSecondBlock = 11024; // 4 Hz slices at 44.1 kHz
 constexpr double standOut = 31.6;                 // 15 dB
 constexpr double neighbourhoodHz = 100.0;
 constexpr std::size_t chromaWindow = 16384;
 
 } // namespace
+
+PowerSpectrum::PowerSpectrum(std::size_t size) : transform_(size), power_(transform_.binCount()) {}
+
+const std::vector<double>& PowerSpectrum::at(const std::vector<float>& mono, std::int64_t start) {
+  float* input = transform_.input();
+  for (std::size_t n = 0; n < transform_.size(); ++n) {
+    const std::int64_t i = start + static_cast<std::int64_t>(n);
+    input[n] = i >= 0 && i < static_cast<std::int64_t>(mono.size())
+                   ? mono[static_cast<std::size_t>(i)]
+                   : 0.0f;
+  }
+  transform_.transform();
+  transform_.powers(power_);
+  return power_;
+}
 
 HeldTones measureHeldTones(const std::vector<float>& mono, double rate) {
   PowerSpectrum spectrum(quarterSecondBlock);

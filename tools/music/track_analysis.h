@@ -8,6 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "audio/real_transform.h"
+
+// Power per bin of a Hann-windowed stretch of a track.
+class PowerSpectrum {
+public:
+  explicit PowerSpectrum(std::size_t size);
+  std::size_t size() const { return transform_.size(); }
+  // The window starting at `start`; samples outside the track count as silence.
+  const std::vector<double>& at(const std::vector<float>& mono, std::int64_t start);
+
+private:
+  RealTransform transform_;
+  std::vector<double> power_;
+};
+
 struct HeldTones {
   // Share of the seconds in which one 4 Hz slice carries more than a quarter
   // of the power between 250 Hz and 4 kHz.

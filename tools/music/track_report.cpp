@@ -11,6 +11,7 @@
 #include "music/factor_statistics.h"
 #include "music/loudness_meter.h"
 #include "music/score.h"
+#include "music/structure_measures.h"
 
 namespace {
 
@@ -89,10 +90,38 @@ double highest(const std::vector<double>& values) {
   return extreme(values, [](double a, double b) { return std::max(a, b); });
 }
 
+// Cents from `hz` to the nearest root or fifth of the minor key `key`
+// semitones above A, in any octave.
+double centsOffKey(double hz, int key) {
+  if (hz <= 0.0)
+    return notMeasured;
+  double nearest = HUGE_VAL;
+  for (const int degree : {0, 7}) {
+    const double cents = 1200.0 * std::log2(hz / 440.0) - 100.0 * (key + degree);
+    nearest = std::min(nearest, std::fabs(cents - 1200.0 * std::round(cents / 1200.0)));
+  }
+  return nearest;
+}
+
+// RMS of interleaved frames [from, to), dBFS; -200 for digital silence.
+double rmsLevel(const std::vector<float>& interleaved, std::int64_t from, std::int64_t to) {
+  double sum = 0.0;
+  std::size_t count = 0;
+  for (auto i = static_cast<std::size_t>(2 * std::max<std::int64_t>(0, from));
+       i <
+       std::min(interleaved.size(), static_cast<std::size_t>(2 * std::max<std::int64_t>(0, to)));
+       ++i, ++count)
+    sum += static_cast<double>(interleaved[i]) * interleaved[i];
+  return count > 0 && sum > 0.0
+             ? std::max(-200.0, 10.0 * std::log10(sum / static_cast<double>(count)))
+             : -200.0;
+}
+
 // The piece's sections placed on the track: bar lines at the track's rate,
 // clamped to what the track holds.
 struct Placed {
   std::string name;
+  int key = 0; // semitones above A minor
   int firstBar = 0, bars = 0;
   std::int64_t from = 0, to = 0;
 };
@@ -105,6 +134,7 @@ public:
     for (const SectionSpan& span : sectionSpans()) {
       Placed p;
       p.name = span.name;
+      p.key = span.key;
       p.firstBar = static_cast<int>(std::lround(static_cast<double>(span.start) / barLength));
       p.bars =
           static_cast<int>(std::lround(static_cast<double>(span.end) / barLength)) - p.firstBar;
@@ -266,6 +296,13 @@ ReportFigures measureTrack(const Track& track) {
           clickBeats.push_back(onset);
       }
     d.kick = measureKick(track.mono, hz, beats, clickBeats, beatFrames);
+    d.kickBody = measureKickBody(track.mono, hz, beats, beatFrames);
+    d.kickOffKey = centsOffKey(d.kickBody.pitchHz, span.key);
+    d.subOverBass = bandLevel(spectrum, 20.0, 60.0) - bandLevel(spectrum, 60.0, 120.0);
+    d.midOverLow = octaveLevel(spectrum, 500.0) - octaveLevel(spectrum, 125.0);
+    d.tilt = octaveTilt(spectrum);
+    d.topSide = sideOverMid(spectrum, 8000.0, 16000.0);
+    d.sideFall = sideOverMid(spectrum, 4000.0, 8000.0) - sideOverMid(spectrum, 10000.0, 16000.0);
 
     // Bar by bar, for drop against drop.
     std::vector<std::int64_t> barStarts;
@@ -340,6 +377,17 @@ ReportFigures measureTrack(const Track& track) {
       if (profiles[a].size() == profiles[b].size())
         pairs.push_back(correlation(profiles[a], profiles[b]));
   r.dropAgainstDrop = highest(pairs);
+  r.kickOffKey = highest(over([](const DropFigures& d) { return d.kickOffKey; }));
+  r.kickOffBeatUnder =
+      lowest(over([](const DropFigures& d) { return d.kickBody.offBeatUnderPeak; }));
+  r.kickFallMs = highest(over([](const DropFigures& d) { return d.kickBody.fallMs; }));
+  r.subOverBassLowest = lowest(over([](const DropFigures& d) { return d.subOverBass; }));
+  r.subOverBassHighest = highest(over([](const DropFigures& d) { return d.subOverBass; }));
+  r.midOverLow = highest(over([](const DropFigures& d) { return d.midOverLow; }));
+  r.octaveBump = highest(over([](const DropFigures& d) { return d.tilt.bump; }));
+  r.octaveDip = lowest(over([](const DropFigures& d) { return d.tilt.dip; }));
+  r.topSide = lowest(over([](const DropFigures& d) { return d.topSide; }));
+  r.sideFall = highest(over([](const DropFigures& d) { return d.sideFall; }));
 
   std::vector<double> grooves, breakdownAir, breakdownLowMid, buildLowMid, breakdownLevels,
       dropLevels, breakdownShortTerm, factorMedians;
@@ -364,6 +412,44 @@ ReportFigures measureTrack(const Track& track) {
       factorMedians.insert(factorMedians.end(), {f.red, f.green, f.blue});
   }
   r.grooveSimilarity = highest(grooves);
+
+  // Builds and drops by their timbre; the builds by the hits they gather.
+  std::vector<Timbre> buildTimbres, dropTimbres;
+  std::vector<double> hitRatios;
+  for (const Placed& span : spans) {
+    if (span.bars < 4 || span.to != piece.bar(span.firstBar + span.bars))
+      continue;
+    if (span.name == "drop")
+      dropTimbres.push_back(timbreOf(track.mono, hz, span.from, span.to));
+    if (span.name != "build")
+      continue;
+    buildTimbres.push_back(timbreOf(track.mono, hz, span.from, span.to));
+    const int first = countHits(track.mono, hz, span.from, piece.bar(span.firstBar + 2));
+    const int last = countHits(track.mono, hz, piece.bar(span.firstBar + span.bars - 2), span.to);
+    r.buildHits.push_back({first, last});
+    hitRatios.push_back(first > 0 ? static_cast<double>(last) / first : HUGE_VAL);
+  }
+  r.buildHitRatio = lowest(hitRatios);
+  auto meanDistance = [](const std::vector<Timbre>& timbres) {
+    std::vector<double> distances;
+    for (std::size_t a = 0; a < timbres.size(); ++a)
+      for (std::size_t b = a + 1; b < timbres.size(); ++b)
+        distances.push_back(timbreDistance(timbres[a], timbres[b]));
+    return mean(distances);
+  };
+  r.buildDistance = meanDistance(buildTimbres);
+  r.dropDistance = meanDistance(dropTimbres);
+
+  // Bar by bar over the whole track.
+  std::vector<std::int64_t> barLines;
+  for (int bar = 0;; ++bar) {
+    const std::int64_t line = piece.bar(bar);
+    if (!barLines.empty() && line <= barLines.back())
+      break;
+    barLines.push_back(line);
+  }
+  r.chordChanges = chordChangeShare(barChords(track.mono, hz, barLines));
+  r.longestWithoutNovelty = longestWithoutNovelty(noveltyPeaks(track.mono, hz, barLines));
   r.breakdownAir = lowest(breakdownAir);
   r.breakdownLowMid = highest(breakdownLowMid);
   r.buildLowMid = highest(buildLowMid);
@@ -372,8 +458,21 @@ ReportFigures measureTrack(const Track& track) {
   r.lowestFactor = lowest(factorMedians);
 
   // The show loops the file: its end runs straight into its start.
-  r.endLevel = momentary.empty() ? -HUGE_VAL : momentary.back();
-  r.startLevel = momentary.size() > 3 ? momentary[3] : -HUGE_VAL;
+  // Under BS.1770's absolute gate, -70 LUFS, a reading is silence: an end
+  // that dies away joins a start that swells in from it without a step.
+  constexpr double silence = -70.0;
+  r.endLevel = momentary.empty() ? silence : std::max(silence, momentary.back());
+  r.startLevel = momentary.size() > 3 ? std::max(silence, momentary[3]) : silence;
+  const auto halfSecond = static_cast<std::int64_t>(rate / 2);
+  r.lastHalfSecond = rmsLevel(track.interleaved, frames - halfSecond, frames);
+  r.firstHalfSecond = rmsLevel(track.interleaved, 0, halfSecond);
+  double jump = 0.0;
+  if (frames > 0)
+    for (std::size_t c = 0; c < 2; ++c)
+      jump = std::max(jump,
+                      std::fabs(static_cast<double>(track.interleaved[c]) -
+                                track.interleaved[2 * static_cast<std::size_t>(frames - 1) + c]));
+  r.joinJump = jump > 0.0 ? std::max(-200.0, 20.0 * std::log10(jump)) : -200.0;
   const auto fourBars = static_cast<std::int64_t>(4 * barFrames);
   r.startKey = keyOf(chromaOf(track.mono, hz, 0, fourBars));
   r.endKey = keyOf(chromaOf(track.mono, hz, frames - fourBars, frames));

@@ -4,11 +4,13 @@
 // per drop how the mix moves, lands, breathes and repeats. A track shorter or
 // longer than the piece, at any rate, measures what it holds.
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "music/mix_measures.h"
 #include "music/spectral_balance.h"
+#include "music/spectral_shape.h"
 #include "music/track_analysis.h"
 
 struct Track {
@@ -40,6 +42,13 @@ struct DropFigures {
   KickFigures kick;
   BandStereo presenceStereo; // 2-6 kHz
   double movement = 0.0;     // momentary loudness p10-p90, LU
+  KickBody kickBody;
+  double kickOffKey = 0.0;  // cents from the nearest root or fifth of the drop's key
+  double subOverBass = 0.0; // 20-60 Hz over 60-120 Hz, dB
+  double midOverLow = 0.0;  // the 500 Hz octave over the 125 Hz one, dB
+  TiltFit tilt;             // octaves 125 Hz-8 kHz
+  double topSide = 0.0;     // side over mid in 8-16 kHz, dB
+  double sideFall = 0.0;    // side over mid, 4-8 kHz less 10-16 kHz, dB
 };
 
 struct ReportFigures {
@@ -66,8 +75,25 @@ struct ReportFigures {
   double loudestBreakdown = 0.0;                 // integrated, LUFS
   double quietestDropOverLoudestBreakdown = 0.0; // median short-term, LU
   double lowestFactor = 0.0;
+  // The kick's body and tuning, the low end's balance, the mids' tilt and the
+  // top's width, the worst drop of each.
+  double kickOffKey = 0.0, kickOffBeatUnder = 0.0, kickFallMs = 0.0;
+  double subOverBassLowest = 0.0, subOverBassHighest = 0.0, midOverLow = 0.0;
+  double octaveBump = 0.0, octaveDip = 0.0;
+  double topSide = 0.0, sideFall = 0.0;
+  // Builds: hits in their last two bars over their first two, the lowest; how
+  // far apart they sound, and the drops, each the mean over pairs.
+  double buildHitRatio = 0.0;
+  std::vector<std::array<int, 2>> buildHits; // first two bars, last two
+  double buildDistance = 0.0, dropDistance = 0.0;
+  // Harmony and change over the whole track, bar by bar.
+  double chordChanges = 0.0;     // share of bar lines, 0..1
+  int longestWithoutNovelty = 0; // bar lines
   // The loop's join.
   double endLevel = 0.0, startLevel = 0.0;
+  // The join's levels read -70 LUFS for silence, these -200 dBFS.
+  double lastHalfSecond = 0.0, firstHalfSecond = 0.0; // RMS, dBFS
+  double joinJump = 0.0; // the step from the last frame to the first, dBFS
   std::string startKey, endKey;
 };
 
